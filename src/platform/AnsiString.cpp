@@ -1,0 +1,32 @@
+#include "platform/AnsiString.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+AnsiString Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  const int needed = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  AnsiString result;
+  if (needed > 0) {
+    std::vector<char> buffer(static_cast<std::size_t>(needed) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    result.assign(buffer.data(), static_cast<std::size_t>(needed));
+  }
+  va_end(args);
+  return result;
+}
+
+static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+bool SameTextAscii(const AnsiString& a, const AnsiString& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}

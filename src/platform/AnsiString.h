@@ -1,0 +1,22 @@
+#pragma once
+// Text of the program: bytes in code page 936. Sources are UTF-8 and the compiler turns every
+// literal into CP936, so lengths and positions count bytes as the program's string routines do.
+#include <string>
+
+using AnsiString = std::string;
+
+// printf-style formatting into an AnsiString.
+AnsiString Format(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// True when byte c starts a two-byte CP936 character (its trail byte may be 0x5C, a backslash).
+inline bool IsLeadByte(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b >= 0x81 && b <= 0xFE;
+}
+
+// Case-insensitive comparison of ASCII letters, as resource and INI lookups match names.
+bool SameTextAscii(const AnsiString& a, const AnsiString& b);

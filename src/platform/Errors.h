@@ -1,0 +1,32 @@
+#pragma once
+// The runtime's exceptions. Their messages are the runtime's own texts, so the default error
+// report shows exactly what the user of the original program saw.
+#include <stdexcept>
+
+#include "platform/AnsiString.h"
+
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const AnsiString& message) : std::runtime_error(message) {}
+};
+
+// "Resource %s not found"
+class EResNotFound : public Exception {
+  using Exception::Exception;
+};
+// "Cannot create file \"%s\". %s"
+class EFCreateError : public Exception {
+  using Exception::Exception;
+};
+// "Cannot open file \"%s\". %s"
+class EFOpenError : public Exception {
+  using Exception::Exception;
+};
+// "Thread creation error: %s", "Thread Error: %s (%d)"
+class EThread : public Exception {
+  using Exception::Exception;
+};
+// "Unable to write to %s"
+class EIniFileException : public Exception {
+  using Exception::Exception;
+};

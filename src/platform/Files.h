@@ -1,0 +1,29 @@
+#pragma once
+// Files, folders and the Windows folder.
+#include <cstddef>
+
+#include "platform/AnsiString.h"
+
+namespace platform {
+
+// GetWindowsDirectoryA with a 256-byte buffer and the size 255, up to the first NUL.
+AnsiString WindowsDirectory();
+
+bool DirectoryExists(const AnsiString& path);
+bool FileExists(const AnsiString& path);
+// CreateDirectoryA without security attributes; true on success.
+bool CreateDirectory(const AnsiString& path);
+// Creates the folder and every missing parent; true when it exists afterwards.
+bool ForceDirectories(const AnsiString& path);
+// DeleteFileA; true on success.
+bool DeleteFile(const AnsiString& path);
+
+// Creates or truncates the file and writes all bytes in a single write call.
+// Throws EFCreateError "Cannot create file \"%s\". %s" (path, the system's reason) when the
+// file cannot be created.
+void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size);
+
+// Reads a whole file. Throws EFOpenError "Cannot open file \"%s\". %s" when it cannot be opened.
+AnsiString ReadWholeFile(const AnsiString& path);
+
+}  // namespace platform

@@ -1,0 +1,142 @@
+#pragma once
+// Controls: components with a parent, bounds, visibility, text, font and colour. The control's
+// fields are the truth; a back end peer mirrors them on screen and feeds user input back.
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/gui/Component.h"
+#include "platform/gui/Types.h"
+
+namespace gui {
+
+class Control;
+class Form;
+
+// What a back end keeps for one control (a window handle in the win32 back end).
+class Peer {
+ public:
+  virtual ~Peer() = default;
+  // The control's fields changed: mirror them (text, bounds, visibility, enabled state, font...).
+  virtual void Update() = 0;
+  // Repaint the control.
+  virtual void Invalidate() = 0;
+};
+
+class Control : public Component {
+ public:
+  Control(Component* owner, AnsiString name);
+  ~Control() override;
+
+  // Kind of control, for back ends and the test robot ("Form", "Panel", "Label", ...).
+  virtual const char* Kind() const = 0;
+
+  Control* Parent() const { return parent_; }
+  void SetParent(Control* parent);
+  const std::vector<Control*>& Children() const { return children_; }
+  // The form this control sits on (itself for a form).
+  Form* ParentForm();
+
+  int Left() const { return bounds_.left; }
+  int Top() const { return bounds_.top; }
+  int Width() const { return bounds_.Width(); }
+  int Height() const { return bounds_.Height(); }
+  Rect Bounds() const { return bounds_; }
+  void SetBounds(int left, int top, int width, int height);
+  void SetLeft(int left) { SetBounds(left, Top(), Width(), Height()); }
+  void SetTop(int top) { SetBounds(Left(), top, Width(), Height()); }
+  void SetWidth(int width) { SetBounds(Left(), Top(), width, Height()); }
+  void SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+  // Client area size; equals the bounds for child controls, a form subtracts its frame.
+  virtual int ClientWidth() const { return Width(); }
+  virtual int ClientHeight() const { return Height(); }
+
+  Align GetAlign() const { return align_; }
+  void SetAlign(Align align);
+
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible here and in every parent.
+  bool Showing() const;
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+
+  const AnsiString& Caption() const { return caption_; }
+  void SetCaption(const AnsiString& caption);
+
+  const Font& GetFont() const { return font_; }
+  void SetFont(const Font& font);
+  Color GetColor() const { return color_; }
+  void SetColor(Color color);
+
+  // Fired after the control changed size (also when its parent's layout moved it).
+  std::function<void()> OnResize;
+  std::function<void()> OnClick;
+
+  // A user click; ignored by a control that is disabled or not showing. The back ends and the
+  // scripted user both come through here.
+  virtual void Click();
+
+  Peer* GetPeer() const { return peer_.get(); }
+  void SetPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }
+
+ protected:
+  void Changed();
+  // Lays out aligned children inside the client area, top and bottom first, then client.
+  void Realign();
+  virtual void BoundsChanged(bool sizeChanged);
+
+ private:
+  void RemoveChild(Control* child);
+  Control* parent_ = nullptr;
+  std::vector<Control*> children_;
+  Rect bounds_;
+  Align align_ = Align::None;
+  bool visible_ = true;
+  bool enabled_ = true;
+  AnsiString caption_;
+  Font font_;
+  Color color_ = clBtnFace;
+  std::unique_ptr<Peer> peer_;
+};
+
+// A rectangular area with a background colour and an optional caption.
+class Panel : public Control {
+ public:
+  Panel(Component* owner, AnsiString name);
+  const char* Kind() const override { return "Panel"; }
+  TextAlign Alignment() const { return alignment_; }
+  void SetAlignment(TextAlign alignment);
+  // Bevel: false means a flat panel.
+  bool Bevel() const { return bevel_; }
+  void SetBevel(bool bevel);
+
+ private:
+  TextAlign alignment_ = TextAlign::Center;
+  bool bevel_ = true;
+};
+
+// Static text. With AutoSize the label takes the size of its text in its font.
+class Label : public Control {
+ public:
+  Label(Component* owner, AnsiString name);
+  const char* Kind() const override { return "Label"; }
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool autoSize);
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool transparent);
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool wordWrap);
+  // Re-measures the text when AutoSize is on.
+  void AdjustSize();
+
+ private:
+  bool autoSize_ = true;
+  bool transparent_ = false;
+  bool wordWrap_ = false;
+};
+
+}  // namespace gui

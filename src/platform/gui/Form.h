@@ -1,0 +1,84 @@
+#pragma once
+// Top-level windows.
+#include <functional>
+#include <memory>
+
+#include "platform/gui/Canvas.h"
+#include "platform/gui/Control.h"
+
+namespace gui {
+
+class Form : public Control {
+ public:
+  Form(Component* owner, AnsiString name);
+  ~Form() override;
+  const char* Kind() const override { return "Form"; }
+
+  BorderStyle GetBorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(BorderStyle style);
+  WindowState GetWindowState() const { return windowState_; }
+  void SetWindowState(WindowState state);
+  Position GetPosition() const { return position_; }
+  void SetPosition(Position position);
+  bool Scrollbars() const { return scrollbars_; }
+  void SetScrollbars(bool shown) { scrollbars_ = shown; }
+
+  int ClientWidth() const override { return clientWidth_; }
+  int ClientHeight() const override { return clientHeight_; }
+  // Sets the client size; the back end also calls this when the window got its real size.
+  void SetClientSize(int width, int height);
+
+  // Handlers, bound by the window classes to their own members.
+  std::function<void()> OnCreate;
+  std::function<void()> OnShow;
+  std::function<void()> OnActivate;
+  std::function<void()> OnPaint;
+  std::function<void(CloseAction&)> OnClose;
+  std::function<void(bool&)> OnCloseQuery;
+
+  // Runs OnCreate under the error report; called once after construction by Application.
+  void DoCreate();
+
+  // Shows the window (creating its peer); OnShow runs when it becomes visible.
+  void ShowForm();
+  // Shows the window modally and serves messages until ModalResult is set or the application
+  // terminates; returns the modal result (mrCancel when the application ended the display).
+  int ShowModal();
+  int ModalResult() const { return modalResult_; }
+  void SetModalResult(int result) { modalResult_ = result; }
+  bool IsModal() const { return modal_; }
+
+  // The close request: for a modal form it sets ModalResult to mrCancel (the modal loop then
+  // asks OnCloseQuery and OnClose); otherwise it asks OnCloseQuery, then OnClose, and acts on
+  // the close action. Closing the main form terminates the application.
+  void Close();
+  // Asks OnCloseQuery; true when the form may close.
+  bool CloseQuery();
+
+  // Paints: the back end supplies the canvas and calls this for every paint.
+  void Paint(Canvas& canvas);
+  // The canvas of the paint in progress (valid only inside OnPaint).
+  Canvas& GetCanvas();
+
+  // Called by the back end when the window became the active window.
+  void Activated();
+
+ protected:
+  void BoundsChanged(bool sizeChanged) override;
+
+ private:
+  void CloseModal();
+  void DoClose(CloseAction& action);
+  BorderStyle borderStyle_ = BorderStyle::Sizeable;
+  WindowState windowState_ = WindowState::Normal;
+  Position position_ = Position::Designed;
+  bool scrollbars_ = true;
+  int clientWidth_ = 0;
+  int clientHeight_ = 0;
+  int modalResult_ = mrNone;
+  bool modal_ = false;
+  bool shownOnce_ = false;
+  Canvas* paintCanvas_ = nullptr;
+};
+
+}  // namespace gui

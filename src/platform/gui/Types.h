@@ -1,0 +1,66 @@
+#pragma once
+// Plain value types of the GUI toolkit.
+#include <cstdint>
+
+#include "platform/AnsiString.h"
+
+namespace gui {
+
+// An RGB colour; the system colours the windows use are named below.
+struct Color {
+  std::uint8_t red = 0, green = 0, blue = 0;
+  bool operator==(const Color& o) const {
+    return red == o.red && green == o.green && blue == o.blue;
+  }
+  bool operator!=(const Color& o) const { return !(*this == o); }
+};
+constexpr Color RGB(int r, int g, int b) {
+  return Color{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+               static_cast<std::uint8_t>(b)};
+}
+constexpr Color clWhite = RGB(255, 255, 255);
+constexpr Color clBlack = RGB(0, 0, 0);
+constexpr Color clYellow = RGB(255, 255, 0);
+constexpr Color clBtnFace = RGB(240, 240, 240);
+constexpr Color clWindowText = RGB(0, 0, 0);
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool operator==(const Rect& o) const {
+    return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+  }
+};
+
+struct Size {
+  int width = 0, height = 0;
+};
+
+constexpr int GB2312_CHARSET = 134;
+constexpr int DEFAULT_CHARSET = 1;
+
+struct Font {
+  AnsiString name = "Tahoma";
+  int height = 11;  // character height in pixels
+  int charset = DEFAULT_CHARSET;
+  Color color = clWindowText;
+  bool bold = false;
+  bool italic = false;
+};
+
+enum class Align { None, Top, Bottom, Left, Right, Client };
+enum class TextAlign { Left, Center, Right };
+enum class BorderStyle { Sizeable, None, Dialog };
+enum class WindowState { Normal, Maximized };
+enum class Position { Designed, ScreenCenter };
+enum class CloseAction { None, Hide, Free };
+
+// Modal results, compared with the standard identifiers.
+constexpr int mrNone = 0;
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+constexpr int mrYes = 6;
+constexpr int mrNo = 7;
+
+}  // namespace gui
