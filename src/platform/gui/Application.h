@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/gui/Backend.h"
 #include "platform/gui/Component.h"
@@ -61,6 +62,8 @@ class Application : public Component {
 
   // Destroys a form at the next turn of the loop (close action "free").
   void Release(Form& form);
+  // A form being destroyed is no longer waiting for its release.
+  void Forget(Form& form);
 
   int MessageBox(const AnsiString& text, const AnsiString& title, unsigned flags,
                  Form* owner = nullptr);
@@ -80,6 +83,7 @@ class Application : public Component {
   std::thread::id uiThread_;
   std::mutex queueMutex_;
   std::deque<std::function<void()>> queue_;
+  std::vector<Form*> releases_;
 };
 
 }  // namespace gui

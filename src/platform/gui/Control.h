@@ -88,6 +88,8 @@ class Control : public Component {
   // Lays out aligned children inside the client area, top and bottom first, then client.
   void Realign();
   virtual void BoundsChanged(bool sizeChanged);
+  // The caption or font changed (an auto-sized label measures itself again).
+  virtual void TextOrFontChanged() {}
 
  private:
   void RemoveChild(Control* child);
@@ -132,6 +134,9 @@ class Label : public Control {
   void SetWordWrap(bool wordWrap);
   // Re-measures the text when AutoSize is on.
   void AdjustSize();
+
+ protected:
+  void TextOrFontChanged() override { AdjustSize(); }
 
  private:
   bool autoSize_ = true;

@@ -23,10 +23,9 @@ class Form : public Control {
   bool Scrollbars() const { return scrollbars_; }
   void SetScrollbars(bool shown) { scrollbars_ = shown; }
 
-  int ClientWidth() const override { return clientWidth_; }
-  int ClientHeight() const override { return clientHeight_; }
+  // A form's bounds are its client area; the back end adds the frame around it.
   // Sets the client size; the back end also calls this when the window got its real size.
-  void SetClientSize(int width, int height);
+  void SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
 
   // Handlers, bound by the window classes to their own members.
   std::function<void()> OnCreate;
@@ -39,7 +38,7 @@ class Form : public Control {
   // Runs OnCreate under the error report; called once after construction by Application.
   void DoCreate();
 
-  // Shows the window (creating its peer); OnShow runs when it becomes visible.
+  // Shows the window (creating its peers); OnShow runs each time it goes from hidden to shown.
   void ShowForm();
   // Shows the window modally and serves messages until ModalResult is set or the application
   // terminates; returns the modal result (mrCancel when the application ended the display).
@@ -63,21 +62,16 @@ class Form : public Control {
   // Called by the back end when the window became the active window.
   void Activated();
 
- protected:
-  void BoundsChanged(bool sizeChanged) override;
-
  private:
+  void CreatePeers(Control& control);
   void CloseModal();
   void DoClose(CloseAction& action);
   BorderStyle borderStyle_ = BorderStyle::Sizeable;
   WindowState windowState_ = WindowState::Normal;
   Position position_ = Position::Designed;
   bool scrollbars_ = true;
-  int clientWidth_ = 0;
-  int clientHeight_ = 0;
   int modalResult_ = mrNone;
   bool modal_ = false;
-  bool shownOnce_ = false;
   Canvas* paintCanvas_ = nullptr;
 };
 

@@ -23,7 +23,7 @@ class Timer : public Component {
   void Tick();
 
  private:
-  void Rearm();
+  void Changed();
   std::uint32_t interval_ = 1000;
   bool enabled_ = true;
 };

@@ -1,0 +1,193 @@
+#include "platform/gui/Control.h"
+
+#include <algorithm>
+
+#include "platform/gui/Application.h"
+#include "platform/gui/Form.h"
+
+namespace gui {
+
+Control::Control(Component* owner, AnsiString name) : Component(owner, std::move(name)) {}
+
+Control::~Control() {
+  // Children are owned elsewhere (by the form); forget the links both ways.
+  for (Control* child : children_) child->parent_ = nullptr;
+  if (parent_) parent_->RemoveChild(this);
+  peer_.reset();
+}
+
+void Control::RemoveChild(Control* child) {
+  children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+}
+
+void Control::SetParent(Control* parent) {
+  if (parent_ == parent) return;
+  if (parent_) parent_->RemoveChild(this);
+  parent_ = parent;
+  if (parent_) {
+    parent_->children_.push_back(this);
+    if (parent_->GetPeer() && !peer_ && Application::Exists()) {
+      peer_ = Application::Instance().GetBackend().CreatePeer(*this);
+    }
+    parent_->Realign();
+  }
+  Changed();
+}
+
+Form* Control::ParentForm() {
+  Control* c = this;
+  while (c->parent_) c = c->parent_;
+  return dynamic_cast<Form*>(c);
+}
+
+void Control::SetBounds(int left, int top, int width, int height) {
+  const Rect next{left, top, left + width, top + height};
+  if (next == bounds_) return;
+  const bool sizeChanged = next.Width() != bounds_.Width() || next.Height() != bounds_.Height();
+  bounds_ = next;
+  BoundsChanged(sizeChanged);
+}
+
+void Control::BoundsChanged(bool sizeChanged) {
+  Changed();
+  if (parent_ && align_ != Align::None) parent_->Realign();
+  if (sizeChanged) {
+    Realign();
+    if (OnResize && Application::Exists()) Application::Instance().Guard(OnResize);
+  }
+}
+
+void Control::SetAlign(Align align) {
+  if (align_ == align) return;
+  align_ = align;
+  if (parent_) parent_->Realign();
+}
+
+void Control::Realign() {
+  int top = 0;
+  int bottom = ClientHeight();
+  int left = 0;
+  int right = ClientWidth();
+  for (Control* c : children_) {
+    if (!c->visible_) continue;
+    switch (c->align_) {
+      case Align::Top:
+        c->SetBounds(left, top, right - left, c->Height());
+        top += c->Height();
+        break;
+      case Align::Bottom:
+        bottom -= c->Height();
+        c->SetBounds(left, bottom, right - left, c->Height());
+        break;
+      default:
+        break;
+    }
+  }
+  for (Control* c : children_) {
+    if (!c->visible_) continue;
+    switch (c->align_) {
+      case Align::Left:
+        c->SetBounds(left, top, c->Width(), bottom - top);
+        left += c->Width();
+        break;
+      case Align::Right:
+        right -= c->Width();
+        c->SetBounds(right, top, c->Width(), bottom - top);
+        break;
+      default:
+        break;
+    }
+  }
+  for (Control* c : children_) {
+    if (c->visible_ && c->align_ == Align::Client) {
+      c->SetBounds(left, top, right - left, bottom - top);
+    }
+  }
+}
+
+void Control::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  if (parent_) parent_->Realign();
+  Changed();
+}
+
+bool Control::Showing() const {
+  for (const Control* c = this; c; c = c->parent_) {
+    if (!c->visible_) return false;
+  }
+  return true;
+}
+
+void Control::SetEnabled(bool enabled) {
+  if (enabled_ == enabled) return;
+  enabled_ = enabled;
+  Changed();
+}
+
+void Control::SetCaption(const AnsiString& caption) {
+  if (caption_ == caption) return;
+  caption_ = caption;
+  Changed();
+  TextOrFontChanged();
+}
+
+void Control::SetFont(const Font& font) {
+  font_ = font;
+  Changed();
+  TextOrFontChanged();
+}
+
+void Control::SetColor(Color color) {
+  color_ = color;
+  Changed();
+}
+
+void Control::Click() {
+  if (!Showing() || !enabled_) return;
+  for (const Control* c = parent_; c; c = c->parent_) {
+    if (!c->enabled_) return;
+  }
+  if (OnClick && Application::Exists()) Application::Instance().Guard(OnClick);
+}
+
+void Control::Changed() {
+  if (peer_) peer_->Update();
+}
+
+Panel::Panel(Component* owner, AnsiString name) : Control(owner, std::move(name)) {}
+
+void Panel::SetAlignment(TextAlign alignment) {
+  alignment_ = alignment;
+  Changed();
+}
+
+void Panel::SetBevel(bool bevel) {
+  bevel_ = bevel;
+  Changed();
+}
+
+Label::Label(Component* owner, AnsiString name) : Control(owner, std::move(name)) {}
+
+void Label::SetAutoSize(bool autoSize) {
+  autoSize_ = autoSize;
+  AdjustSize();
+}
+
+void Label::SetTransparent(bool transparent) {
+  transparent_ = transparent;
+  Changed();
+}
+
+void Label::SetWordWrap(bool wordWrap) {
+  wordWrap_ = wordWrap;
+  Changed();
+}
+
+void Label::AdjustSize() {
+  if (!autoSize_ || wordWrap_ || !Application::Exists()) return;
+  const Size size = Application::Instance().GetBackend().MeasureText(GetFont(), Caption());
+  SetBounds(Left(), Top(), size.width, size.height);
+}
+
+}  // namespace gui
