@@ -1,0 +1,55 @@
+# The setup kit: everything tools/pack.sh needs to link a setup.exe around a product's payload
+# without compiling any code — the program library, the object of the program entry, the compiled
+# application manifests and a settings file naming the compiler and the link flags.
+#
+# Defines the target korv_packkit (part of `all`) and, for the including scope,
+# KORV_PACKKIT_DIR (the kit folder) and KORV_PACKKIT_STAMP (a file that changes with the kit).
+
+set(KORV_PACKKIT_DIR ${CMAKE_BINARY_DIR}/packkit)
+set(KORV_PACKKIT_STAMP ${KORV_PACKKIT_DIR}/kit.stamp)
+set(korv_main_dir ${PROJECT_SOURCE_DIR}/src/main)
+
+# The program entry stays out of korv_core so that the kit links it exactly once.
+add_library(korv_entry OBJECT ${korv_main_dir}/main.cpp)
+target_link_libraries(korv_entry PRIVATE korv_core)
+
+set(korv_manifest_sources
+  ${korv_main_dir}/setup.rc
+  ${korv_main_dir}/common-controls.manifest
+  ${korv_main_dir}/require-admin.manifest)
+add_custom_command(
+  OUTPUT ${KORV_PACKKIT_DIR}/setup_manifests.o
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${KORV_PACKKIT_DIR}
+  COMMAND ${CMAKE_RC_COMPILER} --include-dir ${korv_main_dir} -i ${korv_main_dir}/setup.rc
+          -o ${KORV_PACKKIT_DIR}/setup_manifests.o
+  DEPENDS ${korv_manifest_sources}
+  COMMENT "Compiling the setup program's application manifests"
+  VERBATIM)
+
+# Settings read by tools/pack/packer.py (one shell-quoted KEY=value per line).
+set(korv_link_flags "-static -static-libgcc -static-libstdc++ -mwindows")
+set(korv_system_libraries
+  "-lcomctl32 -lole32 -loleaut32 -luuid -lshell32 -luser32 -lgdi32 -ladvapi32 -lcomdlg32")
+file(GENERATE OUTPUT ${KORV_PACKKIT_DIR}/kit.env CONTENT
+"# Setup kit of the ${CMAKE_SYSTEM_PROCESSOR} build, written by cmake/SetupKit.cmake.
+KORV_KIT_ARCH=\"${CMAKE_SYSTEM_PROCESSOR}\"
+KORV_CXX=\"${CMAKE_CXX_COMPILER}\"
+KORV_WINDRES=\"${CMAKE_RC_COMPILER}\"
+KORV_LDFLAGS=\"${korv_link_flags}\"
+KORV_OBJECTS=\"main.o setup_manifests.o\"
+KORV_LIBRARIES=\"libkorv_core.a\"
+KORV_SYSLIBS=\"${korv_system_libraries}\"
+")
+
+add_custom_command(
+  OUTPUT ${KORV_PACKKIT_STAMP}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:korv_core>
+          ${KORV_PACKKIT_DIR}/libkorv_core.a
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_OBJECTS:korv_entry>
+          ${KORV_PACKKIT_DIR}/main.o
+  COMMAND ${CMAKE_COMMAND} -E touch ${KORV_PACKKIT_STAMP}
+  DEPENDS korv_core korv_entry $<TARGET_FILE:korv_core> $<TARGET_OBJECTS:korv_entry>
+          ${KORV_PACKKIT_DIR}/setup_manifests.o ${KORV_PACKKIT_DIR}/kit.env
+  COMMENT "Assembling the setup kit in ${KORV_PACKKIT_DIR}"
+  VERBATIM)
+add_custom_target(korv_packkit ALL DEPENDS ${KORV_PACKKIT_STAMP})

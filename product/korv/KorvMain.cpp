@@ -1,0 +1,80 @@
+// The sample Korvello program: the product's main executable that the setup installs as KORV.exe.
+// Its main window (class "TKorv30", title "Korvello") is what the setup looks for when it offers
+// to close a running copy, and it shows the [Option] Reset value of the "Options.ini" beside the
+// executable so that a check from outside can see the value the setup wrote before starting it.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+constexpr char kWindowClass[] = "TKorv30";
+constexpr char kWindowTitle[] = "Korvello";
+constexpr int kResetLabelId = 101;
+
+// Folder of this executable with its trailing backslash. The path is in the ANSI code page, so
+// the walk steps over double-byte characters and never takes a trail byte for a backslash.
+std::string OwnFolder() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  const char* const begin = path;
+  const char* folderEnd = begin;
+  for (const char* p = begin; *p != '\0'; p = CharNextA(p)) {
+    if (*p == '\\' || *p == ':') folderEnd = p + 1;
+  }
+  return std::string(begin, folderEnd);
+}
+
+std::string ReadResetOption() {
+  const std::string iniPath = OwnFolder() + "Options.ini";
+  char value[256] = {};
+  GetPrivateProfileStringA("Option", "Reset", "", value, sizeof value, iniPath.c_str());
+  return value;
+}
+
+void CreateLabel(HWND parent, const std::string& text, int top, int id) {
+  HWND label = CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 16, top,
+                               360, 20, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      CreateLabel(window, "Korvello 示例程序 v2.8.3.8", 16, 100);
+      CreateLabel(window, "Reset=" + ReadResetOption(), 44, kResetLabelId);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kWindowClass;
+  if (!RegisterClassA(&windowClass)) return 1;
+
+  HWND window = CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 420, 140, nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return 1;
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}

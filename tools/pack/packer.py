@@ -1,0 +1,367 @@
+#!/usr/bin/env python3
+"""Turns a product folder into a single setup executable.
+
+The product folder holds the product's files at their install-relative paths, among them the
+install manifest "Setup.log" (code page 936, CR LF): one line per payload entry,
+"Name Type relative\\path". The packer checks the manifest, writes a resource script that
+carries every listed file as a string-named resource of a string-named type (language 2052),
+compiles it with windres and links the setup program from the setup kit (the prebuilt program
+objects and library, see cmake/SetupKit.cmake).
+
+Usage: packer.py --kit <packkit-dir> <product-dir> <out.exe>
+"""
+
+import argparse
+import os
+import re
+import shlex
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+MANIFEST_NAME = "Setup.log"
+PAYLOAD_LANGUAGE = 0x0804  # Chinese (PRC): LANGUAGE 4, 2
+
+# Entries the setup program opens by name, not only through the manifest.
+REQUIRED_ENTRIES = [
+    ("FileExe", "exename", "the product's main executable"),
+    ("uninstall", "exename", "the uninstaller"),
+    ("FileTxt4", "txtname", "the licence text"),
+    ("FileTxt5", "txtname", "the install manifest itself"),
+    ("FileTxt7", "txtname", "the setup configuration"),
+]
+
+# Words the resource compiler reads as its own keywords or standard resource types; a name or
+# type spelled like one of them would not become a string-named resource.
+RESOURCE_COMPILER_WORDS = frozenset(
+    """
+    ACCELERATORS ALT ANICURSOR ANIICON ASCII AUTO3STATE AUTOCHECKBOX AUTORADIOBUTTON BEDIT BEGIN
+    BITMAP BLOCK BUTTON CAPTION CHARACTERISTICS CHECKBOX CHECKED CLASS COMBOBOX CONTROL CTEXT
+    CURSOR DEFPUSHBUTTON DIALOG DIALOGEX DISCARDABLE DLGINCLUDE DLGINIT EDITTEXT END EXSTYLE
+    FILEFLAGS FILEFLAGSMASK FILEOS FILESUBTYPE FILETYPE FILEVERSION FIXED FONT FONTDIR GRAYED
+    GROUPBOX HEDIT HELP HIEDIT HTML ICON IEDIT IMPURE INACTIVE LANGUAGE LISTBOX LOADONCALL LTEXT
+    MANIFEST MENU MENUBARBREAK MENUBREAK MENUEX MENUITEM MESSAGETABLE MOVEABLE NOINVERT NOT
+    PLUGPLAY POPUP PRELOAD PRODUCTVERSION PURE PUSHBOX PUSHBUTTON RADIOBUTTON RCDATA RTEXT
+    SCROLLBAR SEPARATOR SHIFT STATE3 STRINGTABLE STYLE TOOLBAR USERBUTTON VALUE VERSION
+    VERSIONINFO VIRTKEY VXD
+    """.split()
+)
+
+IDENTIFIER = re.compile(r"[A-Za-z_][A-Za-z0-9_]*\Z")
+# Characters Windows does not allow in a file name (the backslash separates folders).
+FORBIDDEN_PATH_CHARS = set('<>:"/|?*') | {chr(c) for c in range(32)}
+
+
+class PackError(Exception):
+    pass
+
+
+class Entry:
+    def __init__(self, line_number, text, name, type_, rel_path, file_path):
+        self.line_number = line_number
+        self.text = text
+        self.name = name
+        self.type = type_
+        self.rel_path = rel_path
+        self.file_path = file_path
+
+    @property
+    def key(self):
+        return (self.name.upper(), self.type.upper())
+
+
+def check_identifier(what, value):
+    """Problem with a resource name or type, or None."""
+    if not IDENTIFIER.match(value):
+        return (
+            f"the {what} {value!r} must be letters, digits and underscores, "
+            "beginning with a letter or an underscore"
+        )
+    if value.upper() in RESOURCE_COMPILER_WORDS:
+        return f"the {what} {value!r} is a reserved word of the resource compiler"
+    return None
+
+
+def check_relative_path(rel):
+    """Problem with an install-relative path, or None."""
+    if rel.startswith("\\"):
+        return "the path must be relative to the install folder (it starts with a backslash)"
+    bad = sorted({c for c in rel if c in FORBIDDEN_PATH_CHARS})
+    if bad:
+        shown = " ".join(repr(c) for c in bad)
+        return f"the path holds characters a Windows file name cannot have: {shown}"
+    for part in rel.split("\\"):
+        if part == "":
+            return "the path has an empty folder or file name (doubled or trailing backslash)"
+        if part in (".", ".."):
+            return "the path must stay inside the install folder (no '.' or '..')"
+        if part.endswith(".") or part.endswith(" ") or part.startswith(" "):
+            return f"the name {part!r} in the path begins or ends with a space or a dot"
+    return None
+
+
+def split_lines(data):
+    """Manifest bytes -> list of (line number, bytes); the last line may lack its CR LF."""
+    pieces = data.split(b"\r\n")
+    if pieces and pieces[-1] == b"":
+        pieces.pop()
+    return list(enumerate(pieces, 1))
+
+
+def parse_line(number, raw, product_dir):
+    """One manifest line -> (Entry or None, list of problems)."""
+    text = raw.decode("gbk", errors="replace")
+    problems = []
+    if b"\r" in raw or b"\n" in raw:
+        problems.append("lines must end with CR LF (a lone CR or LF was found)")
+        return None, problems
+    try:
+        raw.decode("gbk")
+    except UnicodeDecodeError:
+        problems.append("the line is not valid code page 936 text")
+        return None, problems
+    if text == "":
+        problems.append("blank line")
+        return None, problems
+    if text.strip() == "":
+        problems.append("the line holds only spaces")
+        return None, problems
+    if "  " in text:
+        problems.append("doubled space (the fields are separated by single spaces)")
+    if text.endswith(" "):
+        problems.append("trailing space")
+    if text.startswith(" "):
+        problems.append("the line starts with a space (empty name)")
+    if problems:
+        return None, problems
+    name, sep1, rest = text.partition(" ")
+    type_, sep2, rel = rest.partition(" ")
+    if not sep1 or not sep2 or rel == "":
+        problems.append("expected three fields: name, type and relative path")
+        return None, problems
+    for what, value in (("name", name), ("type", type_)):
+        problem = check_identifier(what, value)
+        if problem:
+            problems.append(problem)
+    problem = check_relative_path(rel)
+    if problem:
+        problems.append(problem)
+    if problems:
+        return None, problems
+    file_path = os.path.join(product_dir, *rel.split("\\"))
+    if not os.path.isfile(file_path):
+        problems.append(f"file not found: {file_path}")
+        return None, problems
+    return Entry(number, text, name, type_, rel, file_path), problems
+
+
+def read_manifest(product_dir):
+    """Validated entries of the product folder's manifest; raises PackError listing problems."""
+    manifest_path = os.path.join(product_dir, MANIFEST_NAME)
+    try:
+        with open(manifest_path, "rb") as manifest:
+            data = manifest.read()
+    except OSError as error:
+        raise PackError(f"cannot read the install manifest {manifest_path}: {error.strerror}")
+    if not data:
+        raise PackError(f"{manifest_path}: the install manifest is empty")
+
+    messages = []
+    entries = []
+    first_line_of = {}
+    mentioned = set()  # (name, type) of every line, well-formed or not
+    for number, raw in split_lines(data):
+        words = raw.decode("gbk", errors="replace").split(" ")
+        if len(words) >= 2:
+            mentioned.add((words[0].upper(), words[1].upper()))
+        entry, problems = parse_line(number, raw, product_dir)
+        shown = raw.decode("gbk", errors="replace")
+        for problem in problems:
+            messages.append(f"{MANIFEST_NAME} line {number}: {problem}: \"{shown}\"")
+        if entry is None:
+            continue
+        if entry.key in first_line_of:
+            messages.append(
+                f"{MANIFEST_NAME} line {number}: the entry {entry.name} {entry.type} is already "
+                f"listed on line {first_line_of[entry.key]} (names and types are matched "
+                f"without regard to case): \"{shown}\""
+            )
+            continue
+        first_line_of[entry.key] = number
+        entries.append(entry)
+
+    by_key = {entry.key: entry for entry in entries}
+    for name, type_, meaning in REQUIRED_ENTRIES:
+        if (name.upper(), type_.upper()) not in mentioned:
+            messages.append(
+                f"{MANIFEST_NAME}: no line for the entry {name} {type_} ({meaning}); "
+                "the setup program opens it by name"
+            )
+    manifest_entry = by_key.get(("FILETXT5", "TXTNAME"))
+    if manifest_entry is not None:
+        with open(manifest_entry.file_path, "rb") as listed:
+            if listed.read() != data:
+                messages.append(
+                    f"{MANIFEST_NAME} line {manifest_entry.line_number}: the entry FileTxt5 "
+                    f"txtname must be the install manifest itself ({MANIFEST_NAME}), but "
+                    f"{manifest_entry.rel_path} has other content: \"{manifest_entry.text}\""
+                )
+    if messages:
+        raise PackError("the install manifest is not valid:\n  " + "\n  ".join(messages))
+    return entries
+
+
+def read_kit(kit_dir):
+    env_path = os.path.join(kit_dir, "kit.env")
+    settings = {}
+    try:
+        with open(env_path, encoding="utf-8") as env:
+            for line in env:
+                line = line.strip()
+                if not line or line.startswith("#"):
+                    continue
+                words = shlex.split(line)
+                if len(words) != 1 or "=" not in words[0]:
+                    raise PackError(f"{env_path}: cannot read the line {line!r}")
+                key, _, value = words[0].partition("=")
+                settings[key] = value
+    except OSError as error:
+        raise PackError(f"cannot read the setup kit settings {env_path}: {error.strerror}")
+    for key in ("KORV_CXX", "KORV_WINDRES", "KORV_LDFLAGS", "KORV_OBJECTS", "KORV_LIBRARIES"):
+        if key not in settings:
+            raise PackError(f"{env_path}: {key} is not set")
+    for name in settings["KORV_OBJECTS"].split() + settings["KORV_LIBRARIES"].split():
+        if not os.path.isfile(os.path.join(kit_dir, name)):
+            raise PackError(f"the setup kit {kit_dir} has no {name}; rebuild it (korv_packkit)")
+    return settings
+
+
+def run(command, cwd=None):
+    result = subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    if result.returncode != 0:
+        output = result.stdout.decode("utf-8", errors="replace").strip()
+        raise PackError(f"{shlex.join(command)} failed:\n{output}")
+
+
+def write_resource_script(entries, work_dir):
+    """Resource script over ASCII-named links to the product files (windres wants plain names)."""
+    # No comment line: without the C preprocessor the resource compiler would not skip it.
+    lines = ["LANGUAGE 4, 2"]
+    for index, entry in enumerate(entries, 1):
+        link = f"e{index:04d}.bin"
+        os.symlink(os.path.abspath(entry.file_path), os.path.join(work_dir, link))
+        lines.append(f'{entry.name.upper()} {entry.type.upper()} "{link}"')
+    script = os.path.join(work_dir, "payload.rc")
+    with open(script, "w", encoding="ascii", newline="\n") as out:
+        out.write("\n".join(lines) + "\n")
+    return script
+
+
+def read_utf16_id(data, offset):
+    """A name or type field of a .res header -> (str or int, offset after it)."""
+    (first,) = struct.unpack_from("<H", data, offset)
+    if first == 0xFFFF:
+        (ordinal,) = struct.unpack_from("<H", data, offset + 2)
+        return ordinal, offset + 4
+    end = offset
+    while struct.unpack_from("<H", data, end)[0] != 0:
+        end += 2
+    return data[offset:end].decode("utf-16-le"), end + 2
+
+
+def read_res_file(path):
+    """Resources of a compiled .res file: list of (type, name, language, data bytes)."""
+    with open(path, "rb") as res:
+        data = res.read()
+    resources = []
+    offset = 0
+    while offset + 8 <= len(data):
+        data_size, header_size = struct.unpack_from("<II", data, offset)
+        type_, pos = read_utf16_id(data, offset + 8)
+        name, pos = read_utf16_id(data, pos)
+        pos = (pos + 3) & ~3
+        _, _, language = struct.unpack_from("<IHH", data, pos)
+        start = offset + header_size
+        if not (type_ == 0 and name == 0 and data_size == 0):
+            resources.append((type_, name, language, data[start : start + data_size]))
+        offset = (start + data_size + 3) & ~3
+    return resources
+
+
+def verify_payload(entries, res_path):
+    """The compiled payload carries every entry byte for byte, string-named, language 2052."""
+    compiled = {}
+    for type_, name, language, data in read_res_file(res_path):
+        compiled[(name, type_)] = (language, data)
+    if len(compiled) != len(entries):
+        raise PackError(
+            f"the resource compiler produced {len(compiled)} resources for {len(entries)} entries"
+        )
+    for entry in entries:
+        found = compiled.get((entry.name.upper(), entry.type.upper()))
+        if found is None:
+            raise PackError(
+                f"{MANIFEST_NAME} line {entry.line_number}: the resource compiler did not keep "
+                f"{entry.name} {entry.type} as a string-named resource: \"{entry.text}\""
+            )
+        language, data = found
+        with open(entry.file_path, "rb") as source:
+            same = source.read() == data
+        if language != PAYLOAD_LANGUAGE or not same:
+            raise PackError(
+                f"{MANIFEST_NAME} line {entry.line_number}: the compiled resource differs from "
+                f"{entry.rel_path}: \"{entry.text}\""
+            )
+    return sum(len(data) for _, data in compiled.values())
+
+
+def pack(kit_dir, product_dir, out_path):
+    if not os.path.isdir(product_dir):
+        raise PackError(f"{product_dir} is not a folder")
+    entries = read_manifest(product_dir)
+    kit = read_kit(kit_dir)
+    out_path = os.path.abspath(out_path)
+    os.makedirs(os.path.dirname(out_path), exist_ok=True)
+    with tempfile.TemporaryDirectory(prefix="korvpack.") as work_dir:
+        write_resource_script(entries, work_dir)
+        windres = shlex.split(kit["KORV_WINDRES"])
+        # No C preprocessor: an entry name must never be taken for a macro.
+        run(windres + ["--preprocessor=cat", "-i", "payload.rc", "-O", "res", "-o", "payload.res"],
+            cwd=work_dir)
+        payload_bytes = verify_payload(entries, os.path.join(work_dir, "payload.res"))
+        run(windres + ["-i", "payload.res", "-o", "payload.o"], cwd=work_dir)
+        kit_files = [os.path.join(kit_dir, name) for name in kit["KORV_OBJECTS"].split()]
+        libraries = [os.path.join(kit_dir, name) for name in kit["KORV_LIBRARIES"].split()]
+        linked = os.path.join(work_dir, "setup.exe")
+        run(
+            shlex.split(kit["KORV_CXX"])
+            + shlex.split(kit["KORV_LDFLAGS"])
+            + ["-o", linked]
+            + kit_files
+            + [os.path.join(work_dir, "payload.o")]
+            + libraries
+            + shlex.split(kit.get("KORV_SYSLIBS", ""))
+        )
+        shutil.move(linked, out_path)
+    return len(entries), payload_bytes
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description="Pack a product folder into a setup program.")
+    parser.add_argument("--kit", required=True, help="setup kit folder (packkit)")
+    parser.add_argument("product_dir")
+    parser.add_argument("out_exe")
+    args = parser.parse_args(argv[1:])
+    try:
+        count, payload_bytes = pack(args.kit, args.product_dir, args.out_exe)
+    except PackError as error:
+        sys.stderr.write(f"pack: {error}\n")
+        return 1
+    print(f"pack: wrote {args.out_exe}: {count} entries, {payload_bytes} bytes of payload")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
