@@ -1,0 +1,243 @@
+#include "host/Unit_main.h"
+
+#include <array>
+
+#include "host/BankersRound.h"
+#include "platform/Files.h"
+#include "platform/Process.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Control.h"
+#include "setupdata/IniFile.h"
+#include "setupdata/PayloadReader.h"
+#include "wizard/Unit_Schedule.h"
+
+const AnsiString SetupTitle = "korvlSetup";
+TFormain* Formain = nullptr;
+
+namespace {
+
+constexpr std::array<const char*, 4> kProductProcessNames = {"KORV.EXE", "KORV.exe", "korv.EXE",
+                                                             "korv.exe"};
+constexpr const char* kProductWindowClass = "TKorv30";
+constexpr std::uint32_t kTerminatedProductExitCode = 4;
+constexpr const char* kRunNoticeTitle = "运行提示";
+constexpr const char* kProductRunningText =
+    "Korvello正在运行中，只有结束其\r运行后，才能进行软件更新。\r\r要结束正在运行的Korvello吗?";
+
+// The staged files: payload entry and the name it gets in the staging folder, in staging order.
+struct StagedFile {
+  const char* entryName;
+  const char* fileName;
+};
+constexpr const char* kStagedEntryType = "txtname";
+constexpr std::array<StagedFile, 3> kStagedFiles = {
+    {{"FileTxt5", "orvlSetup.log"}, {"FileTxt7", "orvlSetup.ini"}, {"FileTxt4", "SQXY.txt"}}};
+
+// A walk past passed-over product windows ends at the last window; the cap only guards against
+// a Z order that keeps changing under the walk.
+constexpr int kMaxWindowsWalked = 65536;
+
+constexpr gui::Color kBackdropColor = gui::RGB(0, 128, 192);
+constexpr gui::Color kTitleBandColor = gui::RGB(0, 128, 255);
+constexpr int kFooterRightMargin = 32;
+
+gui::Font SimSunFont(int height, gui::Color color) {
+  gui::Font font;
+  font.name = "宋体";
+  font.charset = gui::GB2312_CHARSET;
+  font.height = height;
+  font.color = color;
+  return font;
+}
+
+// The file-name part of a process's executable path: after the last "\" or ":", where a trail
+// byte of a CP936 character is never taken for a separator.
+AnsiString ExecutableNameOf(const AnsiString& path) {
+  AnsiString::size_type start = 0;
+  for (AnsiString::size_type i = 0; i < path.size(); ++i) {
+    if (IsLeadByte(path[i])) {
+      ++i;
+      continue;
+    }
+    if (path[i] == '\\' || path[i] == ':') start = i + 1;
+  }
+  return path.substr(start);
+}
+
+bool IsProductProcessName(const AnsiString& exeName) {
+  for (const char* name : kProductProcessNames) {
+    if (exeName == name) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TFormain::TFormain(gui::Component* owner, AnsiString name) : gui::Form(owner, std::move(name)) {
+  BuildLayout();
+  OnCreate = [this] { FormCreate(); };
+  OnShow = [this] { FormShow(); };
+  OnPaint = [this] { FormPaint(); };
+  OnClose = [this](gui::CloseAction& action) { FormClose(action); };
+}
+
+TFormain::~TFormain() {
+  // The worker waits for its end notice by serving the message queue; do that while this window
+  // is still whole.
+  if (Thread1) DestroyOwned(*Thread1);
+  Thread1 = nullptr;
+  if (Formain == this) Formain = nullptr;
+}
+
+void TFormain::BuildLayout() {
+  SetBounds(0, 0, 1156, 819);
+  SetBorderStyle(gui::BorderStyle::None);
+  SetWindowState(gui::WindowState::Maximized);
+  SetScrollbars(false);
+  SetColor(kBackdropColor);
+  SetFont(SimSunFont(12, gui::clWindowText));
+
+  Panel_Title = &Make<gui::Panel>("Panel_Title");
+  Panel_Title->SetBounds(0, 0, 1156, 117);
+  Panel_Title->SetAlign(gui::Align::Top);
+  Panel_Title->SetBevel(false);
+  Panel_Title->SetColor(kTitleBandColor);
+  Panel_Title->SetAlignment(gui::TextAlign::Left);
+  gui::Font titleFont = SimSunFont(56, gui::clWhite);
+  titleFont.italic = true;
+  Panel_Title->SetFont(titleFont);
+  Panel_Title->SetCaption("  Korvellov2.8.3.8（标准版-k）安装程序");
+  Panel_Title->SetParent(this);
+
+  Panel1 = &Make<gui::Panel>("Panel1");
+  Panel1->SetBounds(0, 819 - 29, 1156, 29);
+  Panel1->SetAlign(gui::Align::Bottom);
+  Panel1->SetBevel(false);
+  Panel1->SetColor(kBackdropColor);
+  Panel1->SetFont(SimSunFont(14, gui::clYellow));
+  Panel1->SetParent(this);
+
+  Label1 = &Make<gui::Label>("Label1");
+  Label1->SetFont(Panel1->GetFont());
+  Label1->SetColor(kBackdropColor);
+  Label1->SetBounds(36, 8, 0, 0);
+  Label1->SetCaption("Korvello官方网站：www.korvello.com.cn");
+  Label1->SetParent(Panel1);
+
+  Label2 = &Make<gui::Label>("Label2");
+  Label2->SetFont(Panel1->GetFont());
+  Label2->SetColor(kBackdropColor);
+  Label2->SetBounds(0, 8, 0, 0);
+  Label2->SetCaption("北京科维罗软件有限公司 出品 2003-2008");
+  Label2->SetParent(Panel1);
+
+  Panel1->OnResize = [this] { Panel1Resize(); };
+  Panel1Resize();
+
+  Thread1 = &Make<TWorkerThread>("Thread1");
+  Thread1->SetUpdateEnabled(false);
+  Thread1->OnExecute = [this](gui::Component* sender, TWorkerExecuteThread* thread, void*& data) {
+    Thread1Execute(sender, thread, data);
+  };
+}
+
+void TFormain::FormCreate() {
+  ContinueSetup = true;
+  StagingFolder = GetStagingFolder();
+  if (IsProductRunning()) {
+    const int answer = gui::Application::Instance().MessageBox(
+        kProductRunningText, kRunNoticeTitle,
+        gui::mb::kYesNo | gui::mb::kIconWarning | gui::mb::kSystemModal, this);
+    if (answer == gui::idYes) {
+      CloseRunningProduct(kProductWindowClass);
+    } else {
+      ContinueSetup = false;
+    }
+  }
+  if (!ContinueSetup) return;
+  StageSetupFiles();
+  Thread1->Start();
+}
+
+void TFormain::StageSetupFiles() {
+  // All three entries are opened before the first is written, so a missing entry stages nothing.
+  PayloadReader manifest(kStagedFiles[0].entryName, kStagedEntryType);
+  PayloadReader configuration(kStagedFiles[1].entryName, kStagedEntryType);
+  PayloadReader licence(kStagedFiles[2].entryName, kStagedEntryType);
+  manifest.SaveToFile(StagingFolder + kStagedFiles[0].fileName);
+  configuration.SaveToFile(StagingFolder + kStagedFiles[1].fileName);
+  licence.SaveToFile(StagingFolder + kStagedFiles[2].fileName);
+}
+
+void TFormain::FormShow() {
+  if (!ContinueSetup) Close();
+}
+
+void TFormain::FormPaint() {
+  gui::Canvas& canvas = GetCanvas();
+  const int width = ClientWidth();
+  const double step = ClientHeight() / 256.0;
+  double y = 0.0;
+  for (int blue = 255; blue >= 0; --blue) {
+    canvas.SetBrushColor(gui::RGB(0, 0, blue));
+    canvas.FillRect(gui::Rect{0, BankersRound(y), width, BankersRound(y + step)});
+    y += step;
+  }
+}
+
+void TFormain::Panel1Resize() {
+  Label2->SetLeft(Panel1->Width() - Label2->Width() - kFooterRightMargin);
+}
+
+void TFormain::FormClose(gui::CloseAction& action) {
+  for (const StagedFile& staged : kStagedFiles) {
+    const AnsiString path = StagingFolder + staged.fileName;
+    if (platform::FileExists(path)) platform::DeleteFile(path);
+  }
+  action = gui::CloseAction::Free;
+}
+
+void TFormain::Thread1Execute(gui::Component* /*Sender*/, TWorkerExecuteThread* Thread,
+                              void*& /*Data*/) {
+  Thread->Synchronize([this](gui::Component* sender) { ShowChedule(sender); });
+}
+
+void TFormain::ShowChedule(gui::Component* /*Sender*/) {
+  if (FormSchedule) FormSchedule->ShowModal();
+}
+
+AnsiString TFormain::ReadSetupValue(const AnsiString& section, const AnsiString& key) const {
+  const TIniFile configuration(StagingFolder + "orvlSetup.ini");
+  return configuration.ReadString(section, key, AnsiString());
+}
+
+AnsiString TFormain::GetStagingFolder() {
+  const AnsiString folder = platform::WindowsDirectory() + "\\Temp";
+  if (!platform::DirectoryExists(folder)) platform::CreateDirectory(folder);
+  return folder + "\\";
+}
+
+bool TFormain::IsProductRunning() {
+  const auto processNames = platform::SnapshotProcessNames();
+  if (!processNames) return false;
+  bool running = false;
+  for (const AnsiString& exePath : *processNames) {
+    if (IsProductProcessName(ExecutableNameOf(exePath))) running = true;
+  }
+  return running;
+}
+
+void TFormain::CloseRunningProduct(const AnsiString& windowClass) {
+  platform::WindowRef window = platform::FindTopLevelWindow(windowClass);
+  for (int walked = 0; window != 0 && walked < kMaxWindowsWalked; ++walked) {
+    if (platform::WindowClassName(window) == windowClass) {
+      const AnsiString title = platform::WindowTitle(window);
+      if (!title.empty() && title != SetupTitle) {
+        platform::TerminateProcessById(platform::WindowProcessId(window),
+                                       kTerminatedProductExitCode);
+        return;
+      }
+    }
+    window = platform::NextWindowInZOrder(window);
+  }
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The host window: the full-screen backdrop that owns the setup state, stages the setup files,
+// deals with a running Korvello, hands over to the wizard and removes the staged files at the end.
+#include "platform/AnsiString.h"
+#include "platform/gui/Form.h"
+#include "thread/WorkerThread.h"
+
+namespace gui {
+class Label;
+class Panel;
+}  // namespace gui
+
+// The application title, kept to recognise the setup's own windows.
+extern const AnsiString SetupTitle;
+
+class TFormain : public gui::Form {
+ public:
+  TFormain(gui::Component* owner, AnsiString name);
+  ~TFormain() override;
+
+  gui::Panel* Panel_Title = nullptr;
+  gui::Panel* Panel1 = nullptr;
+  gui::Label* Label1 = nullptr;
+  gui::Label* Label2 = nullptr;
+  TWorkerThread* Thread1 = nullptr;
+
+  // Setup state.
+  bool ContinueSetup = true;
+  AnsiString StagingFolder;
+  AnsiString InstallFolder;
+  AnsiString VersionSerial;
+
+  void FormCreate();
+  void FormShow();
+  void FormPaint();
+  void Panel1Resize();
+  void FormClose(gui::CloseAction& action);
+  void Thread1Execute(gui::Component* Sender, TWorkerExecuteThread* Thread, void*& Data);
+  void ShowChedule(gui::Component* Sender);
+
+  // One value of the staged setup configuration; empty when the file, section or key is absent.
+  AnsiString ReadSetupValue(const AnsiString& section, const AnsiString& key) const;
+
+  AnsiString GetStagingFolder();
+  bool IsProductRunning();
+  void CloseRunningProduct(const AnsiString& windowClass);
+
+ private:
+  void BuildLayout();
+  void StageSetupFiles();
+};
+
+extern TFormain* Formain;
