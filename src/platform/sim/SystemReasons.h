@@ -1,0 +1,14 @@
+#pragma once
+// The system's reasons for failed file operations, as the runtime words them in its messages
+// (the system message text without its final full stop).
+namespace sim::reason {
+
+constexpr const char* kFileNotFound = "The system cannot find the file specified";
+constexpr const char* kPathNotFound = "The system cannot find the path specified";
+constexpr const char* kAccessDenied = "Access is denied";
+constexpr const char* kSharingViolation =
+    "The process cannot access the file because it is being used by another process";
+constexpr const char* kNotEnoughMemory = "Not enough storage is available to process this command";
+constexpr const char* kInvalidParameter = "The parameter is incorrect";
+
+}  // namespace sim::reason
