@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what the builds, tests and the demo need on Debian, and only what is missing:
+# compilers (native and MinGW-w64), GoogleTest, Python, Wine (64- and 32-bit), Xvfb, screenshot
+# tools, a CJK font, and the zh_CN.UTF-8 locale in which Wine uses code page 936.
+set -euo pipefail
+
+packages=(
+  cmake g++ libgtest-dev python3
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  wine wine64 wine32:i386
+  xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    echo "deps: need root to run: $*" >&2
+    exit 1
+  fi
+}
+
+is_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "deps: enabling the i386 architecture (for wine32)"
+  as_root dpkg --add-architecture i386
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  is_installed "$package" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "deps: installing ${missing[*]}"
+  as_root apt-get update
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+fi
+
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
+  echo "deps: generating the zh_CN.UTF-8 locale"
+  if grep -q '^# *zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    as_root sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  elif ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo "zh_CN.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+  fi
+  as_root locale-gen
+fi
