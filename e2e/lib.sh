@@ -1,0 +1,415 @@
+# shellcheck shell=bash disable=SC2034  # constants used by the scenarios that source it
+# Shared by the end-to-end scenarios. A scenario sources this file and calls
+#   e2e_begin <scenario-name> <build-dir>
+# which gives it its own virtual display, a fresh Wine prefix copied from the build's template
+# (booted once per build directory) and a running Wine server; everything is stopped again when
+# the scenario's shell exits. Checks stop the scenario with "FAIL: ..." (exit 1), a screenshot
+# and the list of windows; a build whose Wine cannot run programs here skips (exit 77).
+
+set -u -o pipefail
+
+readonly E2E_SKIP_CODE=77
+readonly E2E_LOCALE=zh_CN.UTF-8
+readonly E2E_SCREEN=1024x768x24
+
+# Titles and texts the setup shows.
+readonly E2E_NOTICE_TITLE='运行提示'
+readonly E2E_ALREADY_RUNNING_TEXT='安装程序已经运行'
+readonly E2E_PRODUCT_RUNNING_TEXT='Korvello正在运行中，只有结束其\r运行后，才能进行软件更新。\r\r要结束正在运行的Korvello吗?'
+readonly E2E_EXIT_TITLE='退出安装'
+readonly E2E_EXIT_TEXT='确定要退出安装程序吗?'
+readonly E2E_PRODUCT_CLASS='TKorv30'
+readonly E2E_PRODUCT_TITLE='Korvello'
+# Message box answers.
+readonly IDOK=1 IDCANCEL=2 IDYES=6 IDNO=7
+
+# The staged files and the product folder's files they are copies of.
+readonly E2E_STAGED_FILES=(orvlSetup.log orvlSetup.ini SQXY.txt)
+readonly E2E_STAGED_SOURCES=(Setup.log Setup.ini 用户授权协议.txt)
+
+E2E_NAME=''
+E2E_RUN=''
+E2E_XVFB_PID=''
+E2E_SERVER_STARTED=''
+E2E_BACKGROUND_PIDS=()
+
+# ---- reporting -----------------------------------------------------------------------------
+
+e2e_log() { printf '[%s] %s\n' "$E2E_NAME" "$*"; }
+
+e2e_skip() {
+  printf 'SKIP: %s\n' "$*"
+  exit "$E2E_SKIP_CODE"
+}
+
+# Leaves evidence for the reader: the windows on screen and a screenshot.
+e2e_fail() {
+  printf 'FAIL: %s\n' "$*"
+  if [[ -n "${WINEPREFIX:-}" && -n "$E2E_SERVER_STARTED" ]]; then
+    printf 'top-level windows (handle, pid, visibility, class, title):\n'
+    e2e_robot list 2>&1 | grep -v $'\thidden\t' | sed 's/^/  /'
+  fi
+  if [[ -n "${DISPLAY:-}" && -n "$E2E_XVFB_PID" ]]; then
+    local shot="$E2E_SHOTS/e2e-$E2E_NAME-failure.png"
+    mkdir -p "$E2E_SHOTS" && import -display "$DISPLAY" -window root "png:$shot" 2>/dev/null &&
+      printf 'screenshot: %s\n' "$shot"
+  fi
+  exit 1
+}
+
+e2e_pass() {
+  e2e_log "passed"
+  exit 0
+}
+
+e2e_expect_eq() {
+  local actual=$1 expected=$2 what=$3
+  [[ "$actual" == "$expected" ]] || e2e_fail "$what: expected '$expected', got '$actual'"
+}
+
+# ---- start and stop ------------------------------------------------------------------------
+
+e2e_begin() {
+  E2E_NAME=$1
+  local build_dir=${2:-}
+  [[ -n "$build_dir" ]] || { echo "usage: $0 <build-dir>" >&2; exit 2; }
+  local config="$build_dir/e2e/e2e-config.sh"
+  [[ -f "$config" ]] || e2e_fail "$config is missing: configure and build $build_dir first"
+  # shellcheck source=/dev/null
+  source "$config"
+
+  [[ -x "$E2E_WINE" ]] || e2e_skip "$E2E_WINE is not installed, so $E2E_ARCH programs cannot run"
+  [[ -f "$E2E_ROBOT" ]] || e2e_fail "the robot $E2E_ROBOT is not built"
+  local tool
+  for tool in Xvfb import convert cmp iconv flock; do
+    command -v "$tool" >/dev/null || e2e_fail "$tool is not installed"
+  done
+
+  E2E_RUN="$E2E_WORK/run/$E2E_NAME"
+  rm -rf "$E2E_RUN"
+  mkdir -p "$E2E_RUN" "$E2E_SHOTS"
+  trap e2e_end EXIT
+
+  e2e_use_locale
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES='mscoree,mshtml='
+  E2E_WINESERVER=$(e2e_find_wineserver) || e2e_skip "no wineserver is installed"
+  export WINESERVER=$E2E_WINESERVER
+  e2e_start_display
+  e2e_ensure_template
+
+  [[ -f "$E2E_SETUP" ]] || e2e_fail "$E2E_SETUP is not built"
+  [[ -d "$E2E_PRODUCT" ]] || e2e_fail "the product folder $E2E_PRODUCT is not built"
+  cp -a "$E2E_WORK/prefix-template" "$E2E_RUN/prefix" || e2e_fail "cannot copy the prefix"
+  export WINEPREFIX="$E2E_RUN/prefix"
+  "$E2E_WINESERVER" -p || e2e_fail "the Wine server did not start"
+  E2E_SERVER_STARTED=yes
+  e2e_log "display $DISPLAY, prefix $WINEPREFIX"
+}
+
+# Runs on every exit of the scenario's shell, passing or not.
+e2e_end() {
+  local status=$?
+  if [[ -n "$E2E_SERVER_STARTED" ]]; then
+    "$E2E_WINESERVER" -k 2>/dev/null
+    E2E_SERVER_STARTED=''
+  fi
+  local pid
+  for pid in "${E2E_BACKGROUND_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  if [[ -n "$E2E_XVFB_PID" ]]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null
+    wait "$E2E_XVFB_PID" 2>/dev/null
+  fi
+  exit "$status"
+}
+
+# Wine takes its ANSI code page from the locale: zh_CN.UTF-8 gives code page 936.
+e2e_use_locale() {
+  if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8'; then
+    if [[ $(id -u) == 0 && -f /etc/locale.gen ]] && command -v locale-gen >/dev/null; then
+      sed -i 's/^# *zh_CN.UTF-8/zh_CN.UTF-8/' /etc/locale.gen
+      locale-gen >/dev/null
+    fi
+    locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8' ||
+      e2e_fail "the $E2E_LOCALE locale is missing (enable it in /etc/locale.gen, run locale-gen)"
+  fi
+  fc-list :lang=zh 2>/dev/null | grep -q . ||
+    e2e_fail "no Chinese font is installed (install fonts-wqy-microhei)"
+  export LANG=$E2E_LOCALE LC_ALL=$E2E_LOCALE
+}
+
+e2e_find_wineserver() {
+  local candidate
+  for candidate in /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver32 /usr/bin/wineserver; do
+    if [[ -x "$candidate" ]]; then
+      echo "$candidate"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# A display of our own on a free number, so scenarios never meet another session's windows.
+e2e_start_display() {
+  local number_file="$E2E_RUN/display-number"
+  Xvfb -displayfd 3 -screen 0 "$E2E_SCREEN" -nolisten tcp \
+    3>"$number_file" >"$E2E_RUN/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  local tries
+  for ((tries = 0; tries < 100; tries++)); do
+    [[ -s "$number_file" ]] && break
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  [[ -s "$number_file" ]] || e2e_fail "Xvfb did not start: $(tail -3 "$E2E_RUN/xvfb.log")"
+  DISPLAY=":$(head -1 "$number_file")"
+  export DISPLAY
+}
+
+# Did this output come from a loader that the kernel cannot execute at all?
+e2e_loader_cannot_run() {
+  local status=$1 log=$2
+  [[ $status == 126 || $status == 127 ]] ||
+    grep -qiE 'exec format error|cannot execute|no such file or directory' "$log"
+}
+
+# The template prefix is booted once per build directory (under a lock, so parallel runs wait)
+# and answers, once, whether this machine's Wine runs programs of the build's architecture.
+e2e_ensure_template() {
+  local template="$E2E_WORK/prefix-template" probe="$E2E_WORK/wine-probe"
+  local lock
+  exec {lock}>"$E2E_WORK/template.lock"
+  flock "$lock"
+  if [[ -f "$probe" ]] && grep -q '^unavailable' "$probe"; then
+    e2e_skip "$(cat "$probe")"
+  fi
+  if [[ ! -f "$template/.e2e-ready" ]]; then
+    e2e_log "booting the template prefix (once per build directory)"
+    local fresh="$template.new" log="$E2E_WORK/template.log" status
+    rm -rf "$template" "$fresh"
+    local winearch=$E2E_ARCH
+    WINEPREFIX=$fresh WINEARCH=$winearch "$E2E_WINE" wineboot -i >"$log" 2>&1
+    status=$?
+    WINEPREFIX=$fresh "$E2E_WINESERVER" -w 2>/dev/null
+    if [[ $status != 0 ]] && e2e_loader_cannot_run "$status" "$log"; then
+      echo "unavailable: $E2E_WINE cannot run $E2E_ARCH programs here" \
+        "(exit status $status: $(tail -1 "$log"))" >"$probe"
+      e2e_skip "$(cat "$probe")"
+    fi
+    local answer
+    answer=$(WINEPREFIX=$fresh "$E2E_WINE" "$E2E_ROBOT" probe 2>>"$log")
+    status=$?
+    if [[ "$answer" != robot-ok ]]; then
+      if e2e_loader_cannot_run "$status" "$log"; then
+        echo "unavailable: $E2E_WINE cannot run $E2E_ARCH programs here" \
+          "(exit status $status: $(tail -1 "$log"))" >"$probe"
+        e2e_skip "$(cat "$probe")"
+      fi
+      e2e_fail "the robot did not run in the new prefix (exit $status): $(tail -5 "$log")"
+    fi
+    # A crashing program must end instead of waiting behind Wine's crash dialog.
+    WINEPREFIX=$fresh "$E2E_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+      /t REG_DWORD /d 0 /f >>"$log" 2>&1 || e2e_fail "cannot configure the prefix: $(tail -3 "$log")"
+    # No window manager runs on the virtual display: Wine draws captions and frames itself and
+    # maximises to the whole screen, so screenshots show windows as a desktop would.
+    local value
+    for value in Managed Decorated; do
+      WINEPREFIX=$fresh "$E2E_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" \
+        /t REG_SZ /d N /f >>"$log" 2>&1 || e2e_fail "cannot configure the prefix: $(tail -3 "$log")"
+    done
+    WINEPREFIX=$fresh "$E2E_WINESERVER" -k 2>/dev/null
+    WINEPREFIX=$fresh "$E2E_WINESERVER" -w 2>/dev/null
+    touch "$fresh/.e2e-ready"
+    mv "$fresh" "$template"
+  fi
+  echo "available: $E2E_WINE runs $E2E_ARCH programs" >"$probe"
+  flock -u "$lock"
+  exec {lock}>&-
+}
+
+# ---- programs ------------------------------------------------------------------------------
+
+e2e_robot() { "$E2E_WINE" "$E2E_ROBOT" "$@"; }
+
+# Starts a Windows program from its own folder, as a double-click would, in the background.
+# The Wine loader becomes the program's process, so its exit status is the program's exit code.
+# Usage: e2e_start VAR program.exe -- sets VAR to the process id.
+e2e_start() {
+  local var=$1 program=$2
+  local log
+  log="$E2E_RUN/$(basename "$program").$RANDOM.log"
+  (cd "$(dirname "$program")" && exec "$E2E_WINE" "$(basename "$program")") >"$log" 2>&1 &
+  local pid=$!
+  E2E_BACKGROUND_PIDS+=("$pid")
+  printf -v "$var" '%s' "$pid"
+}
+
+e2e_is_running() {
+  local pid=$1 state
+  [[ -r /proc/$pid/stat ]] || return 1
+  state=$(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | cut -d' ' -f1)
+  [[ -n "$state" && "$state" != Z ]]
+}
+
+# Waits for a program started by e2e_start to end; fails after the timeout. Sets E2E_EXIT_CODE.
+e2e_wait_exit() {
+  local pid=$1 timeout=$2 what=$3
+  local deadline=$((SECONDS + timeout))
+  while e2e_is_running "$pid"; do
+    ((SECONDS < deadline)) || e2e_fail "$what did not end within $timeout s"
+    sleep 0.2
+  done
+  wait "$pid"
+  E2E_EXIT_CODE=$?
+}
+
+e2e_expect_exit() {
+  local pid=$1 timeout=$2 what=$3 expected=$4
+  e2e_wait_exit "$pid" "$timeout" "$what"
+  e2e_expect_eq "$E2E_EXIT_CODE" "$expected" "exit code of $what"
+}
+
+# ---- windows -------------------------------------------------------------------------------
+
+e2e_wait_window() {
+  local title=$1 timeout=${2:-60}
+  e2e_robot wait-window --title "$title" --timeout "$timeout" >/dev/null ||
+    e2e_fail "no window titled '$title' appeared within $timeout s"
+}
+
+e2e_window_info() {
+  local title=$1 field=$2
+  e2e_robot info --title "$title" | sed -n "s/^$field //p"
+}
+
+# The texts of a window and its controls: one "class<TAB>id<TAB>text" line each, CR shown as \r.
+e2e_texts() { e2e_robot texts --title "$1"; }
+
+# Checks a system message box: its text, and exactly the buttons with the given ids.
+e2e_expect_message_box() {
+  local title=$1 text=$2
+  shift 2
+  local texts
+  texts=$(e2e_texts "$title") || e2e_fail "cannot read the box titled '$title'"
+  printf '%s\n' "$texts" | sed "s/^/  [$title] /"
+  # Through the environment: awk -v would turn the \r escapes into carriage returns.
+  printf '%s\n' "$texts" | WANT=$text awk -F'\t' '$1 == "Static" && $3 == ENVIRON["WANT"] {
+      found = 1 } END { exit !found }' || e2e_fail "the box titled '$title' does not say '$text'"
+  local ids
+  ids=$(printf '%s\n' "$texts" | awk -F'\t' '$1 == "Button" { print $2 }' | sort -n | xargs)
+  e2e_expect_eq "$ids" "$*" "button ids of the box titled '$title'"
+}
+
+e2e_answer() {
+  local title=$1 id=$2
+  e2e_robot click --title "$title" --id "$id" >/dev/null ||
+    e2e_fail "cannot press button $id in the box titled '$title'"
+  e2e_robot wait-gone --title "$title" --timeout 20 ||
+    e2e_fail "the box titled '$title' stayed after pressing button $id"
+}
+
+# The process ids (Windows) that own visible top-level windows.
+e2e_visible_windows_of() {
+  local windows_pid=$1
+  e2e_robot list | awk -F'\t' -v pid="$windows_pid" '$2 == pid && $3 == "visible"'
+}
+
+# ---- the setup program ---------------------------------------------------------------------
+
+# One value of the product's setup configuration (code page 936, CRLF), as UTF-8.
+e2e_setup_value() {
+  local section=$1 key=$2
+  iconv -f CP936 -t UTF-8 "$E2E_PRODUCT/Setup.ini" | tr -d '\r' |
+    awk -v section="[$section]" -v key="$key" '
+      tolower($0) == tolower(section) { inside = 1; next }
+      /^\[/ { inside = 0 }
+      inside && index($0, "=") {
+        name = substr($0, 1, index($0, "=") - 1)
+        if (tolower(name) == tolower(key)) { print substr($0, index($0, "=") + 1); exit }
+      }'
+}
+
+e2e_wizard_title() {
+  local title
+  title=$(e2e_setup_value Form Caption)
+  [[ -n "$title" ]] || e2e_fail "the product's Setup.ini has no [Form] Caption"
+  echo "$title"
+}
+
+# Waits for the wizard and checks that it is a dialog-framed window: a caption, no sizing border.
+e2e_wait_wizard() {
+  local title=$1 timeout=${2:-60}
+  e2e_wait_window "$title" "$timeout"
+  local style
+  style=$(e2e_window_info "$title" style)
+  (((style & 0x00C00000) == 0x00C00000)) || e2e_fail "the wizard has no caption (style $style)"
+  (((style & 0x00040000) == 0)) || e2e_fail "the wizard has a sizing border (style $style)"
+}
+
+# Ends a setup whose wizard is showing the way a user does: the close box, then OK on the
+# confirmation. The setup must then end with exit code 0.
+e2e_close_setup() {
+  local setup_pid=$1 wizard_title=$2
+  e2e_robot close --title "$wizard_title" --box || e2e_fail "cannot close the wizard"
+  e2e_wait_window "$E2E_EXIT_TITLE" 30
+  e2e_expect_message_box "$E2E_EXIT_TITLE" "$E2E_EXIT_TEXT" "$IDOK" "$IDCANCEL"
+  e2e_answer "$E2E_EXIT_TITLE" "$IDOK"
+  e2e_expect_exit "$setup_pid" 30 "the setup" 0
+}
+
+# The staging folder is the Temp folder inside the Windows folder (C:\windows\Temp); Wine's
+# file names are case-insensitive, the prefix spells it in lower case.
+e2e_staging_folder() {
+  local windows="$WINEPREFIX/drive_c/windows" entry
+  for entry in "$windows"/*; do
+    if [[ -d "$entry" && "${entry##*/}" == [Tt][Ee][Mm][Pp] ]]; then
+      echo "$entry"
+      return
+    fi
+  done
+  echo "$windows/temp"
+}
+
+e2e_expect_no_staged_files() {
+  local folder name
+  folder=$(e2e_staging_folder)
+  for name in "${E2E_STAGED_FILES[@]}"; do
+    [[ ! -e "$folder/$name" ]] || e2e_fail "$folder/$name exists"
+  done
+}
+
+# Leaves stale copies of the staged files, as an earlier run that died would.
+e2e_seed_stale_staged_files() {
+  local folder name
+  folder=$(e2e_staging_folder)
+  mkdir -p "$folder"
+  for name in "${E2E_STAGED_FILES[@]}"; do
+    echo "stale copy left by an earlier run" >"$folder/$name"
+  done
+}
+
+e2e_start_product() {
+  local var=$1
+  e2e_start "$var" "$E2E_PRODUCT/KORV.exe"
+  e2e_robot wait-window --title "$E2E_PRODUCT_TITLE" --class "$E2E_PRODUCT_CLASS" \
+    --timeout 60 >/dev/null || e2e_fail "the sample product's window did not appear"
+}
+
+# ---- screenshots ---------------------------------------------------------------------------
+
+e2e_screenshot() {
+  local file=$1
+  import -display "$DISPLAY" -window root "png:$file" || e2e_fail "cannot take a screenshot"
+}
+
+# Prints "x y r g b" for every pixel of a rectangle of an image.
+e2e_pixels() {
+  local file=$1 x=$2 y=$3 width=$4 height=$5
+  convert "$file" -crop "${width}x${height}+${x}+${y}" +repage -depth 8 txt:- |
+    sed -n 's/^\([0-9]*\),\([0-9]*\): *(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3 \4 \5/p' |
+    awk -v x0="$x" -v y0="$y" '{ print $1 + x0, $2 + y0, $3, $4, $5 }'
+}
+
+e2e_image_size() { identify -format '%w %h' "$1"; }
