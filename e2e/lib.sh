@@ -316,6 +316,22 @@ e2e_visible_windows_of() {
   e2e_robot list | awk -F'\t' -v pid="$windows_pid" '$2 == pid && $3 == "visible"'
 }
 
+# Checks that the process owning the window with this title shows no other window.
+e2e_expect_only_window() {
+  local title=$1 windows_pid shown
+  windows_pid=$(e2e_window_info "$title" pid)
+  shown=$(e2e_visible_windows_of "$windows_pid")
+  e2e_expect_eq "$(printf '%s\n' "$shown" | awk -F'\t' '{ print $5 }')" "$title" \
+    "titles of the visible windows of the process showing '$title'"
+}
+
+# A system-modal message box stays above every other window.
+e2e_expect_topmost() {
+  local title=$1 exstyle
+  exstyle=$(e2e_window_info "$title" exstyle)
+  (((exstyle & 0x8) != 0)) || e2e_fail "the box titled '$title' is not topmost (exstyle $exstyle)"
+}
+
 # ---- the setup program ---------------------------------------------------------------------
 
 # One value of the product's setup configuration (code page 936, CRLF), as UTF-8.
