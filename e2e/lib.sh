@@ -122,6 +122,11 @@ e2e_end() {
     kill "$E2E_XVFB_PID" 2>/dev/null
     wait "$E2E_XVFB_PID" 2>/dev/null
   fi
+  # A passed scenario's prefix is of no further use; a failed one is kept for a look inside.
+  if [[ $status == 0 && -n "$E2E_RUN" && -d "$E2E_RUN/prefix" ]]; then
+    "$E2E_WINESERVER" -w 2>/dev/null
+    rm -rf "$E2E_RUN/prefix"
+  fi
   exit "$status"
 }
 
