@@ -1,8 +1,8 @@
 #pragma once
-// The Windows API for the win32 back end. Include it after the program's own headers: the API's
-// character-set macros (CreateDirectory, DeleteFile, MessageBox) and its RGB and *_CHARSET
-// macros would otherwise rename or break the program's declarations of the same names. This
-// code calls the ...A functions by their full names.
+// The Windows API for the win32 back end. Some of its macros share names with the program's
+// own declarations: the character-set macros (CreateDirectory, DeleteFile, MessageBox) would
+// rename them, RGB and the *_CHARSET constants would break the toolkit's. They are removed here;
+// this code calls the ...A functions by their full names and uses the toolkit's constants.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -15,3 +15,5 @@
 #undef DeleteFile
 #undef MessageBox
 #undef RGB
+#undef DEFAULT_CHARSET
+#undef GB2312_CHARSET

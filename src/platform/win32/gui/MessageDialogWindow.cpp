@@ -1,0 +1,265 @@
+#include "platform/win32/gui/MessageDialogWindow.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/Errors.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/win32/UniqueResource.h"
+#include "platform/win32/gui/GdiSupport.h"
+#include "platform/win32/gui/TaskWindows.h"
+#include "platform/win32/gui/WindowPeer.h"
+
+namespace gui::win32 {
+
+namespace {
+
+using platform::win32::UniqueHwnd;
+
+struct ButtonSpec {
+  unsigned flag;
+  int answer;
+  const char* caption;
+};
+
+// In the order they appear, left to right.
+constexpr ButtonSpec kButtons[] = {
+    {dlg::kYes, idYes, "&Yes"},
+    {dlg::kNo, idNo, "&No"},
+    {dlg::kOk, idOk, "OK"},
+    {dlg::kCancel, idCancel, "Cancel"},
+};
+
+// Enter presses OK, else Yes; Escape presses Cancel, else No, else OK.
+int DefaultAnswer(unsigned buttons) {
+  if (buttons & dlg::kOk) return idOk;
+  if (buttons & dlg::kYes) return idYes;
+  return 0;
+}
+
+int CancelAnswer(unsigned buttons) {
+  if (buttons & dlg::kCancel) return idCancel;
+  if (buttons & dlg::kNo) return idNo;
+  if (buttons & dlg::kOk) return idOk;
+  return idCancel;
+}
+
+// Pixel sizes of dialog units in the dialog's font.
+struct DialogUnits {
+  int x = 6;
+  int y = 13;
+  int X(int units) const { return ::MulDiv(units, x, 4); }
+  int Y(int units) const { return ::MulDiv(units, y, 8); }
+};
+
+DialogUnits UnitsOf(HFONT font) {
+  DialogUnits units;
+  const HDC dc = ::GetDC(nullptr);
+  const HGDIOBJ previous = ::SelectObject(dc, font);
+  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  SIZE size;
+  TEXTMETRICA metrics;
+  if (::GetTextExtentPoint32A(dc, kAlphabet, 52, &size) && ::GetTextMetricsA(dc, &metrics)) {
+    units.x = (size.cx / 26 + 1) / 2;
+    units.y = metrics.tmHeight;
+  }
+  ::SelectObject(dc, previous);
+  ::ReleaseDC(nullptr, dc);
+  return units;
+}
+
+class MessageDialog {
+ public:
+  explicit MessageDialog(const MessageDialogSpec& spec)
+      : spec_(spec),
+        defaultAnswer_(DefaultAnswer(spec.buttons)),
+        cancelAnswer_(CancelAnswer(spec.buttons)),
+        font_(MakeMessageFont()) {}
+
+  int Run(HWND owner) {
+    Build(owner);
+    {
+      TaskWindowsDisabled others(window_.Get());
+      ::ShowWindow(window_.Get(), SW_SHOWNORMAL);
+      ::SetForegroundWindow(window_.Get());
+      if (defaultButton_) ::SetFocus(defaultButton_);
+      Loop();
+    }
+    window_.Reset();
+    return answer_;
+  }
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) Answer(LOWORD(wParam));
+        return 0;
+      case WM_CLOSE:
+        answer_ = idCancel;  // the close box of a modal window
+        return 0;
+      case DM_GETDEFID:
+        return defaultAnswer_ ? MAKELRESULT(defaultAnswer_, DC_HASDEFID) : 0;
+      default:
+        return ::DefWindowProcA(window_.Get(), message, wParam, lParam);
+    }
+  }
+
+  void Attach(HWND window) { window_.Reset(window); }
+  // The window went with its owner: the dialog ends as if cancelled.
+  void WindowGone() {
+    static_cast<void>(window_.Release());
+    if (answer_ == 0) answer_ = idCancel;
+  }
+
+ private:
+  void Answer(int id) {
+    if (id == IDCANCEL && !(spec_.buttons & dlg::kCancel)) {
+      answer_ = cancelAnswer_;  // Escape
+      return;
+    }
+    for (const ButtonSpec& button : kButtons) {
+      if (button.answer == id && (spec_.buttons & button.flag)) answer_ = id;
+    }
+  }
+
+  void Build(HWND owner) {
+    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    const HWND window = ::CreateWindowExA(exStyle, kDialogClass, spec_.title.c_str(), style, 0, 0,
+                                          0, 0, owner, nullptr, instance, this);
+    if (!window) throw Exception("Cannot create the message dialog");
+
+    const auto font = static_cast<HFONT>(font_.Get());
+    const DialogUnits du = UnitsOf(font);
+    const int margin = du.X(8);
+    const int topMargin = du.Y(8);
+    const int spacing = du.X(10);
+    const int iconSize = spec_.systemIcon ? ::GetSystemMetrics(SM_CXICON) : 0;
+
+    RECT textArea = {0, 0, ::GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+    {
+      const HDC dc = ::GetDC(window);
+      const HGDIOBJ previous = ::SelectObject(dc, font);
+      ::DrawTextA(dc, spec_.text.c_str(), static_cast<int>(spec_.text.size()), &textArea,
+                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+      ::SelectObject(dc, previous);
+      ::ReleaseDC(window, dc);
+    }
+    const int textWidth = textArea.right;
+    const int textHeight = textArea.bottom;
+    const int textLeft = margin + (iconSize ? iconSize + spacing : 0);
+
+    std::vector<const ButtonSpec*> buttons;
+    for (const ButtonSpec& button : kButtons) {
+      if (spec_.buttons & button.flag) buttons.push_back(&button);
+    }
+    const int buttonWidth = du.X(50);
+    const int buttonHeight = du.Y(14);
+    const int buttonSpacing = du.X(4);
+    const int count = static_cast<int>(buttons.size());
+    const int buttonsWidth = count * buttonWidth + std::max(0, count - 1) * buttonSpacing;
+
+    const int contentWidth = std::max(textLeft - margin + textWidth, buttonsWidth);
+    const int contentHeight = std::max(iconSize, textHeight);
+    const int clientWidth = contentWidth + 2 * margin;
+    const int buttonTop = topMargin + contentHeight + du.Y(10);
+    const int clientHeight = buttonTop + buttonHeight + topMargin;
+
+    if (iconSize) {
+      const HWND icon = MakeChild("STATIC", "", SS_ICON, margin, topMargin, iconSize, iconSize, 0);
+      ::SendMessageA(icon, STM_SETICON,
+                     reinterpret_cast<WPARAM>(::LoadIconA(nullptr, spec_.systemIcon)), 0);
+    }
+    MakeChild("STATIC", spec_.text.c_str(), SS_LEFT | SS_NOPREFIX, textLeft, topMargin, textWidth,
+              textHeight, 0);
+    int left = (clientWidth - buttonsWidth) / 2;
+    for (const ButtonSpec* button : buttons) {
+      const bool isDefault = button->answer == defaultAnswer_;
+      const HWND made = MakeChild("BUTTON", button->caption,
+                                  WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), left,
+                                  buttonTop, buttonWidth, buttonHeight, button->answer);
+      if (isDefault || !defaultButton_) defaultButton_ = made;
+      left += buttonWidth + buttonSpacing;
+    }
+
+    RECT outer = {0, 0, clientWidth, clientHeight};
+    ::AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    ::SetWindowPos(window, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  HWND MakeChild(const char* className, const char* text, DWORD style, int left, int top, int width,
+                 int height, int id) {
+    const HWND child = ::CreateWindowExA(
+        0, className, text, WS_CHILD | WS_VISIBLE | style, left, top, width, height, window_.Get(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
+    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    return child;
+  }
+
+  // Serves messages (and, through the application window, posted tasks and synchronised
+  // calls) until an answer is given or the application ends.
+  void Loop() {
+    while (answer_ == 0) {
+      if (Application::Exists() && Application::Instance().Terminated()) {
+        answer_ = idCancel;
+        break;
+      }
+      MSG message;
+      const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+      if (got == 0) {
+        ::PostQuitMessage(static_cast<int>(message.wParam));  // for the outer loop
+        answer_ = idCancel;
+        break;
+      }
+      if (got < 0) {
+        answer_ = idCancel;
+        break;
+      }
+      if (!::IsDialogMessageA(window_.Get(), &message)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+      }
+    }
+  }
+
+  const MessageDialogSpec& spec_;
+  const int defaultAnswer_;
+  const int cancelAnswer_;
+  UniqueGdiObject font_;
+  HWND defaultButton_ = nullptr;
+  int answer_ = 0;
+  UniqueHwnd window_;  // last: destroyed before the font its children use
+};
+
+}  // namespace
+
+int RunMessageDialog(const MessageDialogSpec& spec, HWND owner) {
+  MessageDialog dialog(spec);
+  return dialog.Run(owner);
+}
+
+LRESULT CALLBACK MessageDialogProc(HWND window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) noexcept {
+  if (message == WM_NCCREATE) {
+    auto* dialog =
+        static_cast<MessageDialog*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
+    dialog->Attach(window);
+  }
+  auto* dialog = reinterpret_cast<MessageDialog*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!dialog) return ::DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    dialog->WindowGone();
+    return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+  return GuardedMessage([&] { return dialog->HandleMessage(message, wParam, lParam); });
+}
+
+}  // namespace gui::win32

@@ -1,0 +1,26 @@
+#pragma once
+// The toolkit's own message dialog: a small window with the system icon of its type, the text
+// and English buttons, shown modally with its own loop. Not MessageBoxA, whose buttons the
+// system would translate.
+#include "platform/AnsiString.h"
+#include "platform/win32/WindowsApi.h"
+
+namespace gui::win32 {
+
+constexpr char kDialogClass[] = "KorvMessageDialog";
+
+struct MessageDialogSpec {
+  AnsiString title;
+  AnsiString text;
+  LPCSTR systemIcon = nullptr;  // IDI_WARNING..., or none
+  unsigned buttons = 0;         // gui::dlg flags
+};
+
+// Shows the dialog over owner and returns the answer: idYes, idNo, idOk or idCancel.
+int RunMessageDialog(const MessageDialogSpec& spec, HWND owner);
+
+// The window procedure of kDialogClass, registered by the back end.
+LRESULT CALLBACK MessageDialogProc(HWND window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) noexcept;
+
+}  // namespace gui::win32
