@@ -73,7 +73,8 @@ bool IsProductProcessName(const AnsiString& exeName) {
 
 }  // namespace
 
-TFormain::TFormain(gui::Component* owner, AnsiString name) : gui::Form(owner, std::move(name)) {
+TFormain::TFormain(gui::Component* owner, AnsiString name)
+    : gui::Form(owner, name.empty() ? AnsiString("Formain") : std::move(name)) {
   BuildLayout();
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };

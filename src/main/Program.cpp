@@ -1,7 +1,5 @@
 #include "main/Program.h"
 
-#include <optional>
-
 #include "host/Unit_main.h"
 #include "platform/Process.h"
 #include "platform/gui/Application.h"
@@ -13,11 +11,7 @@ constexpr const char* kAlreadyRunningText = "安装程序已经运行";
 constexpr const char* kAlreadyRunningTitle = "运行提示";
 }  // namespace
 
-int RunProgram(std::unique_ptr<gui::Backend> backend) {
-  // The guard outlives every window: it is released only as the process ends.
-  std::optional<platform::NamedMutex> guard;
-  gui::Application application(std::move(backend));
-
+int RunSetup(gui::Application& application, std::optional<platform::NamedMutex>& guard) {
   guard.emplace(platform::NamedMutex::Create(kSingleInstanceMutexName));
   if (guard->CreationError() == platform::kErrorAlreadyExists) {
     // This process was not granted ownership; the first setup keeps its guard.
@@ -26,10 +20,16 @@ int RunProgram(std::unique_ptr<gui::Backend> backend) {
                            gui::mb::kOk | gui::mb::kIconInformation);
     return 0;
   }
-
   application.SetTitle(SetupTitle);
   application.CreateForm(Formain);
   application.CreateForm(FormSchedule);
   application.Run();
   return 0;
+}
+
+int RunProgram(std::unique_ptr<gui::Backend> backend) {
+  // The guard outlives every window: it is released only as the process ends.
+  std::optional<platform::NamedMutex> guard;
+  gui::Application application(std::move(backend));
+  return RunSetup(application, guard);
 }

@@ -15,7 +15,7 @@ constexpr const char* kExitTitle = "退出安装";
 }  // namespace
 
 TFormSchedule::TFormSchedule(gui::Component* owner, AnsiString name)
-    : gui::Form(owner, std::move(name)) {
+    : gui::Form(owner, name.empty() ? AnsiString("FormSchedule") : std::move(name)) {
   BuildLayout();
   OnCreate = [this] { FormCreate(); };
   OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };

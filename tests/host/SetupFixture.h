@@ -1,0 +1,71 @@
+#pragma once
+// A simulated machine whose running module carries the setup's own payload entries, and the
+// texts the setup shows, for tests of the host window, the entry and the wizard's start.
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "host/Unit_main.h"
+#include "main/Program.h"
+#include "support/SimTest.h"
+#include "wizard/Unit_Schedule.h"
+
+class SetupFixture : public SimTest {
+ protected:
+  static constexpr const char* kStagingFolder = "C:\\WINDOWS\\Temp\\";
+  static constexpr const char* kManifest = "FileExe exename KORV.exe\r\nFileTxt5 txtname Setup.log";
+  static constexpr const char* kConfiguration =
+      "[***]\r\n[Form]\r\nCaption=Korvellov2.8.3.8（标准版-k）\r\nSerial=02080308\r\n";
+  static constexpr const char* kLicence = "用户授权协议\r\n第一条";
+  static constexpr const char* kWizardCaption = "Korvellov2.8.3.8（标准版-k）";
+  static constexpr const char* kRunNoticeTitle = "运行提示";
+  static constexpr const char* kProductRunningText =
+      "Korvello正在运行中，只有结束其\r运行后，才能进行软件更新。\r\r要结束正在运行的Korvello吗?";
+  static constexpr unsigned kProductRunningFlags = 0x1034;
+  static constexpr const char* kExitQuestion = "确定要退出安装程序吗?";
+  static constexpr const char* kExitTitle = "退出安装";
+
+  void SetUp() override {
+    SimTest::SetUp();
+    // Stored in upper case, as the packaged executable stores them.
+    Machine().AddResource("FILETXT5", "TXTNAME", kManifest);
+    if (WithConfigurationEntry()) Machine().AddResource("FILETXT7", "TXTNAME", kConfiguration);
+    Machine().AddResource("FILETXT4", "TXTNAME", kLicence);
+  }
+  // A module built without the configuration entry, for the error path.
+  virtual bool WithConfigurationEntry() const { return true; }
+
+  AnsiString Staged(const char* fileName) const { return AnsiString(kStagingFolder) + fileName; }
+
+  // The whole program on this machine: guard, both windows and the loop.
+  int RunWholeSetup() { return RunSetup(App(), guard_); }
+
+  // The worker hands the wizard to the loop through a synchronised call; a person cannot act on
+  // the wizard before it is on screen, so the script waits until that call is queued (the loop
+  // serves queued calls before it takes the next action).
+  void ScriptWaitForWizard() {
+    User().Step(
+        [&] {
+          const auto wizardComing = [&] {
+            return App().HasQueued() || (FormSchedule && FormSchedule->IsModal());
+          };
+          const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+          while (!wizardComing() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          }
+          ASSERT_TRUE(wizardComing()) << "the worker never asked for the wizard";
+        },
+        "wait for the wizard");
+  }
+
+  // Closes the wizard with its close box and confirms the question.
+  void ScriptCloseWizardConfirmed() {
+    User().CloseBox("").ExpectMessageBox(sim::Owner::Ref(FormSchedule, "FormSchedule"), kExitTitle,
+                                         kExitQuestion, 0x1, gui::idOk);
+  }
+
+ private:
+  std::optional<platform::NamedMutex> guard_;
+};
