@@ -89,6 +89,7 @@ AnsiString Unquote(const AnsiString& value) {
 std::optional<AnsiString> ReadFile(const fs::path& host) {
   std::error_code error;
   if (host.empty() || !fs::is_regular_file(host, error)) return std::nullopt;
+  if (sim::SimMachine::Current().IsLocked(host)) return std::nullopt;
   std::ifstream in(host, std::ios::binary);
   if (!in) return std::nullopt;
   return AnsiString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

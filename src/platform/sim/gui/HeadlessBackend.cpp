@@ -170,6 +170,7 @@ bool HeadlessBackend::WaitForWorkers(std::chrono::milliseconds limit) {
     // The application's queue lock is never taken while holding wakeMutex_ (WakeUp may be
     // called under it).
     if (application.HasQueued()) return true;
+    if (user_.HasActions() && user_.WaitingFor().empty()) return true;  // a wait was met
     if (machine_.RunningThreadCount() == 0) return false;
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return false;
@@ -285,9 +286,11 @@ std::string HeadlessBackend::DescribeLoop() const {
 }
 
 void HeadlessBackend::Starved() {
-  user_.Fail("the message loop is starved: " + DescribeLoop() +
-             " waits for input, but the script has no action left, no timer is armed and no "
-             "worker thread runs");
+  const std::string waiting = user_.WaitingFor();
+  user_.Fail("the message loop is starved: " + DescribeLoop() + " waits for input, but " +
+             (waiting.empty() ? std::string("the script has no action left")
+                              : "the script is held at \"" + waiting + "\"") +
+             ", no timer is armed and no worker thread runs");
 }
 
 }  // namespace sim

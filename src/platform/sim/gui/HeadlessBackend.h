@@ -6,7 +6,7 @@
 //   1. activate the form shown last, if it is not the active form yet (Form::Activated);
 //   2. serve the queued tasks and synchronised calls (Application::ServeQueued);
 //   3. fire the earliest due timer;
-//   4. take the scripted user's next action;
+//   4. take the scripted user's next action (unless a WaitUntil holds the script back);
 //   5. advance the virtual clock to the earliest armed timer and fire it;
 //   6. while worker threads run, wait (real time, at most ~10 s) for one of them to queue a call;
 //   7. otherwise the loop is starved: the test fails with a ScriptFailure naming the loop.

@@ -177,7 +177,7 @@ std::string Describe(const gui::Control& control) {
 ScriptedUser::ScriptedUser(HeadlessBackend& backend) : backend_(backend) {}
 
 ScriptedUser& ScriptedUser::Queue(std::string description, std::function<void()> run) {
-  actions_.push_back({std::move(description), std::move(run)});
+  actions_.push_back({std::move(description), std::move(run), {}});
   return *this;
 }
 
@@ -229,8 +229,19 @@ ScriptedUser& ScriptedUser::Step(std::function<void()> step, std::string descrip
   return Queue(std::move(description), std::move(step));
 }
 
+ScriptedUser& ScriptedUser::WaitUntil(std::function<bool()> condition, std::string description) {
+  actions_.push_back({"wait until " + description, [] {}, std::move(condition)});
+  return *this;
+}
+
+std::string ScriptedUser::WaitingFor() const {
+  if (actions_.empty() || !actions_.front().ready || actions_.front().ready()) return {};
+  return actions_.front().description;
+}
+
 bool ScriptedUser::TakeNextAction() {
   if (actions_.empty()) return false;
+  if (actions_.front().ready && !actions_.front().ready()) return false;
   Action action = std::move(actions_.front());
   actions_.pop_front();
   action.run();
@@ -378,7 +389,7 @@ int ScriptedUser::Answer(DialogRecord shown) {
   dialogs_.push_back(shown);
   if (!problem.empty()) {
     if (!ended_) Fail(problem);
-    failures_.push_back(problem);
+    RecordFailure(problem);
   }
   return answer;
 }
@@ -422,8 +433,13 @@ void ScriptedUser::OnErrorReport(const AnsiString& text, const AnsiString& title
 
 // ---------------------------------------------------------------- verdict
 
-void ScriptedUser::Fail(const std::string& message) {
+void ScriptedUser::RecordFailure(const std::string& message) {
   failures_.push_back(message);
+  if (listener_) listener_(message);
+}
+
+void ScriptedUser::Fail(const std::string& message) {
+  RecordFailure(message);
   throw ScriptFailure(message);
 }
 

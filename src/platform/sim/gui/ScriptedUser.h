@@ -77,6 +77,10 @@ class ScriptedUser {
   ScriptedUser& CloseBox(const AnsiString& formName);
   // A check or action of the test's own, run as one turn.
   ScriptedUser& Step(std::function<void()> step, std::string description = "custom step");
+  // Holds the later actions back until condition is true, as a person waits for a window to
+  // appear. Meanwhile the loop goes on with timers and worker threads; when nothing else can
+  // happen, the test fails naming the description.
+  ScriptedUser& WaitUntil(std::function<bool()> condition, std::string description);
 
   // ---- Expected dialogs, in the order they must open.
   ScriptedUser& ExpectMessageBox(Owner owner, const AnsiString& title, const AnsiString& text,
@@ -91,7 +95,15 @@ class ScriptedUser {
   // Clicks and other actions that the program ignored (disabled or hidden targets).
   const std::vector<std::string>& IgnoredActions() const { return ignored_; }
   bool HasActions() const { return !actions_.empty(); }
+  // The description of the wait that holds the script back now; empty when none does.
+  std::string WaitingFor() const;
   std::size_t PendingExpectations() const { return expectations_.size(); }
+
+  // Forgets the actions and expected dialogs not used yet (after a failure provoked on purpose).
+  void ClearScript() {
+    actions_.clear();
+    expectations_.clear();
+  }
 
   // Unmet expectations and untaken actions, one readable line each; empty when all went well.
   std::vector<std::string> Problems() const;
@@ -103,8 +115,12 @@ class ScriptedUser {
   const std::vector<std::string>& Failures() const { return failures_; }
   // Hands the failures over and forgets them (a test that provokes a failure on purpose).
   std::vector<std::string> TakeFailures() { return std::exchange(failures_, {}); }
-  // Records the failure and throws it.
+  // Records the failure, tells the listener and throws it.
   [[noreturn]] void Fail(const std::string& message);
+  // Called with every failure as it is raised (the test fixture reports it to GoogleTest).
+  void SetFailureListener(std::function<void(const std::string&)> listener) {
+    listener_ = std::move(listener);
+  }
   // After the script: a later dialog (from clean-up) is recorded as a failure and answered with
   // Cancel/No/OK instead of throwing, so destructors never throw.
   void EndScript() { ended_ = true; }
@@ -123,6 +139,7 @@ class ScriptedUser {
   struct Action {
     std::string description;
     std::function<void()> run;
+    std::function<bool()> ready;  // empty: ready at once
   };
   struct Expectation {
     DialogRecord dialog;  // what must open, with the answer to give
@@ -130,6 +147,7 @@ class ScriptedUser {
     bool checkTitle = true;
   };
 
+  void RecordFailure(const std::string& message);
   ScriptedUser& Queue(std::string description, std::function<void()> run);
   ScriptedUser& Expect(Expectation expectation);
   int Answer(DialogRecord shown);
@@ -145,6 +163,7 @@ class ScriptedUser {
   std::vector<DialogRecord> dialogs_;
   std::vector<std::string> ignored_;
   std::vector<std::string> failures_;
+  std::function<void(const std::string&)> listener_;
   bool ended_ = false;
 };
 
