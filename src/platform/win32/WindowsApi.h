@@ -13,6 +13,7 @@
 
 #undef CreateDirectory
 #undef DeleteFile
+#undef WriteProfileString
 #undef MessageBox
 #undef RGB
 #undef DEFAULT_CHARSET
