@@ -50,9 +50,9 @@ UniqueGdiObject MakeMessageFont() {
   if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
     return UniqueGdiObject(::CreateFontIndirectA(&metrics.lfMessageFont));
   }
-  return UniqueGdiObject(::CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                       gui::DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                       DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
+  return UniqueGdiObject(::CreateFontA(
+      -12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, gui::DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
 }
 
 Size MeasureText(HFONT font, const AnsiString& text) {

@@ -167,6 +167,8 @@ class Win32Backend : public Backend {
  private:
   // A box owned by the hidden application window, with the program's windows disabled meanwhile.
   int ApplicationMessageBox(const AnsiString& text, const AnsiString& title, unsigned flags) {
+    // The hidden window carries the application title, as the application's own window.
+    ::SetWindowTextA(applicationWindow_.Get(), Application::Instance().Title().c_str());
     TaskWindowsDisabled others(nullptr);
     return ::MessageBoxA(applicationWindow_.Get(), text.c_str(), title.c_str(), flags);
   }
