@@ -101,6 +101,19 @@ std::wstring TextOf(HWND window) {
   return std::wstring(buffer.data(), copied);
 }
 
+DWORD ProcessOf(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+std::wstring RectText(HWND window) {
+  RECT bounds = {};
+  GetWindowRect(window, &bounds);
+  return std::to_wstring(bounds.left) + L" " + std::to_wstring(bounds.top) + L" " +
+         std::to_wstring(bounds.right) + L" " + std::to_wstring(bounds.bottom);
+}
+
 std::wstring WithoutMnemonics(const std::wstring& text) {
   std::wstring out;
   for (wchar_t c : text)
@@ -115,10 +128,13 @@ struct WindowQuery {
   std::wstring title;
   bool hasClass = false;
   std::wstring className;
+  bool hasProcess = false;
+  DWORD processId = 0;
   bool includeHidden = false;
 
   bool Matches(HWND window) const {
     if (!includeHidden && !IsWindowVisible(window)) return false;
+    if (hasProcess && ProcessOf(window) != processId) return false;
     if (hasClass && ClassOf(window) != className) return false;
     if (hasTitle && TextOf(window) != title) return false;
     return true;
@@ -209,9 +225,11 @@ bool QueryFrom(const Options& options, WindowQuery* query) {
   query->title = options.Get(L"--title");
   query->hasClass = options.Has(L"--class");
   query->className = options.Get(L"--class");
+  query->hasProcess = options.Has(L"--pid");
+  query->processId = static_cast<DWORD>(wcstoul(options.Get(L"--pid").c_str(), nullptr, 10));
   query->includeHidden = options.Flag(L"--hidden");
-  if (!query->hasTitle && !query->hasClass) {
-    Complain(L"give --title and/or --class");
+  if (!query->hasTitle && !query->hasClass && !query->hasProcess) {
+    Complain(L"give --title, --class or --pid");
     return false;
   }
   return true;
@@ -221,6 +239,8 @@ std::wstring Describe(const WindowQuery& query) {
   std::wstring text;
   if (query.hasTitle) text += L"title \"" + Escaped(query.title) + L"\"";
   if (query.hasClass) text += (text.empty() ? L"" : L" ") + (L"class \"" + query.className + L"\"");
+  if (query.hasProcess)
+    text += (text.empty() ? L"" : L" ") + (L"pid " + std::to_wstring(query.processId));
   return text;
 }
 
@@ -233,9 +253,7 @@ int Probe() {
 
 int List() {
   for (HWND window : TopLevelWindows()) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    Print(HandleText(window) + L"\t" + std::to_wstring(pid) + L"\t" +
+    Print(HandleText(window) + L"\t" + std::to_wstring(ProcessOf(window)) + L"\t" +
           (IsWindowVisible(window) ? L"visible" : L"hidden") + L"\t" + ClassOf(window) + L"\t" +
           Escaped(TextOf(window)));
   }
@@ -288,24 +306,30 @@ int Texts(const WindowQuery& query) {
   return kDone;
 }
 
+// Where the controls are: class, id, visibility, screen rectangle and text, one per line.
+int Controls(const WindowQuery& query) {
+  HWND window = RequireWindow(query);
+  if (window == nullptr) return kNotFound;
+  for (HWND child : ChildWindows(window))
+    Print(ClassOf(child) + L"\t" + std::to_wstring(GetDlgCtrlID(child)) + L"\t" +
+          (IsWindowVisible(child) ? L"visible" : L"hidden") + L"\t" + RectText(child) + L"\t" +
+          Escaped(TextOf(child)));
+  return kDone;
+}
+
 int Info(const WindowQuery& query) {
   HWND window = RequireWindow(query);
   if (window == nullptr) return kNotFound;
-  RECT bounds = {};
-  GetWindowRect(window, &bounds);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
   const auto style = static_cast<uintptr_t>(static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)));
   const auto exStyle =
       static_cast<uintptr_t>(static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
   Print(L"hwnd " + HandleText(window));
   Print(L"class " + ClassOf(window));
   Print(L"title " + Escaped(TextOf(window)));
-  Print(L"pid " + std::to_wstring(pid));
+  Print(L"pid " + std::to_wstring(ProcessOf(window)));
   Print(L"style " + Hex(style));
   Print(L"exstyle " + Hex(exStyle));
-  Print(L"rect " + std::to_wstring(bounds.left) + L" " + std::to_wstring(bounds.top) + L" " +
-        std::to_wstring(bounds.right) + L" " + std::to_wstring(bounds.bottom));
+  Print(L"rect " + RectText(window));
   HWND owner = GetWindow(window, GW_OWNER);
   Print(L"owner " + HandleText(owner));
   Print(L"enabled " + std::to_wstring(IsWindowEnabled(window) ? 1 : 0));
@@ -366,6 +390,7 @@ int Close(const WindowQuery& query, const Options& options) {
 void Usage() {
   Complain(
       L"usage: robot COMMAND [options]\n"
+      L"  (a window is chosen by --title, --class and/or --pid, the Windows process id)\n"
       L"  probe                                   prints robot-ok\n"
       L"  list                                    every top-level window\n"
       L"  wait-window --title T [--class C] [--timeout S] [--hidden]\n"
@@ -373,6 +398,7 @@ void Usage() {
       L"  exists      --title T [--class C] [--hidden]\n"
       L"  texts       --title T [--class C]      class, control id and text per line\n"
       L"  info        --title T [--class C]      handle, styles, rectangle, process\n"
+      L"  controls    --title T [--class C]      class, id, visibility, rectangle, text\n"
       L"  click       --title T (--button TEXT | --id N)\n"
       L"  close       --title T [--box]");
 }
@@ -394,6 +420,7 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"exists") return Exists(query);
   if (command == L"texts") return Texts(query);
   if (command == L"info") return Info(query);
+  if (command == L"controls") return Controls(query);
   if (command == L"click") return Click(query, options);
   if (command == L"close") return Close(query, options);
   Usage();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # While the wizard shows, the screen is the host's backdrop: the title band on top, the
 # blue-to-black gradient between title band and footer, the footer in the window colour at the
-# bottom. Checked on a screenshot, outside the wizard's rectangle and away from the captions.
+# bottom. Checked on a screenshot, outside the wizard's rectangle and away from the captions,
+# and through the backdrop's window and controls.
 # shellcheck source=../lib.sh disable=SC2154  # e2e_start sets the process id variables
 source "$(dirname "$0")/../lib.sh"
 e2e_begin backdrop "$@"
@@ -63,6 +64,34 @@ readonly TITLE_HEIGHT=117 FOOTER_HEIGHT=29 EDGE=10
     printf "checked %d pixels, %d wrong\n", checked, bad
     exit (bad > 0 || checked == 0)
   }' || e2e_fail "the backdrop on $shot is not as expected"
+
+# The backdrop's window and controls: borderless over the whole screen, the title
+# band with its fixed caption, the footer with the website line at the left and the publisher
+# line kept 32 pixels from the right edge.
+setup_pid=$(e2e_window_info "$wizard" pid)
+host_title=$(e2e_robot list | awk -F'\t' -v pid="$setup_pid" -v wizard="$wizard" \
+  '$2 == pid && $3 == "visible" && $5 != wizard { print $5; exit }')
+host=(--pid "$setup_pid" --title "$host_title")
+read -r host_left host_top host_right host_bottom < <(e2e_robot info "${host[@]}" | sed -n 's/^rect //p')
+e2e_expect_eq "$host_left $host_top $host_right $host_bottom" "0 0 $width $height" "backdrop rectangle"
+host_style=$(e2e_robot info "${host[@]}" | sed -n 's/^style //p')
+(((host_style & 0x00C40000) == 0)) || e2e_fail "the backdrop has a caption or border ($host_style)"
+
+controls=$(e2e_robot controls "${host[@]}") || e2e_fail "cannot read the backdrop's controls"
+printf '%s\n' "$controls" | sed 's/^/  [backdrop] /'
+title_band=$(printf '%s\n' "$controls" | awk -F'\t' '$3 == "visible" && $5 ~ /安装程序$/ { print $4 }')
+e2e_expect_eq "$title_band" "0 0 $width $TITLE_HEIGHT" "rectangle of the title band"
+e2e_expect_eq "$(printf '%s\n' "$controls" | awk -F'\t' '$3 == "visible" && $5 ~ /安装程序$/ { print $5 }')" \
+  "  Korvellov2.8.3.8（标准版-k）安装程序" "caption of the title band"
+footer_top=$((height - FOOTER_HEIGHT))
+labels=$(printf '%s\n' "$controls" | awk -F'\t' -v top="$footer_top" '
+  $3 == "visible" && $5 != "" { split($4, r, " "); if (r[2] >= top) print $4 }')
+e2e_expect_eq "$(printf '%s\n' "$labels" | wc -l)" 2 "number of footer labels"
+read -r label1_left label1_top _ _ < <(printf '%s\n' "$labels" | sort -n | head -1)
+read -r _ label2_top label2_right _ < <(printf '%s\n' "$labels" | sort -n | tail -1)
+e2e_expect_eq "$label1_left $label1_top" "36 $((footer_top + 8))" "first footer label position"
+e2e_expect_eq "$label2_right $label2_top" "$((width - 32)) $((footer_top + 8))" \
+  "second footer label right edge and top"
 
 e2e_close_setup "$setup" "$wizard"
 e2e_pass
