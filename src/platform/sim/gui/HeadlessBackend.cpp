@@ -102,7 +102,9 @@ void HeadlessBackend::PeerGone(gui::Control* control) {
   modalDisplays_.erase(std::remove_if(modalDisplays_.begin(), modalDisplays_.end(),
                                       [form](const ModalDisplay& d) { return d.form == form; }),
                        modalDisplays_.end());
-  if (active_ == form) active_ = nullptr;
+  // The next form takes over quietly: a form goes away only while it is being destroyed, and the
+  // others may be half destroyed too (the application's end), so no activation handler runs.
+  if (active_ == form) active_ = shown_.empty() ? nullptr : shown_.back();
 }
 
 gui::Size HeadlessBackend::MeasureText(const gui::Font& font, const AnsiString& text) {
