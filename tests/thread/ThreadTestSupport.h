@@ -60,8 +60,8 @@ class ProbeWorker : public TWorkerThread {
   using TWorkerThread::TWorkerThread;
   using TWorkerThread::UpdateTick;
 
-  // True when some other thread holds the component's lock right now.
-  bool LockHeldElsewhere() {
+  // True when some thread holds the component's lock right now (probed from a fresh thread).
+  bool LockHeld() {
     bool acquired = false;
     std::thread probe([&] {
       acquired = Lock().try_lock();
@@ -69,12 +69,6 @@ class ProbeWorker : public TWorkerThread {
     });
     probe.join();
     return !acquired;
-  }
-  // Takes and releases the lock on the calling thread; false when another thread holds it.
-  bool LockFreeHere() {
-    if (!Lock().try_lock()) return false;
-    Lock().unlock();
-    return true;
   }
 };
 

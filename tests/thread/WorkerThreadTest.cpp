@@ -47,7 +47,7 @@ TEST_F(WorkerThreadTest, NoticesRunInOrderOnTheirThreadsAndShareDataByReference)
     EXPECT_EQ(sender, &worker);
     EXPECT_TRUE(OnUi());
     EXPECT_TRUE(worker.IsRunning());
-    EXPECT_TRUE(worker.LockHeldElsewhere()) << "OnStart runs without the component's lock";
+    EXPECT_TRUE(worker.LockHeld()) << "OnStart runs without the component's lock";
     EXPECT_EQ(data, &given);
     data = &fromStart;
   };
@@ -56,7 +56,7 @@ TEST_F(WorkerThreadTest, NoticesRunInOrderOnTheirThreadsAndShareDataByReference)
     EXPECT_EQ(sender, &worker);
     EXPECT_EQ(thread, started);
     EXPECT_FALSE(OnUi());
-    EXPECT_TRUE(worker.LockFreeHere()) << "OnExecute runs under the component's lock";
+    EXPECT_FALSE(worker.LockHeld()) << "OnExecute runs under the component's lock";
     EXPECT_EQ(data, &fromStart);
     data = &fromExecute;
   };
@@ -66,7 +66,7 @@ TEST_F(WorkerThreadTest, NoticesRunInOrderOnTheirThreadsAndShareDataByReference)
     EXPECT_EQ(thread, started);
     EXPECT_TRUE(OnUi());
     EXPECT_FALSE(worker.IsRunning()) << "the thread is forgotten before OnTerminate";
-    EXPECT_TRUE(worker.LockHeldElsewhere()) << "OnTerminate runs without the component's lock";
+    EXPECT_TRUE(worker.LockHeld()) << "OnTerminate runs without the component's lock";
     EXPECT_EQ(data, &fromExecute);
   };
 
@@ -167,12 +167,13 @@ TEST_F(WorkerThreadTest, UpdateNoticesComeOnlyWhenUpdateEnabled) {
     SCOPED_TRACE(updateEnabled ? "UpdateEnabled true" : "UpdateEnabled false");
     Gate percentSet, release;
     std::vector<int> percents;
-    bool allOnUi = true;
+    bool allOnUi = true, allLocked = true;
     worker.SetUpdateEnabled(updateEnabled);
     EXPECT_EQ(RefreshTimerOf(worker).Enabled(), updateEnabled) << "switched at once";
     worker.OnUpdate = [&](gui::Component* sender, TWorkerExecuteThread*, void*&, int percent) {
       percents.push_back(percent);
       allOnUi = allOnUi && OnUi() && sender == &worker;
+      allLocked = allLocked && worker.LockHeld();
     };
     worker.OnExecute = [&](gui::Component*, TWorkerExecuteThread* self, void*&) {
       self->SetPercent(42);
@@ -190,6 +191,7 @@ TEST_F(WorkerThreadTest, UpdateNoticesComeOnlyWhenUpdateEnabled) {
       EXPECT_GE(percents.size(), 9u);
       EXPECT_EQ(percents.front(), 42);
       EXPECT_TRUE(allOnUi);
+      EXPECT_TRUE(allLocked) << "OnUpdate runs without the component's lock";
       // The timer goes on after the end; its ticks without a thread do nothing.
       EXPECT_TRUE(RefreshTimerOf(worker).Enabled());
       const std::size_t whileRunning = percents.size();
