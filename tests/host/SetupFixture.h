@@ -1,11 +1,9 @@
 #pragma once
 // A simulated machine whose running module carries the setup's own payload entries, and the
 // texts the setup shows, for tests of the host window, the entry and the wizard's start.
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "host/Unit_main.h"
 #include "main/Program.h"
@@ -43,21 +41,11 @@ class SetupFixture : public SimTest {
   int RunWholeSetup() { return RunSetup(App(), guard_); }
 
   // The worker hands the wizard to the loop through a synchronised call; a person cannot act on
-  // the wizard before it is on screen, so the script waits until that call is queued (the loop
-  // serves queued calls before it takes the next action).
+  // the wizard before it is on screen.
   void ScriptWaitForWizard() {
-    User().Step(
-        [&] {
-          const auto wizardComing = [&] {
-            return App().HasQueued() || (FormSchedule && FormSchedule->IsModal());
-          };
-          const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-          while (!wizardComing() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-          }
-          ASSERT_TRUE(wizardComing()) << "the worker never asked for the wizard";
-        },
-        "wait for the wizard");
+    User().WaitUntil(
+        [&] { return FormSchedule && FormSchedule->IsModal() && FormSchedule->Visible(); },
+        "the wizard is on screen");
   }
 
   // Closes the wizard with its close box and confirms the question.

@@ -143,12 +143,22 @@ void Control::SetColor(Color color) {
   Changed();
 }
 
-void Control::Click() {
-  if (!Showing() || !enabled_) return;
-  for (const Control* c = parent_; c; c = c->parent_) {
-    if (!c->enabled_) return;
+bool Control::AcceptsInput() const {
+  if (!Showing()) return false;
+  for (const Control* c = this; c; c = c->parent_) {
+    if (!c->enabled_) return false;
   }
-  if (OnClick && Application::Exists()) Application::Instance().Guard(OnClick);
+  return true;
+}
+
+void Control::Click() {
+  if (AcceptsInput() && OnClick && Application::Exists()) Application::Instance().Guard(OnClick);
+}
+
+void Control::DoubleClick() {
+  if (AcceptsInput() && OnDoubleClick && Application::Exists()) {
+    Application::Instance().Guard(OnDoubleClick);
+  }
 }
 
 void Control::Changed() {

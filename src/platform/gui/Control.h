@@ -75,16 +75,21 @@ class Control : public Component {
   // Fired after the control changed size (also when its parent's layout moved it).
   std::function<void()> OnResize;
   std::function<void()> OnClick;
+  std::function<void()> OnDoubleClick;
 
   // A user click; ignored by a control that is disabled or not showing. The back ends and the
   // scripted user both come through here.
   virtual void Click();
+  // A user double-click, ignored the same way.
+  virtual void DoubleClick();
 
   Peer* GetPeer() const { return peer_.get(); }
   void SetPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }
 
  protected:
   void Changed();
+  // True when the user can reach the control: showing and enabled, with every parent enabled.
+  bool AcceptsInput() const;
   // Lays out aligned children inside the client area, top and bottom first, then client.
   void Realign();
   virtual void BoundsChanged(bool sizeChanged);

@@ -1,7 +1,6 @@
 #include "platform/sim/gui/ScriptedUser.h"
 
 #include <cstdio>
-#include <type_traits>
 #include <utility>
 
 #include "platform/gui/Application.h"
@@ -10,24 +9,6 @@
 
 namespace sim {
 namespace {
-
-// A double-click reaches a control through Control::DoubleClick once the toolkit has one.
-template <class T, class = void>
-struct HasDoubleClick : std::false_type {};
-template <class T>
-struct HasDoubleClick<T, std::void_t<decltype(std::declval<T&>().DoubleClick())>> : std::true_type {
-};
-
-template <class C>
-bool DoubleClickControl(C& control) {
-  if constexpr (HasDoubleClick<C>::value) {
-    control.DoubleClick();
-    return true;
-  } else {
-    (void)control;
-    return false;
-  }
-}
 
 std::string Quoted(const AnsiString& text) {
   std::string readable;
@@ -196,10 +177,7 @@ ScriptedUser& ScriptedUser::DoubleClick(const AnsiString& name) {
   return Queue("double-click " + Utf8(name), [this, name] {
     gui::Control& control = FindControl(name);
     if (!Reachable(control, "double-click")) return;
-    if (!DoubleClickControl(control)) {
-      Fail("double-click on " + Describe(control) +
-           ": the toolkit has no double-click entry point (Control::DoubleClick) yet");
-    }
+    control.DoubleClick();
   });
 }
 
