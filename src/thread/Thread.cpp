@@ -26,7 +26,10 @@ bool OnUiThreadWithApplication() {
 TThread::TThread() : thread_(std::make_unique<platform::SystemThread>([this] { Run(); })) {}
 
 TThread::~TThread() {
-  if (finished_) return;
+  if (finished_) {
+    SettleFinish();
+    return;
+  }
   // Never resumed, or still running: let it pass its end and wait, so the runner never
   // touches a freed object.
   Terminate();
@@ -55,6 +58,7 @@ void TThread::WaitFor() {
       application.ProcessMessages();
       if (!finished_) std::this_thread::yield();
     }
+    SettleFinish();
     return;
   }
   std::unique_lock<std::mutex> lock(finishMutex_);
@@ -99,6 +103,12 @@ void TThread::DoTerminate() {
     }
   };
   Synchronize(notice);
+}
+
+void TThread::SettleFinish() {
+  // The runner sets the flag and signals under this lock; once the lock is free again it no
+  // longer touches the signal, so the object may go.
+  std::lock_guard<std::mutex> settle(finishMutex_);
 }
 
 void TThread::MarkFinished() {

@@ -70,6 +70,7 @@ class TThread {
   void Run();
   void DoTerminate();
   void MarkFinished();
+  void SettleFinish();
 
   std::unique_ptr<platform::SystemThread> thread_;
   std::atomic<bool> terminated_{false};
