@@ -72,10 +72,10 @@ void Application::Synchronize(const std::function<void()>& call) {
 }
 
 void Application::Post(std::function<void()> task) {
-  {
-    std::lock_guard<std::mutex> lock(queueMutex_);
-    queue_.push_back(std::move(task));
-  }
+  // Woken under the lock: the loop may serve the task, and the application end, as soon as the
+  // lock is released, so no worker may still be inside the back end then.
+  std::lock_guard<std::mutex> lock(queueMutex_);
+  queue_.push_back(std::move(task));
   backend_->WakeUp();
 }
 

@@ -218,10 +218,9 @@ void HeadlessBackend::DispatchPending() {
 }
 
 void HeadlessBackend::WakeUp() {
-  {
-    std::lock_guard<std::mutex> lock(wakeMutex_);
-    woken_ = true;
-  }
+  // Notified under the lock: once the waiting loop sees woken_, this back end may be destroyed.
+  std::lock_guard<std::mutex> lock(wakeMutex_);
+  woken_ = true;
   wake_.notify_all();
 }
 
