@@ -28,7 +28,10 @@ class Application : public Component {
   Backend& GetBackend() { return *backend_; }
 
   const AnsiString& Title() const { return title_; }
-  void SetTitle(const AnsiString& title) { title_ = title; }
+  void SetTitle(const AnsiString& title) {
+    title_ = title;
+    backend_->ApplicationTitleChanged(title_);
+  }
 
   // Creates a form owned by the application, stores it in ref, then runs its creation handler
   // under the error report. The first form created is the main form.

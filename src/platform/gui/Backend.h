@@ -19,6 +19,8 @@ class Backend {
   // Makes the peer of a control. Called for a form and all its children when the form is first
   // shown, and for a control whose parent already has a peer.
   virtual std::unique_ptr<Peer> CreatePeer(Control& control) = 0;
+  // The application title changed: it names the application's own (taskbar) window.
+  virtual void ApplicationTitleChanged(const AnsiString& title) = 0;
   // Size of a text in a font (auto-sized labels).
   virtual Size MeasureText(const Font& font, const AnsiString& text) = 0;
   // Client size a maximised borderless form gets (the screen).

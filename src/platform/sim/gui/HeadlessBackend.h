@@ -66,6 +66,7 @@ class HeadlessBackend : public gui::Backend {
 
   // gui::Backend
   std::unique_ptr<gui::Peer> CreatePeer(gui::Control& control) override;
+  void ApplicationTitleChanged(const AnsiString& /*title*/) override {}
   gui::Size MeasureText(const gui::Font& font, const AnsiString& text) override;
   gui::Size ScreenSize() override { return screen_; }
   void WaitAndDispatch() override;

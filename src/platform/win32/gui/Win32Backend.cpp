@@ -160,6 +160,10 @@ class Win32Backend : public Backend {
     RunMessageDialog({title, text, nullptr, dlg::kOk}, DialogOwner());
   }
 
+  void ApplicationTitleChanged(const AnsiString& title) override {
+    ::SetWindowTextA(applicationWindow_.Get(), title.c_str());
+  }
+
   void ErrorReport(const AnsiString& text, const AnsiString& title) override {
     ApplicationMessageBox(text, title, MB_OK | MB_ICONSTOP);
   }
@@ -167,8 +171,6 @@ class Win32Backend : public Backend {
  private:
   // A box owned by the hidden application window, with the program's windows disabled meanwhile.
   int ApplicationMessageBox(const AnsiString& text, const AnsiString& title, unsigned flags) {
-    // The hidden window carries the application title, as the application's own window.
-    ::SetWindowTextA(applicationWindow_.Get(), Application::Instance().Title().c_str());
     TaskWindowsDisabled others(nullptr);
     return ::MessageBoxA(applicationWindow_.Get(), text.c_str(), title.c_str(), flags);
   }
