@@ -1,12 +1,5 @@
-# Cross build of the 64-bit twin of the setup program (for machines whose Wine runs only 64-bit programs) with MinGW-w64 (the -posix g++ has std::thread).
-set(CMAKE_SYSTEM_NAME Windows)
+# The 64-bit twin of the setup program, same code, for machines whose Wine runs only 64-bit
+# programs (the end-to-end tests use it there).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(KORV_MINGW_PREFIX x86_64-w64-mingw32 CACHE STRING "MinGW-w64 target triple")
-set(CMAKE_C_COMPILER ${KORV_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KORV_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${KORV_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${KORV_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

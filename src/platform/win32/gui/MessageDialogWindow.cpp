@@ -71,10 +71,10 @@ DialogUnits UnitsOf(HFONT font) {
 
 class MessageDialog {
  public:
-  explicit MessageDialog(const MessageDialogSpec& spec)
-      : spec_(spec),
-        defaultAnswer_(DefaultAnswer(spec.buttons)),
-        cancelAnswer_(CancelAnswer(spec.buttons)),
+  explicit MessageDialog(const MessageDialogContent& content)
+      : content_(content),
+        defaultAnswer_(DefaultAnswer(content.buttons)),
+        cancelAnswer_(CancelAnswer(content.buttons)),
         font_(MakeMessageFont()) {}
 
   int Run(HWND owner) {
@@ -114,12 +114,12 @@ class MessageDialog {
 
  private:
   void Answer(int id) {
-    if (id == IDCANCEL && !(spec_.buttons & dlg::kCancel)) {
+    if (id == IDCANCEL && !(content_.buttons & dlg::kCancel)) {
       answer_ = cancelAnswer_;  // Escape
       return;
     }
     for (const ButtonSpec& button : kButtons) {
-      if (button.answer == id && (spec_.buttons & button.flag)) answer_ = id;
+      if (button.answer == id && (content_.buttons & button.flag)) answer_ = id;
     }
   }
 
@@ -127,7 +127,7 @@ class MessageDialog {
     const HINSTANCE instance = ::GetModuleHandleA(nullptr);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    const HWND window = ::CreateWindowExA(exStyle, kDialogClass, spec_.title.c_str(), style, 0, 0,
+    const HWND window = ::CreateWindowExA(exStyle, kDialogClass, content_.title.c_str(), style, 0, 0,
                                           0, 0, owner, nullptr, instance, this);
     if (!window) throw Exception("Cannot create the message dialog");
 
@@ -136,13 +136,13 @@ class MessageDialog {
     const int margin = du.X(8);
     const int topMargin = du.Y(8);
     const int spacing = du.X(10);
-    const int iconSize = spec_.systemIcon ? ::GetSystemMetrics(SM_CXICON) : 0;
+    const int iconSize = content_.systemIcon ? ::GetSystemMetrics(SM_CXICON) : 0;
 
     RECT textArea = {0, 0, ::GetSystemMetrics(SM_CXSCREEN) / 2, 0};
     {
       const HDC dc = ::GetDC(window);
       const HGDIOBJ previous = ::SelectObject(dc, font);
-      ::DrawTextA(dc, spec_.text.c_str(), static_cast<int>(spec_.text.size()), &textArea,
+      ::DrawTextA(dc, content_.text.c_str(), static_cast<int>(content_.text.size()), &textArea,
                   DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
       ::SelectObject(dc, previous);
       ::ReleaseDC(window, dc);
@@ -153,7 +153,7 @@ class MessageDialog {
 
     std::vector<const ButtonSpec*> buttons;
     for (const ButtonSpec& button : kButtons) {
-      if (spec_.buttons & button.flag) buttons.push_back(&button);
+      if (content_.buttons & button.flag) buttons.push_back(&button);
     }
     const int buttonWidth = du.X(50);
     const int buttonHeight = du.Y(14);
@@ -170,9 +170,9 @@ class MessageDialog {
     if (iconSize) {
       const HWND icon = MakeChild("STATIC", "", SS_ICON, margin, topMargin, iconSize, iconSize, 0);
       ::SendMessageA(icon, STM_SETICON,
-                     reinterpret_cast<WPARAM>(::LoadIconA(nullptr, spec_.systemIcon)), 0);
+                     reinterpret_cast<WPARAM>(::LoadIconA(nullptr, content_.systemIcon)), 0);
     }
-    MakeChild("STATIC", spec_.text.c_str(), SS_LEFT | SS_NOPREFIX, textLeft, topMargin, textWidth,
+    MakeChild("STATIC", content_.text.c_str(), SS_LEFT | SS_NOPREFIX, textLeft, topMargin, textWidth,
               textHeight, 0);
     int left = (clientWidth - buttonsWidth) / 2;
     for (const ButtonSpec* button : buttons) {
@@ -228,7 +228,7 @@ class MessageDialog {
     }
   }
 
-  const MessageDialogSpec& spec_;
+  const MessageDialogContent& content_;
   const int defaultAnswer_;
   const int cancelAnswer_;
   UniqueGdiObject font_;
@@ -239,8 +239,8 @@ class MessageDialog {
 
 }  // namespace
 
-int RunMessageDialog(const MessageDialogSpec& spec, HWND owner) {
-  MessageDialog dialog(spec);
+int RunMessageDialog(const MessageDialogContent& content, HWND owner) {
+  MessageDialog dialog(content);
   return dialog.Run(owner);
 }
 

@@ -9,7 +9,7 @@ namespace gui::win32 {
 
 constexpr char kDialogClass[] = "KorvMessageDialog";
 
-struct MessageDialogSpec {
+struct MessageDialogContent {
   AnsiString title;
   AnsiString text;
   LPCSTR systemIcon = nullptr;  // IDI_WARNING..., or none
@@ -17,7 +17,7 @@ struct MessageDialogSpec {
 };
 
 // Shows the dialog over owner and returns the answer: idYes, idNo, idOk or idCancel.
-int RunMessageDialog(const MessageDialogSpec& spec, HWND owner);
+int RunMessageDialog(const MessageDialogContent& content, HWND owner);
 
 // The window procedure of kDialogClass, registered by the back end.
 LRESULT CALLBACK MessageDialogProc(HWND window, UINT message, WPARAM wParam,
