@@ -1,0 +1,201 @@
+// The files contract: what the folder and file operations answer, and the runtime's error texts
+// when a file cannot be created or opened. The system's reason in those texts is worded by the
+// system (and its language), so only its presence and its shape are part of the contract.
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "contract/ContractEnv.h"
+#include "platform/Errors.h"
+#include "platform/Files.h"
+
+namespace contract {
+namespace {
+
+using FilesContract = ContractTest;
+
+void Write(const AnsiString& path, const std::string& bytes) {
+  platform::WriteWholeFile(path, bytes.data(), bytes.size());
+}
+
+// A folder name whose second character ends in the byte of a backslash (運 is DF 5C).
+const AnsiString kTrailByteFolder = "運行";
+
+TEST_F(FilesContract, WrittenBytesReadBackExactlyAndARewriteReplacesThem) {
+  const AnsiString file = Scratch("用户授权协议.txt");
+  static const char kBytes[] = "line one\r\nline\0two\n\xFF\x5C end";
+  const std::string bytes(kBytes, sizeof kBytes - 1);
+  Write(file, bytes);
+  EXPECT_EQ(platform::ReadWholeFile(file), bytes);
+  Write(file, "short");
+  EXPECT_EQ(platform::ReadWholeFile(file), "short");
+  Write(file, "");
+  EXPECT_EQ(platform::ReadWholeFile(file), "");
+  EXPECT_TRUE(platform::FileExists(file));
+}
+
+// What one call answers in a scratch folder that holds the file "file.txt" and the folder
+// "folder".
+struct QueryCase {
+  const char* what;
+  std::function<bool(const AnsiString& scratch)> call;
+  bool expected;
+};
+
+void PrintTo(const QueryCase& c, std::ostream* out) { *out << c.what; }
+
+class FileQueryContract : public ContractTest, public ::testing::WithParamInterface<QueryCase> {};
+
+TEST_P(FileQueryContract, AnswersLikeTheSystem) {
+  Write(Scratch("file.txt"), "x");
+  ASSERT_TRUE(platform::CreateDirectory(Scratch("folder")));
+  EXPECT_EQ(GetParam().call(Scratch()), GetParam().expected) << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FileQueryContract,
+    ::testing::Values(
+        QueryCase{"FileExists of a file",
+                  [](const AnsiString& s) { return platform::FileExists(s + "file.txt"); }, true},
+        QueryCase{"FileExists ignores case",
+                  [](const AnsiString& s) { return platform::FileExists(s + "FILE.TXT"); }, true},
+        QueryCase{"FileExists of a folder",
+                  [](const AnsiString& s) { return platform::FileExists(s + "folder"); }, false},
+        QueryCase{"FileExists of nothing",
+                  [](const AnsiString& s) { return platform::FileExists(s + "none.txt"); }, false},
+        QueryCase{"DirectoryExists of a folder",
+                  [](const AnsiString& s) { return platform::DirectoryExists(s + "folder"); },
+                  true},
+        QueryCase{"DirectoryExists with a final backslash",
+                  [](const AnsiString& s) { return platform::DirectoryExists(s + "folder\\"); },
+                  true},
+        QueryCase{"DirectoryExists ignores case",
+                  [](const AnsiString& s) { return platform::DirectoryExists(s + "FOLDER"); },
+                  true},
+        QueryCase{"DirectoryExists of a file",
+                  [](const AnsiString& s) { return platform::DirectoryExists(s + "file.txt"); },
+                  false},
+        QueryCase{"DirectoryExists of nothing",
+                  [](const AnsiString& s) { return platform::DirectoryExists(s + "none"); }, false},
+        QueryCase{"CreateDirectory of a new folder",
+                  [](const AnsiString& s) { return platform::CreateDirectory(s + "new"); }, true},
+        QueryCase{"CreateDirectory of an existing folder",
+                  [](const AnsiString& s) { return platform::CreateDirectory(s + "folder"); },
+                  false},
+        QueryCase{"CreateDirectory where a file is",
+                  [](const AnsiString& s) { return platform::CreateDirectory(s + "file.txt"); },
+                  false},
+        QueryCase{"CreateDirectory below a missing folder",
+                  [](const AnsiString& s) { return platform::CreateDirectory(s + "a\\b"); }, false},
+        QueryCase{"ForceDirectories of nested missing folders",
+                  [](const AnsiString& s) {
+                    return platform::ForceDirectories(s + "a\\b\\c") &&
+                           platform::DirectoryExists(s + "a\\b\\c");
+                  },
+                  true},
+        QueryCase{"ForceDirectories with a final backslash",
+                  [](const AnsiString& s) {
+                    return platform::ForceDirectories(s + "a\\b\\") &&
+                           platform::DirectoryExists(s + "a\\b");
+                  },
+                  true},
+        QueryCase{"ForceDirectories through a name with a 0x5C trail byte",
+                  [](const AnsiString& s) {
+                    return platform::ForceDirectories(s + kTrailByteFolder + "\\sub") &&
+                           platform::DirectoryExists(s + kTrailByteFolder) &&
+                           platform::DirectoryExists(s + kTrailByteFolder + "\\sub");
+                  },
+                  true},
+        QueryCase{"ForceDirectories of an existing folder",
+                  [](const AnsiString& s) { return platform::ForceDirectories(s + "folder"); },
+                  true},
+        QueryCase{"ForceDirectories below a file",
+                  [](const AnsiString& s) { return platform::ForceDirectories(s + "file.txt\\a"); },
+                  false},
+        QueryCase{"DeleteFile of a file removes it",
+                  [](const AnsiString& s) {
+                    return platform::DeleteFile(s + "file.txt") &&
+                           !platform::FileExists(s + "file.txt");
+                  },
+                  true},
+        QueryCase{"DeleteFile of a missing file",
+                  [](const AnsiString& s) { return platform::DeleteFile(s + "none.txt"); }, false},
+        QueryCase{"DeleteFile of a folder",
+                  [](const AnsiString& s) {
+                    return platform::DeleteFile(s + "folder") ||
+                           !platform::DirectoryExists(s + "folder");
+                  },
+                  false}),
+    [](const ::testing::TestParamInfo<QueryCase>& info) {
+      return "Case" + std::to_string(info.index);
+    });
+
+// A failed create or open: which exception, for which path.
+struct ErrorCase {
+  const char* what;
+  bool creating;  // WriteWholeFile, else ReadWholeFile
+  AnsiString relativePath;
+};
+
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.what; }
+
+class FileErrorContract : public ContractTest, public ::testing::WithParamInterface<ErrorCase> {};
+
+// The message is "<runtime text> <reason>": the runtime's text with the path, then the system's
+// reason without a final full stop or line break.
+void ExpectRuntimeText(const std::string& message, const std::string& prefix) {
+  ASSERT_EQ(Readable(message.substr(0, prefix.size())), Readable(prefix)) << Readable(message);
+  const std::string reason = message.substr(prefix.size());
+  EXPECT_FALSE(reason.empty()) << "no reason in " << Readable(message);
+  if (reason.empty()) return;
+  const char first = reason.front();
+  const char last = reason.back();
+  EXPECT_NE(first, ' ') << Readable(message);
+  EXPECT_TRUE(last != '.' && last != ' ' && last != '\r' && last != '\n') << Readable(message);
+}
+
+TEST_P(FileErrorContract, ThrowsTheRuntimeTextWithTheSystemsReason) {
+  const ErrorCase& c = GetParam();
+  Write(Scratch("file.txt"), "x");
+  ASSERT_TRUE(platform::CreateDirectory(Scratch("folder")));
+  const AnsiString path = Scratch(c.relativePath);
+  if (c.creating) {
+    try {
+      Write(path, "bytes");
+      ADD_FAILURE() << c.what << ": no EFCreateError";
+    } catch (const EFCreateError& error) {
+      ExpectRuntimeText(error.what(), "Cannot create file \"" + path + "\". ");
+    }
+  } else {
+    try {
+      platform::ReadWholeFile(path);
+      ADD_FAILURE() << c.what << ": no EFOpenError";
+    } catch (const EFOpenError& error) {
+      ExpectRuntimeText(error.what(), "Cannot open file \"" + path + "\". ");
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FileErrorContract,
+    ::testing::Values(ErrorCase{"creating in a missing folder", true, "missing\\new.txt"},
+                      ErrorCase{"creating where a folder is", true, "folder"},
+                      ErrorCase{"creating with a CP936 name in a missing folder", true,
+                                "运行\\用户授权协议.txt"},
+                      ErrorCase{"opening a missing file", false, "none.txt"},
+                      ErrorCase{"opening in a missing folder", false, "missing\\none.txt"},
+                      ErrorCase{"opening a folder", false, "folder"}),
+    [](const ::testing::TestParamInfo<ErrorCase>& info) {
+      return "Case" + std::to_string(info.index);
+    });
+
+TEST_F(FilesContract, TheWindowsFolderIsAnExistingFolderWithoutAFinalBackslash) {
+  const AnsiString windows = platform::WindowsDirectory();
+  ASSERT_GE(windows.size(), 3u) << Readable(windows);
+  EXPECT_EQ(windows[1], ':') << Readable(windows);
+  EXPECT_NE(windows.back(), '\\') << Readable(windows);
+  EXPECT_TRUE(platform::DirectoryExists(windows)) << Readable(windows);
+}
+
+}  // namespace
+}  // namespace contract
