@@ -26,6 +26,7 @@ const std::string kContent =
     "Mixed=\"x'\r\n"
     "Semicolon=value ; not a comment\r\n"
     "Empty=\r\n"
+    ";Hidden=yes\r\n"
     "Path=D:\\Program Files\\運行\\Korvl280\r\n"
     "目录=中文键\r\n"
     "[Run]\r\n"
@@ -39,7 +40,9 @@ const std::string kContent =
     "Key=值\r\n"
     "[Long]\r\n"
     "Value=" +
-    kLongValue + "\r\n";
+    kLongValue + "\r\n" +
+    "[Unix]\n"
+    "Key=lf only\n";
 
 struct ReadCase {
   const char* what;
@@ -89,6 +92,10 @@ INSTANTIATE_TEST_SUITE_P(
                  std::string(2047, 'v')},
         ReadCase{"a missing section gives the default", "Nowhere", "Caption", "dflt", "dflt"},
         ReadCase{"a missing key gives the default", "Form", "Nothing", "dflt", "dflt"},
+        ReadCase{"a ';' line is no comment: it is a key with ';' in its name", "Form", ";Hidden",
+                 "d", "yes"},
+        ReadCase{"so the key without the ';' does not exist", "Form", "Hidden", "d", "d"},
+        ReadCase{"lines ending in LF alone", "Unix", "Key", "d", "lf only"},
         ReadCase{"a key of another section is not found", "Run", "Caption", "dflt", "dflt"},
         ReadCase{"trailing blanks of the default are dropped", "Form", "Nothing", "dflt  ", "dflt"},
         ReadCase{"a default of 3000 bytes is cut to 2047", "Form", "Nothing", kLongValue,

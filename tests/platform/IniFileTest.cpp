@@ -1,6 +1,6 @@
 // Reading and writing profile strings on the simulated machine, by the rules of
-// GetPrivateProfileStringA / WritePrivateProfileStringA.
-#include <ostream>
+// GetPrivateProfileStringA / WritePrivateProfileStringA. The reading rules themselves are stated
+// once, for both back ends, by the contract tests.
 #include <string>
 
 #include "platform/IniFile.h"
@@ -9,73 +9,6 @@
 namespace {
 
 const AnsiString kIni = "C:\\Setup\\test.ini";
-
-const char kContent[] =
-    "; comment line\r\n"
-    "[Form]\r\n"
-    "Caption=Korvello 安装程序\r\n"
-    "  Serial  =  2838  \r\n"
-    "Quoted=\"  padded  \"\r\n"
-    "Single='x'\r\n"
-    "Mixed=\"x'\r\n"
-    "Inner=a \"b\" c\r\n"
-    "Empty=\r\n"
-    ";Hidden=yes\r\n"
-    "Path=D:\\Program Files\\Korvl280\r\n"
-    "[Run]\r\n"
-    "FileName=Korv.exe\r\n"
-    "FILENAME=second key\r\n"
-    "Equals=a=b\r\n"
-    "[RUN]\r\n"
-    "FileName=second section\r\n"
-    "[Unix]\n"
-    "Key=lf only\n";
-
-struct ReadCase {
-  const char* what;
-  AnsiString section;
-  AnsiString key;
-  AnsiString defaultValue;
-  AnsiString expected;
-};
-
-void PrintTo(const ReadCase& c, std::ostream* out) { *out << c.what; }
-
-class IniReadTest : public SimTest, public ::testing::WithParamInterface<ReadCase> {};
-
-TEST_P(IniReadTest, FollowsTheProfileStringRules) {
-  WriteFile(kIni, kContent);
-  const ReadCase& c = GetParam();
-  EXPECT_EQ(Utf8(platform::ReadProfileString(kIni, c.section, c.key, c.defaultValue)),
-            Utf8(c.expected))
-      << c.what;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, IniReadTest,
-    ::testing::Values(
-        ReadCase{"plain value with CP936 text", "Form", "Caption", "d", "Korvello 安装程序"},
-        ReadCase{"section and key ignore case", "fORM", "CAPTION", "d", "Korvello 安装程序"},
-        ReadCase{"spaces around key and value are trimmed", "Form", "Serial", "d", "2838"},
-        ReadCase{"matching double quotes are removed, inner spaces kept", "Form", "Quoted", "d",
-                 "  padded  "},
-        ReadCase{"matching single quotes are removed", "Form", "Single", "d", "x"},
-        ReadCase{"unmatched quotes stay", "Form", "Mixed", "d", "\"x'"},
-        ReadCase{"quotes inside the value stay", "Form", "Inner", "d", "a \"b\" c"},
-        ReadCase{"an empty value is a value, not the default", "Form", "Empty", "d", ""},
-        ReadCase{"a commented-out key does not exist", "Form", ";Hidden", "d", "d"},
-        ReadCase{"backslashes are plain bytes", "Form", "Path", "d", "D:\\Program Files\\Korvl280"},
-        ReadCase{"the first of two equal keys wins", "Run", "filename", "d", "Korv.exe"},
-        ReadCase{"only the first '=' separates key and value", "Run", "Equals", "d", "a=b"},
-        ReadCase{"lines ending in LF alone", "Unix", "Key", "d", "lf only"},
-        ReadCase{"missing section gives the default", "Nowhere", "Caption", "dflt", "dflt"},
-        ReadCase{"missing key gives the default", "Form", "Nothing", "dflt", "dflt"},
-        ReadCase{"a key of another section is not found", "Unix", "Caption", "dflt", "dflt"},
-        ReadCase{"trailing blanks of the default are stripped", "Form", "Nothing", "dflt  ",
-                 "dflt"}),
-    [](const ::testing::TestParamInfo<ReadCase>& info) {
-      return "Case" + std::to_string(info.index);
-    });
 
 class IniTest : public SimTest {};
 

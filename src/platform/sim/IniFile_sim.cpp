@@ -68,10 +68,11 @@ struct Entry {
   AnsiString value;
 };
 
-// A "key=value" line of a section; comment lines (';') and blank lines give nothing.
+// A "key=value" line of a section; blank lines give nothing. The system knows no comments: a
+// line starting with ';' is a key with a ';' in its name, which nobody asks for.
 std::optional<Entry> EntryOf(const AnsiString& line) {
   const AnsiString text = Trim(line);
-  if (text.empty() || text[0] == ';') return std::nullopt;
+  if (text.empty()) return std::nullopt;
   const std::size_t equals = text.find('=');
   if (equals == AnsiString::npos) return Entry{text, ""};
   return Entry{Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
