@@ -434,3 +434,12 @@ e2e_pixels() {
 }
 
 e2e_image_size() { identify -format '%w %h' "$1"; }
+
+# The running-product question, asked while the host is being created: the exact text with Yes
+# and No, topmost, and no backdrop or wizard on screen yet.
+e2e_expect_product_question() {
+  e2e_wait_window "$E2E_NOTICE_TITLE" 60
+  e2e_expect_message_box "$E2E_NOTICE_TITLE" "$E2E_PRODUCT_RUNNING_TEXT" "$IDYES" "$IDNO"
+  e2e_expect_topmost "$E2E_NOTICE_TITLE"
+  e2e_expect_only_window "$E2E_NOTICE_TITLE"
+}

@@ -10,11 +10,7 @@ wizard=$(e2e_wizard_title)
 e2e_seed_stale_staged_files
 e2e_start_product product
 e2e_start setup "$E2E_SETUP"
-e2e_wait_window "$E2E_NOTICE_TITLE" 60
-e2e_expect_message_box "$E2E_NOTICE_TITLE" "$E2E_PRODUCT_RUNNING_TEXT" "$IDYES" "$IDNO"
-e2e_expect_topmost "$E2E_NOTICE_TITLE"
-# Asked while the host is being created: no backdrop and no wizard on screen yet.
-e2e_expect_only_window "$E2E_NOTICE_TITLE"
+e2e_expect_product_question
 
 # Watches for the wizard from before the answer until well after the setup has ended.
 "$E2E_WINE" "$E2E_ROBOT" wait-window --title "$wizard" --timeout 10 >"$E2E_RUN/watch.out" 2>&1 &

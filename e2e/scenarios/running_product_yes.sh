@@ -8,11 +8,7 @@ e2e_begin running_product_yes "$@"
 wizard=$(e2e_wizard_title)
 e2e_start_product product
 e2e_start setup "$E2E_SETUP"
-e2e_wait_window "$E2E_NOTICE_TITLE" 60
-e2e_expect_message_box "$E2E_NOTICE_TITLE" "$E2E_PRODUCT_RUNNING_TEXT" "$IDYES" "$IDNO"
-e2e_expect_topmost "$E2E_NOTICE_TITLE"
-# Asked while the host is being created: no backdrop and no wizard on screen yet.
-e2e_expect_only_window "$E2E_NOTICE_TITLE"
+e2e_expect_product_question
 
 e2e_answer "$E2E_NOTICE_TITLE" "$IDYES"
 e2e_expect_exit "$product" 30 "the running product" 4
