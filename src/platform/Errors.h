@@ -30,3 +30,9 @@ class EThread : public Exception {
 class EIniFileException : public Exception {
   using Exception::Exception;
 };
+// Text that cannot cross between the program's code page 936 and the system's UTF-16: a name
+// from the system with a character code page 936 has no form for, or bytes that are not code
+// page 936 text. Reported, never passed on mangled.
+class EEncodingError : public Exception {
+  using Exception::Exception;
+};

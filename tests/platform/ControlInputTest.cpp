@@ -45,8 +45,8 @@ TEST_F(ControlInputTest, ClicksAndDoubleClicksReachOnlyReachableControls) {
     panel_->SetEnabled(c.panelEnabled);
     panel_->SetVisible(c.panelVisible);
     clicks_ = doubleClicks_ = 0;
-    label_->Click();
-    label_->DoubleClick();
+    label_->UserClick();
+    label_->UserDoubleClick();
     EXPECT_EQ(clicks_, c.reaches ? 1 : 0) << c.what;
     EXPECT_EQ(doubleClicks_, c.reaches ? 1 : 0) << c.what;
   }

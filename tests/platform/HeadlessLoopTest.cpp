@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/SystemThread.h"
+#include "platform/gui/Edit.h"
 #include "platform/gui/Timer.h"
 #include "support/SimTest.h"
 
@@ -192,16 +193,29 @@ TEST_F(HeadlessLoopTest, CloseBoxOfAModalFormCancelsItAndUnknownNamesFail) {
   EXPECT_NE(failure.find("no control named NoSuchButton"), std::string::npos) << failure;
 }
 
-TEST_F(HeadlessLoopTest, TypingReplacesTheTextOfAnEnabledControlOnly) {
+TEST_F(HeadlessLoopTest, TypingReplacesTheTextOfAReachableEditOnly) {
   auto& form = MakeForm("Form");
-  auto& path = MakePanel(form, "Edit_Path");
-  auto& locked = MakePanel(form, "Locked");
-  locked.SetEnabled(false);
+  auto& path = form.Make<gui::Edit>("Edit_Path");
+  path.SetParent(&form);
+  auto& box = MakePanel(form, "Box");
+  box.SetEnabled(false);
+  auto& locked = form.Make<gui::Edit>("Locked");
+  locked.SetParent(&box);
   form.ShowForm();
   User().Type("Edit_Path", "D:\\Korvl\\").Type("Locked", "x").Step([&] { App().Terminate(); });
   RunLoop();
-  EXPECT_EQ(path.Caption(), "D:\\Korvl\\");
-  EXPECT_EQ(locked.Caption(), "");
+  EXPECT_EQ(path.Text(), "D:\\Korvl\\");
+  EXPECT_EQ(locked.Text(), "") << "its parent is disabled";
+  ASSERT_EQ(User().IgnoredActions().size(), 1u);
+  EXPECT_NE(User().IgnoredActions()[0].find("Locked"), std::string::npos);
+}
+
+TEST_F(HeadlessLoopTest, TypingIntoAControlThatIsNoEditFailsTheScript) {
+  auto& form = MakeForm("Form");
+  MakePanel(form, "Panel_Title");
+  form.ShowForm();
+  User().Type("Panel_Title", "x");
+  EXPECT_NE(ScriptFailureOf([&] { RunLoop(); }).find("no edit box"), std::string::npos);
 }
 
 TEST_F(HeadlessLoopTest, ExpectedDialogsAreCheckedInOrderAndAnswered) {

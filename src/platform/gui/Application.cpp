@@ -50,6 +50,12 @@ void Application::Terminate() {
   backend_->WakeUp();
 }
 
+void Application::WakeUp() {
+  // Under the queue lock, as Post wakes: see there.
+  std::lock_guard<std::mutex> lock(queueMutex_);
+  backend_->WakeUp();
+}
+
 void Application::Synchronize(const std::function<void()>& call) {
   if (OnUiThread()) {
     call();
@@ -120,6 +126,7 @@ void Application::Forget(Form& form) {
 
 int Application::MessageBox(const AnsiString& text, const AnsiString& title, unsigned flags,
                             Form* owner) {
+  if (owner) owner->HandleNeeded();
   return backend_->SystemMessageBox(owner, text, title, flags);
 }
 

@@ -50,6 +50,11 @@ class Application : public Component {
   void ProcessMessages();
   void Terminate();
   bool Terminated() const { return terminated_; }
+  // Serves messages on the user-interface thread until done() is true, sleeping while nothing
+  // is pending; whoever makes done() true from another thread calls WakeUp afterwards.
+  void ServeUntil(const std::function<bool()>& done) { backend_->ServeUntil(done); }
+  // Thread-safe: wakes a loop that sleeps in ServeUntil or waits for messages.
+  void WakeUp();
 
   // Runs call on the user-interface thread and waits for it: at once when called there,
   // otherwise through the queue that the message loop serves. An exception of call is rethrown
@@ -68,6 +73,8 @@ class Application : public Component {
   // A form being destroyed is no longer waiting for its release.
   void Forget(Form& form);
 
+  // The system message box. An owner form gets its window first if it has none yet, so the
+  // box is always owned by the form asked for.
   int MessageBox(const AnsiString& text, const AnsiString& title, unsigned flags,
                  Form* owner = nullptr);
   int MessageDlg(const AnsiString& text, DialogType type, unsigned buttons);

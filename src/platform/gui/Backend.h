@@ -1,10 +1,12 @@
 #pragma once
 // What a GUI back end provides: peers for controls, the message loop, timers, text measuring and
 // the message boxes. The win32 back end uses real windows; the headless one serves tests.
+#include <functional>
 #include <memory>
 
 #include "platform/gui/Control.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/PeerRegistry.h"
 #include "platform/gui/Types.h"
 
 namespace gui {
@@ -16,9 +18,13 @@ class Backend {
  public:
   virtual ~Backend() = default;
 
-  // Makes the peer of a control. Called for a form and all its children when the form is first
-  // shown, and for a control whose parent already has a peer.
-  virtual std::unique_ptr<Peer> CreatePeer(Control& control) = 0;
+  // Makes the peer of a control, by its type (PeerRegistry). Called for a form and all its
+  // children when the form's window is first needed, and for a control whose parent already has
+  // a peer. Throws Exception for a kind this back end has no peer for.
+  std::unique_ptr<Peer> CreatePeer(Control& control) { return peers_.Make(control); }
+  // True when the user can act on this form now: it is shown and no modal display of another
+  // form holds it disabled. The one rule behind Control::Reachable.
+  virtual bool FormTakesInput(const Form& form) = 0;
   // The application title changed: it names the application's own (taskbar) window.
   virtual void ApplicationTitleChanged(const AnsiString& title) = 0;
   // Size of a text in a font (auto-sized labels).
@@ -31,6 +37,9 @@ class Backend {
   virtual void WaitAndDispatch() = 0;
   // Handles whatever is pending without blocking (ProcessMessages).
   virtual void DispatchPending() = 0;
+  // Serves messages until done() is true, sleeping while there is nothing to serve. done is
+  // checked after every batch of work; whatever makes it true must also wake the loop (WakeUp).
+  virtual void ServeUntil(const std::function<bool()>& done) = 0;
   // Thread-safe: a task or synchronised call was queued; wake the loop.
   virtual void WakeUp() = 0;
 
@@ -50,6 +59,12 @@ class Backend {
   virtual void PlainMessage(const AnsiString& text, const AnsiString& title) = 0;
   // The default error report of an exception that no handler caught.
   virtual void ErrorReport(const AnsiString& text, const AnsiString& title) = 0;
+
+ protected:
+  PeerRegistry& Peers() { return peers_; }
+
+ private:
+  PeerRegistry peers_;
 };
 
 }  // namespace gui

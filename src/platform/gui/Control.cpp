@@ -31,7 +31,7 @@ void Control::SetParent(Control* parent) {
     }
     parent_->Realign();
   }
-  Changed();
+  Changed(Aspect::Parent);
 }
 
 Form* Control::ParentForm() {
@@ -49,7 +49,7 @@ void Control::SetBounds(int left, int top, int width, int height) {
 }
 
 void Control::BoundsChanged(bool sizeChanged) {
-  Changed();
+  Changed(Aspect::Bounds);
   if (parent_ && align_ != Align::None) parent_->Realign();
   if (sizeChanged) {
     Realign();
@@ -109,7 +109,7 @@ void Control::SetVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
   if (parent_) parent_->Realign();
-  Changed();
+  Changed(Aspect::Visible);
 }
 
 bool Control::Showing() const {
@@ -122,59 +122,77 @@ bool Control::Showing() const {
 void Control::SetEnabled(bool enabled) {
   if (enabled_ == enabled) return;
   enabled_ = enabled;
-  Changed();
+  Changed(Aspect::Enabled);
 }
 
 void Control::SetCaption(const AnsiString& caption) {
   if (caption_ == caption) return;
   caption_ = caption;
-  Changed();
+  Changed(Aspect::Text);
   TextOrFontChanged();
+  TextChanged();
+}
+
+void Control::SetCaptionTypedByUser(const AnsiString& caption) {
+  if (caption_ == caption) return;
+  caption_ = caption;
+  TextOrFontChanged();
+  TextChanged();
 }
 
 void Control::SetFont(const Font& font) {
   font_ = font;
-  Changed();
+  Changed(Aspect::Font);
   TextOrFontChanged();
 }
 
 void Control::SetColor(Color color) {
   color_ = color;
-  Changed();
+  Changed(Aspect::Color);
 }
 
-bool Control::AcceptsInput() const {
-  if (!Showing()) return false;
+bool Control::Reachable() const {
   for (const Control* c = this; c; c = c->parent_) {
-    if (!c->enabled_) return false;
+    if (!c->visible_ || !c->enabled_) return false;
+    if (!c->parent_) {
+      const auto* form = dynamic_cast<const Form*>(c);
+      return form && Application::Exists() &&
+             Application::Instance().GetBackend().FormTakesInput(*form);
+    }
   }
+  return false;
+}
+
+void Control::Fire(const std::function<void()>& handler) {
+  if (handler && Application::Exists()) Application::Instance().Guard(handler);
+}
+
+bool Control::UserClick() {
+  if (!Reachable()) return false;
+  if (ClickEffect()) Fire(OnClick);
   return true;
 }
 
-void Control::Click() {
-  if (AcceptsInput() && OnClick && Application::Exists()) Application::Instance().Guard(OnClick);
+bool Control::UserDoubleClick() {
+  if (!Reachable()) return false;
+  Fire(OnDoubleClick);
+  return true;
 }
 
-void Control::DoubleClick() {
-  if (AcceptsInput() && OnDoubleClick && Application::Exists()) {
-    Application::Instance().Guard(OnDoubleClick);
-  }
-}
-
-void Control::Changed() {
-  if (peer_) peer_->Update();
+void Control::Changed(Changes changed) {
+  if (peer_) peer_->Update(changed);
 }
 
 Panel::Panel(Component* owner, AnsiString name) : Control(owner, std::move(name)) {}
 
 void Panel::SetAlignment(TextAlign alignment) {
   alignment_ = alignment;
-  Changed();
+  Changed(Aspect::Style);
 }
 
 void Panel::SetBevel(bool bevel) {
   bevel_ = bevel;
-  Changed();
+  Changed(Aspect::Style);
 }
 
 Label::Label(Component* owner, AnsiString name) : Control(owner, std::move(name)) {}
@@ -186,12 +204,12 @@ void Label::SetAutoSize(bool autoSize) {
 
 void Label::SetTransparent(bool transparent) {
   transparent_ = transparent;
-  Changed();
+  Changed(Aspect::Style);
 }
 
 void Label::SetWordWrap(bool wordWrap) {
   wordWrap_ = wordWrap;
-  Changed();
+  Changed(Aspect::Style);
 }
 
 void Label::AdjustSize() {

@@ -3,6 +3,7 @@
 // fields are the truth; a back end peer mirrors them on screen and feeds user input back.
 #include <functional>
 #include <memory>
+#include <typeindex>
 #include <vector>
 
 #include "platform/gui/Component.h"
@@ -17,8 +18,8 @@ class Form;
 class Peer {
  public:
   virtual ~Peer() = default;
-  // The control's fields changed: mirror them (text, bounds, visibility, enabled state, font...).
-  virtual void Update() = 0;
+  // These fields of the control changed: mirror them, and nothing else.
+  virtual void Update(Changes changed) = 0;
   // Repaint the control.
   virtual void Invalidate() = 0;
 };
@@ -28,8 +29,11 @@ class Control : public Component {
   Control(Component* owner, AnsiString name);
   ~Control() override;
 
-  // Kind of control, for back ends and the test robot ("Form", "Panel", "Label", ...).
+  // Kind of control, for messages and descriptions ("Form", "Panel", "Label", ...).
   virtual const char* Kind() const = 0;
+  // The toolkit type whose peer shows this control: a window class's own subclass of Form is
+  // shown as a Form. Back ends bind peers to these types (PeerRegistry).
+  virtual std::type_index PeerKind() const = 0;
 
   Control* Parent() const { return parent_; }
   void SetParent(Control* parent);
@@ -77,19 +81,33 @@ class Control : public Component {
   std::function<void()> OnClick;
   std::function<void()> OnDoubleClick;
 
-  // A user click; ignored by a control that is disabled or not showing. The back ends and the
-  // scripted user both come through here.
-  virtual void Click();
-  // A user double-click, ignored the same way.
-  virtual void DoubleClick();
+  // ---- User input. Every action of the user enters the model through one of these members,
+  // from the win32 peers and from the scripted user alike. An action on a control the user
+  // cannot reach (Reachable) is ignored, as the system ignores a click on a disabled window;
+  // the members then return false.
+  // A click: the kind's own effect (a check box toggles...), then OnClick.
+  bool UserClick();
+  bool UserDoubleClick();
+
+  // True when the user can reach the control now: it and every parent are visible and enabled,
+  // and its form takes input (shown, and not behind another form's modal display).
+  bool Reachable() const;
 
   Peer* GetPeer() const { return peer_.get(); }
   void SetPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }
 
  protected:
-  void Changed();
-  // True when the user can reach the control: showing and enabled, with every parent enabled.
-  bool AcceptsInput() const;
+  // Tells the peer what changed.
+  void Changed(Changes changed);
+  // What a user click does to the control itself; false when the click changes nothing and
+  // raises no OnClick (a radio button that is already checked).
+  virtual bool ClickEffect() { return true; }
+  // The text as the user typed it: the window shows it already, so the peer is not told.
+  void SetCaptionTypedByUser(const AnsiString& caption);
+  // The caption changed, by the program or by the user (an edit raises OnChange).
+  virtual void TextChanged() {}
+  // Runs an event handler under the default error report.
+  static void Fire(const std::function<void()>& handler);
   // Lays out aligned children inside the client area, top and bottom first, then client.
   void Realign();
   virtual void BoundsChanged(bool sizeChanged);
@@ -115,6 +133,7 @@ class Panel : public Control {
  public:
   Panel(Component* owner, AnsiString name);
   const char* Kind() const override { return "Panel"; }
+  std::type_index PeerKind() const override { return typeid(Panel); }
   TextAlign Alignment() const { return alignment_; }
   void SetAlignment(TextAlign alignment);
   // Bevel: false means a flat panel.
@@ -131,6 +150,7 @@ class Label : public Control {
  public:
   Label(Component* owner, AnsiString name);
   const char* Kind() const override { return "Label"; }
+  std::type_index PeerKind() const override { return typeid(Label); }
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool autoSize);
   bool Transparent() const { return transparent_; }

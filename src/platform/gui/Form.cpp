@@ -39,17 +39,17 @@ Form::~Form() {
 
 void Form::SetBorderStyle(BorderStyle style) {
   borderStyle_ = style;
-  Changed();
+  Changed(Aspect::Style);
 }
 
 void Form::SetWindowState(WindowState state) {
   windowState_ = state;
-  Changed();
+  Changed(Aspect::Style);
 }
 
 void Form::SetPosition(Position position) {
   position_ = position;
-  Changed();
+  Changed(Aspect::Style);
 }
 
 void Form::DoCreate() {
@@ -61,9 +61,11 @@ void Form::CreatePeers(Control& control) {
   for (Control* child : control.Children()) CreatePeers(*child);
 }
 
+void Form::HandleNeeded() { CreatePeers(*this); }
+
 void Form::ShowForm() {
   auto& app = Application::Instance();
-  CreatePeers(*this);
+  HandleNeeded();
   if (windowState_ == WindowState::Maximized) {
     const Size screen = app.GetBackend().ScreenSize();
     SetBounds(0, 0, screen.width, screen.height);

@@ -13,6 +13,7 @@ class Form : public Control {
   Form(Component* owner, AnsiString name);
   ~Form() override;
   const char* Kind() const override { return "Form"; }
+  std::type_index PeerKind() const override { return typeid(Form); }
 
   BorderStyle GetBorderStyle() const { return borderStyle_; }
   void SetBorderStyle(BorderStyle style);
@@ -38,6 +39,9 @@ class Form : public Control {
   // Runs OnCreate under the error report; called once after construction by Application.
   void DoCreate();
 
+  // Creates the form's window (and its controls' windows) now if it has none yet, as asking a
+  // form for its window handle does; the window stays hidden until shown.
+  void HandleNeeded();
   // Shows the window (creating its peers); OnShow runs each time it goes from hidden to shown.
   void ShowForm();
   // Shows the window modally and serves messages until ModalResult is set or the application

@@ -56,6 +56,40 @@ enum class WindowState { Normal, Maximized };
 enum class Position { Designed, ScreenCenter };
 enum class CloseAction { None, Hide, Free };
 
+// What changed in a control, so that its peer mirrors only that.
+enum class Aspect : unsigned {
+  Text = 1u << 0,     // caption or text
+  Bounds = 1u << 1,   // position and size
+  Visible = 1u << 2,  // the control's own visibility
+  Enabled = 1u << 3,  // the control's own enabled state
+  Font = 1u << 4,
+  Color = 1u << 5,
+  Value = 1u << 6,   // checked state, position, selection...
+  Items = 1u << 7,   // lines, rows...
+  Style = 1u << 8,   // the kind's look: alignment, bevel, border, word wrap...
+  Parent = 1u << 9,  // the parent control
+};
+
+class Changes {
+ public:
+  constexpr Changes() = default;
+  constexpr Changes(Aspect aspect) : bits_(static_cast<unsigned>(aspect)) {}  // NOLINT: implicit
+  static constexpr Changes All() { return Changes(~0u); }
+  constexpr bool Has(Aspect aspect) const { return (bits_ & static_cast<unsigned>(aspect)) != 0; }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr Changes operator|(Changes other) const { return Changes(bits_ | other.bits_); }
+  constexpr Changes& operator|=(Changes other) {
+    bits_ |= other.bits_;
+    return *this;
+  }
+  constexpr bool operator==(Changes other) const { return bits_ == other.bits_; }
+
+ private:
+  constexpr explicit Changes(unsigned bits) : bits_(bits) {}
+  unsigned bits_ = 0;
+};
+constexpr Changes operator|(Aspect a, Aspect b) { return Changes(a) | Changes(b); }
+
 // Modal results, compared with the standard identifiers.
 constexpr int mrNone = 0;
 constexpr int mrOk = 1;

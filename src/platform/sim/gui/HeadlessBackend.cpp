@@ -3,8 +3,16 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include <array>
+
 #include "platform/gui/Application.h"
+#include "platform/gui/Button.h"
+#include "platform/gui/CheckBox.h"
+#include "platform/gui/Edit.h"
 #include "platform/gui/Form.h"
+#include "platform/gui/Memo.h"
+#include "platform/gui/ProgressBar.h"
+#include "platform/gui/RadioButton.h"
 #include "platform/gui/Timer.h"
 #include "platform/sim/SimMachine.h"
 
@@ -25,7 +33,8 @@ void Erase(std::vector<T>& items, const T& item) {
 
 }  // namespace
 
-// Stores nothing but how often it was asked to repaint; tells the back end when it goes.
+// Stores nothing but what it was told: how often each aspect changed and how often it was asked
+// to repaint; tells the back end when it goes.
 class HeadlessBackend::HeadlessPeer : public gui::Peer {
  public:
   HeadlessPeer(gui::Control& control, std::weak_ptr<HeadlessBackend*> backend)
@@ -33,20 +42,39 @@ class HeadlessBackend::HeadlessPeer : public gui::Peer {
   ~HeadlessPeer() override {
     if (auto backend = backend_.lock()) (*backend)->PeerGone(control_);
   }
-  void Update() override {}
+  void Update(gui::Changes changed) override {
+    for (std::size_t bit = 0; bit < updates_.size(); ++bit) {
+      if (changed.Has(static_cast<gui::Aspect>(1u << bit))) ++updates_[bit];
+    }
+  }
   void Invalidate() override { ++invalidations_; }
   int Invalidations() const { return invalidations_; }
+  int Updates(gui::Aspect aspect) const {
+    for (std::size_t bit = 0; bit < updates_.size(); ++bit) {
+      if (static_cast<unsigned>(aspect) == (1u << bit)) return updates_[bit];
+    }
+    return 0;
+  }
 
  private:
   gui::Control* control_;
   std::weak_ptr<HeadlessBackend*> backend_;
+  std::array<int, 16> updates_{};
   int invalidations_ = 0;
 };
 
 HeadlessBackend::HeadlessBackend()
     : machine_(SimMachine::Current()),
       user_(*this),
-      self_(std::make_shared<HeadlessBackend*>(this)) {}
+      self_(std::make_shared<HeadlessBackend*>(this)) {
+  RegisterPeers<gui::Form, gui::Panel, gui::Label, gui::Button, gui::CheckBox, gui::RadioButton,
+                gui::Edit, gui::Memo, gui::ProgressBar>();
+}
+
+template <class... Kinds>
+void HeadlessBackend::RegisterPeers() {
+  (Peers().Register<Kinds>([this](Kinds& control) { return MakePeer(control); }), ...);
+}
 
 HeadlessBackend::~HeadlessBackend() = default;
 
@@ -84,7 +112,16 @@ int HeadlessBackend::Invalidations(const gui::Control& control) const {
   return peer ? peer->Invalidations() : 0;
 }
 
-std::unique_ptr<gui::Peer> HeadlessBackend::CreatePeer(gui::Control& control) {
+int HeadlessBackend::Updates(const gui::Control& control, gui::Aspect aspect) const {
+  const auto* peer = dynamic_cast<const HeadlessPeer*>(control.GetPeer());
+  return peer ? peer->Updates(aspect) : 0;
+}
+
+bool HeadlessBackend::FormTakesInput(const gui::Form& form) {
+  return form.GetPeer() && form.Visible() && !DisabledByModal(form);
+}
+
+std::unique_ptr<gui::Peer> HeadlessBackend::MakePeer(gui::Control& control) {
   if (auto* form = dynamic_cast<gui::Form*>(&control)) forms_.push_back(form);
   return std::make_unique<HeadlessPeer>(control, self_);
 }
@@ -217,6 +254,24 @@ void HeadlessBackend::DispatchPending() {
   }
 }
 
+void HeadlessBackend::ServeUntil(const std::function<bool()>& done) {
+  for (;;) {
+    DispatchPending();
+    if (done()) return;
+    if (!SleepUntilWoken(kWorkerWait) && !done()) {
+      user_.Fail(DescribeLoop() + " waited " + std::to_string(kWorkerWait.count()) +
+                 " s for a wake-up that never came");
+    }
+  }
+}
+
+bool HeadlessBackend::SleepUntilWoken(std::chrono::milliseconds limit) {
+  std::unique_lock<std::mutex> lock(wakeMutex_);
+  const bool woken = wake_.wait_for(lock, limit, [this] { return woken_; });
+  woken_ = false;
+  return woken;
+}
+
 void HeadlessBackend::WakeUp() {
   // Notified under the lock: once the waiting loop sees woken_, this back end may be destroyed.
   std::lock_guard<std::mutex> lock(wakeMutex_);
@@ -262,7 +317,8 @@ void HeadlessBackend::EndModal(gui::Form& form) {
 
 int HeadlessBackend::SystemMessageBox(gui::Form* owner, const AnsiString& text,
                                       const AnsiString& title, unsigned flags) {
-  return user_.OnSystemMessageBox(owner, text, title, flags);
+  // A box is owned by a window: a form that has none cannot own it, as on the real system.
+  return user_.OnSystemMessageBox(owner && owner->GetPeer() ? owner : nullptr, text, title, flags);
 }
 
 int HeadlessBackend::MessageDialog(const AnsiString& text, gui::DialogType type, unsigned buttons) {

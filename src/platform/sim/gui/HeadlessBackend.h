@@ -11,12 +11,18 @@
 //   6. while worker threads run, wait (real time, at most ~10 s) for one of them to queue a call;
 //   7. otherwise the loop is starved: the test fails with a ScriptFailure naming the loop.
 // DispatchPending (ProcessMessages) does 1, 2 and 3 until nothing is left, without blocking.
+// ServeUntil does the same and then sleeps on a condition until woken, for at most ~10 s of real
+// time before the test fails.
+//
+// Every control kind of the toolkit has a peer here that records which aspects the model told
+// it about; a kind missing from the registration is refused as the win32 back end refuses it.
 //
 // Text is measured with a fixed metric: a byte is font height / 2 pixels wide and a line is
 // font height pixels high.
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -61,16 +67,19 @@ class HeadlessBackend : public gui::Backend {
   std::optional<std::uint64_t> TimerDeadline(const gui::Timer& timer) const;
   // How often a control's peer was told to repaint.
   int Invalidations(const gui::Control& control) const;
+  // How many updates the control's peer got that named this aspect.
+  int Updates(const gui::Control& control, gui::Aspect aspect) const;
   // How many ticks the back end has fired, in all.
   int TicksFired() const { return ticksFired_; }
 
   // gui::Backend
-  std::unique_ptr<gui::Peer> CreatePeer(gui::Control& control) override;
+  bool FormTakesInput(const gui::Form& form) override;
   void ApplicationTitleChanged(const AnsiString& /*title*/) override {}
   gui::Size MeasureText(const gui::Font& font, const AnsiString& text) override;
   gui::Size ScreenSize() override { return screen_; }
   void WaitAndDispatch() override;
   void DispatchPending() override;
+  void ServeUntil(const std::function<bool()>& done) override;
   void WakeUp() override;
   void TimerChanged(gui::Timer& timer) override;
   void BeginModal(gui::Form& form) override;
@@ -93,7 +102,12 @@ class HeadlessBackend : public gui::Backend {
     std::vector<gui::Form*> disabled;
   };
 
+  template <class... Kinds>
+  void RegisterPeers();
+  std::unique_ptr<gui::Peer> MakePeer(gui::Control& control);
   void PeerGone(gui::Control* control);
+  // Sleeps until WakeUp or the limit; false when the limit passed without a wake-up.
+  bool SleepUntilWoken(std::chrono::milliseconds limit);
   bool Activate();
   bool FireDueTimer();
   bool AdvanceToNextTimer();

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/gui/Application.h"
+#include "platform/gui/Edit.h"
 #include "platform/sim/Utf8.h"
 #include "platform/sim/gui/HeadlessBackend.h"
 
@@ -165,31 +166,23 @@ ScriptedUser& ScriptedUser::Queue(std::string description, std::function<void()>
 ScriptedUser& ScriptedUser::Click(const AnsiString& name) {
   return Queue("click " + Utf8(name), [this, name] {
     gui::Control& control = FindControl(name);
-    if (!Reachable(control, "click")) return;
-    if (!control.Showing() || !control.Enabled()) {
-      ignored_.push_back("click on " + Describe(control) + " (hidden or disabled)");
-    }
-    control.Click();
+    if (!control.UserClick()) Ignored("click on", control);
   });
 }
 
 ScriptedUser& ScriptedUser::DoubleClick(const AnsiString& name) {
   return Queue("double-click " + Utf8(name), [this, name] {
     gui::Control& control = FindControl(name);
-    if (!Reachable(control, "double-click")) return;
-    control.DoubleClick();
+    if (!control.UserDoubleClick()) Ignored("double-click on", control);
   });
 }
 
 ScriptedUser& ScriptedUser::Type(const AnsiString& name, const AnsiString& text) {
   return Queue("type " + Quoted(text) + " into " + Utf8(name), [this, name, text] {
     gui::Control& control = FindControl(name);
-    if (!Reachable(control, "typing")) return;
-    if (!control.Showing() || !control.Enabled()) {
-      ignored_.push_back("typing into " + Describe(control) + " (hidden or disabled)");
-      return;
-    }
-    gui::Application::Instance().Guard([&control, &text] { control.SetCaption(text); });
+    auto* edit = dynamic_cast<gui::Edit*>(&control);
+    if (!edit) Fail("typing into " + Describe(control) + ", which is no edit box");
+    if (!edit->UserType(text)) Ignored("typing into", control);
   });
 }
 
@@ -198,9 +191,17 @@ ScriptedUser& ScriptedUser::CloseBox(const AnsiString& formName) {
       "close box of " + (formName.empty() ? std::string("the active form") : Utf8(formName)),
       [this, formName] {
         gui::Form& form = FindForm(formName);
-        if (!Reachable(form, "close box")) return;
+        if (!form.Reachable()) {
+          Ignored("close box of", form);
+          return;
+        }
         gui::Application::Instance().Guard([&form] { form.Close(); });
       });
+}
+
+void ScriptedUser::Ignored(const std::string& action, const gui::Control& control) {
+  ignored_.push_back(action + " " + Describe(control) +
+                     " (hidden, disabled or behind a modal window)");
 }
 
 ScriptedUser& ScriptedUser::Step(std::function<void()> step, std::string description) {
@@ -266,16 +267,6 @@ gui::Form& ScriptedUser::FindForm(const AnsiString& name) {
     if (form && form->Name() == name) return *form;
   }
   Fail("no form named " + Utf8(name) + "; forms:" + FormList());
-}
-
-bool ScriptedUser::Reachable(gui::Control& control, const std::string& action) {
-  gui::Form* form = FormOf(control);
-  if (form && backend_.DisabledByModal(*form)) {
-    ignored_.push_back(action + " on " + Describe(control) +
-                       " (its form is behind a modal window)");
-    return false;
-  }
-  return true;
 }
 
 // ---------------------------------------------------------------- dialogs

@@ -4,9 +4,10 @@
 // Actions are taken one per idle turn by whichever message loop runs (Application::Run or a
 // modal loop), so an action can act inside nested modal windows. Controls are found by component
 // name among the application's forms: "BtnNext", or "FormName.BtnNext" when several forms have a
-// control of that name; unqualified, a control on the active form wins. A click goes through
-// Control::Click, so a disabled or hidden control, or one on a form disabled by a modal display,
-// ignores it (the ignored click is logged).
+// control of that name; unqualified, a control on the active form wins. Actions enter the model
+// through the controls' user-input members (UserClick, UserType...), the same the win32 peers
+// call, so a disabled or hidden control, or one on a form behind a modal display, ignores them
+// exactly as on screen (the ignored action is logged).
 //
 // Every dialog the program opens is checked against the next expectation (kind, owner, title,
 // text, flags or buttons) and gets its answer; a dialog nobody expected, or one that differs,
@@ -71,7 +72,7 @@ class ScriptedUser {
   // ---- Actions, taken in order, one per idle turn of the running loop.
   ScriptedUser& Click(const AnsiString& name);
   ScriptedUser& DoubleClick(const AnsiString& name);
-  // Types text into a control: its text becomes text (as the user replacing it would).
+  // Types text into an edit box: its text becomes text (as the user replacing it would).
   ScriptedUser& Type(const AnsiString& name, const AnsiString& text);
   // The close box of a form: Form::Close. An empty name means the active form.
   ScriptedUser& CloseBox(const AnsiString& formName);
@@ -153,9 +154,8 @@ class ScriptedUser {
   int Answer(DialogRecord shown);
   gui::Control& FindControl(const AnsiString& name);
   gui::Form& FindForm(const AnsiString& name);
-  // False (and the action is logged as ignored) when the control's form is disabled by a modal
-  // display.
-  bool Reachable(gui::Control& control, const std::string& action);
+  // Logs an action the program ignored because the user could not reach its control.
+  void Ignored(const std::string& action, const gui::Control& control);
 
   HeadlessBackend& backend_;
   std::deque<Action> actions_;

@@ -1,0 +1,40 @@
+// The contract's GUI on the headless back end: the scripted user acts, a message loop takes
+// the action.
+#include "contract/GuiEnv.h"
+
+#include "platform/sim/gui/HeadlessBackend.h"
+
+namespace contract {
+
+namespace {
+
+AnsiString QualifiedName(gui::Control& control) {
+  gui::Form* form = control.ParentForm();
+  return form && form != &control ? form->Name() + "." + control.Name() : control.Name();
+}
+
+void TakeScriptedActions(gui::Application& application) {
+  auto& backend = sim::HeadlessBackend::Of(application);
+  while (backend.User().HasActions()) backend.WaitAndDispatch();
+}
+
+}  // namespace
+
+GuiEnv::GuiEnv()
+    : application_(std::make_unique<gui::Application>(std::make_unique<sim::HeadlessBackend>())) {}
+
+GuiEnv::~GuiEnv() = default;
+
+void GuiEnv::Click(gui::Control& control) {
+  sim::HeadlessBackend::Of(*application_).User().Click(QualifiedName(control));
+  TakeScriptedActions(*application_);
+}
+
+void GuiEnv::Type(gui::Edit& edit, const AnsiString& text) {
+  sim::HeadlessBackend::Of(*application_).User().Type(QualifiedName(edit), text);
+  TakeScriptedActions(*application_);
+}
+
+AnsiString GuiEnv::ShownText(gui::Control& control) { return control.Caption(); }
+
+}  // namespace contract
