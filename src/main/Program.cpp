@@ -1,6 +1,7 @@
 #include "main/Program.h"
 
 #include "host/Unit_main.h"
+#include "platform/ComApartment.h"
 #include "platform/Process.h"
 #include "platform/gui/Application.h"
 #include "wizard/Unit_Schedule.h"
@@ -30,6 +31,9 @@ int RunSetup(gui::Application& application, std::optional<platform::NamedMutex>&
 int RunProgram(std::unique_ptr<gui::Backend> backend) {
   // The guard outlives every window: it is released only as the process ends.
   std::optional<platform::NamedMutex> guard;
+  // COM for the user-interface thread, open before the application object exists and until it
+  // and every window are gone: the installation makes its shell links on this thread.
+  const platform::ComApartment com;
   gui::Application application(std::move(backend));
   return RunSetup(application, guard);
 }

@@ -1,5 +1,6 @@
 #include "thread/WorkerExecuteThread.h"
 
+#include "platform/ScopeExit.h"
 #include "thread/WorkerThread.h"
 
 TWorkerExecuteThread::TWorkerExecuteThread(TWorkerThread* owner, void* data)
@@ -9,10 +10,7 @@ void TWorkerExecuteThread::Synchronize(TWorkerSyncMethod method) {
   if (Terminated()) return;
   if (!method) return;
   syncMethod_ = std::move(method);
-  struct ForgetMethod {
-    TWorkerSyncMethod& method;
-    ~ForgetMethod() { method = nullptr; }
-  } forget{syncMethod_};
+  const auto forget = platform::MakeScopeExit([this] { syncMethod_ = nullptr; });
   TThread::Synchronize([this] { syncMethod_(owner_); });
 }
 

@@ -22,6 +22,21 @@ class WorkerThreadGroupTest : public ThreadTestBase {
     };
     return worker;
   }
+  // A worker whose body reports 50 percent, then runs until its termination is requested; its
+  // own end notice is logged as "Name.OwnOnTerminate".
+  ProbeWorker& MakeWorkerUntilStopped(const AnsiString& name) {
+    auto& worker = MakeWorker(name);
+    worker.OnExecute = [body = gates_[&worker].get()](gui::Component*, TWorkerExecuteThread* self,
+                                                      void*&) {
+      self->SetPercent(50);
+      body->entered.Open();
+      while (!self->Terminated()) std::this_thread::yield();
+    };
+    worker.OnTerminate = [this, name](gui::Component*, TWorkerExecuteThread*, void*&) {
+      log.Add(name + ".OwnOnTerminate");
+    };
+    return worker;
+  }
   // Starts a worker made by MakeWorker and waits until its body has set its percent.
   void StartAndWait(ProbeWorker& worker) {
     worker.Start();
@@ -310,6 +325,58 @@ TEST_F(WorkerThreadGroupTest, DestroyingAGroupMakesEveryMemberLeaveIt) {
                               "Outer.OnTerminate(Busy)", "Inner.OnTerminate(Busy)"}));
   Finish(busy);
   EXPECT_TRUE(TakeLog().empty());
+}
+
+TEST_F(WorkerThreadGroupTest, DestroyingARunningMemberCountsItsEndInEveryGroupAbove) {
+  auto& outer = MakeGroup("Outer");
+  auto& inner = MakeGroup("Inner");
+  auto& w = MakeWorkerUntilStopped("W");
+  inner.SetThreadGroup(&outer);
+  w.SetThreadGroup(&inner);
+  StartAndWait(w);
+  TakeLog();
+
+  App().DestroyOwned(w);
+
+  // The member's own end notice stays silent during its destruction; the groups hear the end.
+  EXPECT_EQ(TakeLog(), (Lines{"Inner.OnThreadTerminate(W)", "Outer.OnThreadTerminate(W)",
+                              "Outer.OnTerminate(W)", "Inner.OnTerminate(W)"}));
+  EXPECT_EQ(inner.RunningCount(), 0);
+  EXPECT_EQ(outer.RunningCount(), 0);
+  EXPECT_FALSE(outer.IsRunning());
+  EXPECT_TRUE(inner.Members().empty());
+
+  // Counted down for real: the next thread to start is the first again in both groups.
+  auto& next = MakeWorker("Next");
+  next.SetThreadGroup(&inner);
+  StartAndWait(next);
+  EXPECT_EQ(TakeLog(), (Lines{"Inner.OnThreadStart(Next)", "Outer.OnThreadStart(Next)",
+                              "Outer.OnStart(Next)", "Inner.OnStart(Next)"}));
+  Finish(next);
+  EXPECT_EQ(TakeLog(), (Lines{"Inner.OnThreadTerminate(Next)", "Outer.OnThreadTerminate(Next)",
+                              "Outer.OnTerminate(Next)", "Inner.OnTerminate(Next)"}));
+}
+
+TEST_F(WorkerThreadGroupTest, AGroupWhoseRunningMembersAreDestroyedEndsWithTheLastOfThem) {
+  auto& group = MakeGroup("G");
+  auto& w1 = MakeWorkerUntilStopped("W1");
+  auto& w2 = MakeWorkerUntilStopped("W2");
+  w1.SetThreadGroup(&group);
+  w2.SetThreadGroup(&group);
+  StartAndWait(w1);
+  StartAndWait(w2);
+  TakeLog();
+
+  App().DestroyOwned(w1);
+  EXPECT_EQ(TakeLog(), (Lines{"G.OnThreadTerminate(W1)"}));
+  EXPECT_EQ(group.RunningCount(), 1);
+  EXPECT_TRUE(group.IsRunning());
+  EXPECT_EQ(group.Members(), (std::vector<TWorkerThreadBase*>{&w2}));
+
+  App().DestroyOwned(w2);
+  EXPECT_EQ(TakeLog(), (Lines{"G.OnThreadTerminate(W2)", "G.OnTerminate(W2)"}));
+  EXPECT_EQ(group.RunningCount(), 0);
+  EXPECT_FALSE(group.IsRunning());
 }
 
 }  // namespace

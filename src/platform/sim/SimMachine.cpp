@@ -393,4 +393,30 @@ bool SimMachine::PriorityChangeRefused() const {
   return priorityChangeRefused_;
 }
 
+// ---------------------------------------------------------------- COM apartments
+
+bool SimMachine::OpenComApartment(std::uint32_t threadId) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (comRefused_) return false;
+  ++comApartments_[threadId];
+  return true;
+}
+
+void SimMachine::CloseComApartment(std::uint32_t threadId) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = comApartments_.find(threadId);
+  if (found == comApartments_.end()) return;
+  if (--found->second == 0) comApartments_.erase(found);
+}
+
+bool SimMachine::ComInitialized(std::uint32_t threadId) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return comApartments_.count(threadId) != 0;
+}
+
+void SimMachine::SetComRefused(bool refused) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  comRefused_ = refused;
+}
+
 }  // namespace sim

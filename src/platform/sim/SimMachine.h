@@ -164,6 +164,17 @@ class SimMachine {
   void SetPriorityChangeRefused(bool refused);
   bool PriorityChangeRefused() const;
 
+  // ---- COM apartments, per thread (OleInitialize / OleUninitialize)
+  // Opens an apartment on the thread; openings nest, as the system counts them. False, and
+  // nothing opened, when the machine refuses COM.
+  bool OpenComApartment(std::uint32_t threadId);
+  void CloseComApartment(std::uint32_t threadId);
+  // True while the thread has an apartment open: COM may be used on it.
+  bool ComInitialized(std::uint32_t threadId) const;
+  // Makes every following OleInitialize fail, as it does on a thread already in another kind of
+  // apartment.
+  void SetComRefused(bool refused);
+
  private:
   struct MutexState {
     int handles = 0;
@@ -196,6 +207,8 @@ class SimMachine {
   std::vector<std::shared_ptr<SimThreadRecord>> threads_;
   AnsiString threadCreationFailure_;
   bool priorityChangeRefused_ = false;
+  std::map<std::uint32_t, int> comApartments_;  // open apartments per thread id
+  bool comRefused_ = false;
 };
 
 }  // namespace sim

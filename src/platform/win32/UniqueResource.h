@@ -3,6 +3,7 @@
 // and modules, a reference-counting pointer for COM interfaces, and a clean-up guard.
 #include <utility>
 
+#include "platform/ScopeExit.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace platform::win32 {
@@ -128,31 +129,8 @@ class ComPtr {
   T* ptr_ = nullptr;
 };
 
-// Runs a clean-up action when the scope ends, unless dismissed.
-template <class F>
-class [[nodiscard]] ScopeExit {
- public:
-  explicit ScopeExit(F action) noexcept(noexcept(F(std::move(action))))
-      : action_(std::move(action)) {}
-  ~ScopeExit() {
-    if (active_) action_();
-  }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-  ScopeExit(ScopeExit&& other) noexcept(noexcept(F(std::move(other.action_))))
-      : action_(std::move(other.action_)), active_(std::exchange(other.active_, false)) {}
-  ScopeExit& operator=(ScopeExit&&) = delete;
-
-  void Dismiss() noexcept { active_ = false; }
-
- private:
-  F action_;
-  bool active_ = true;
-};
-
-template <class F>
-[[nodiscard]] ScopeExit<F> MakeScopeExit(F action) {
-  return ScopeExit<F>(std::move(action));
-}
+// The clean-up guard, under the name this back end has always used.
+using platform::MakeScopeExit;
+using platform::ScopeExit;
 
 }  // namespace platform::win32
