@@ -1,7 +1,5 @@
 #include "thread/Thread.h"
 
-#include <thread>
-
 #include "platform/gui/Application.h"
 
 int SystemPriority(TThreadPriority priority) {
@@ -53,11 +51,13 @@ void TThread::SetPriority(TThreadPriority priority) {
 
 void TThread::WaitFor() {
   if (OnUiThreadWithApplication()) {
-    auto& application = gui::Application::Instance();
-    while (!finished_) {
-      application.ProcessMessages();
-      if (!finished_) std::this_thread::yield();
+    {
+      std::lock_guard<std::mutex> lock(finishMutex_);
+      uiWaiting_ = true;
     }
+    // The end notice needs this thread: serve the queue meanwhile, asleep between messages;
+    // the runner wakes the loop once it has finished.
+    gui::Application::Instance().ServeUntil([this] { return finished_.load(); });
     SettleFinish();
     return;
   }
@@ -115,4 +115,7 @@ void TThread::MarkFinished() {
   std::lock_guard<std::mutex> lock(finishMutex_);
   finished_ = true;
   finishedSignal_.notify_all();
+  // A user-interface thread in WaitFor sleeps in its loop. It cannot leave the wait, nor its
+  // application end, before this lock is free, so the application is still there to wake.
+  if (uiWaiting_) gui::Application::Instance().WakeUp();
 }

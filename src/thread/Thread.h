@@ -56,7 +56,8 @@ class TThread {
   std::uint32_t ThreadID() const { return thread_->Id(); }
 
   // Waits until the thread has finished. On the user-interface thread it keeps serving the
-  // message queue meanwhile, since the end notice needs that thread.
+  // message queue meanwhile, since the end notice needs that thread, and sleeps between
+  // messages.
   void WaitFor();
 
  protected:
@@ -75,6 +76,7 @@ class TThread {
   std::unique_ptr<platform::SystemThread> thread_;
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
+  bool uiWaiting_ = false;  // the user-interface thread waits in WaitFor (under finishMutex_)
   bool freeOnTerminate_ = false;
   std::exception_ptr fatalException_;
   std::mutex finishMutex_;

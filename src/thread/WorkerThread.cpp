@@ -3,6 +3,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/ScopeExit.h"
 #include "platform/gui/Application.h"
 
 TWorkerThread::TWorkerThread(gui::Component* owner, AnsiString name)
@@ -14,18 +15,22 @@ TWorkerThread::TWorkerThread(gui::Component* owner, AnsiString name)
 
 TWorkerThread::~TWorkerThread() {
   timer_->SetEnabled(false);
+  // Leave the group while the thread still runs: the end notice below is silent, so this is
+  // where the groups above hear of the thread's end.
+  SetThreadGroup(nullptr);
   if (TWorkerExecuteThread* thread = thread_) {
     thread->OnTerminate = [this](TThread* sender) { ThreadEndedSilently(sender); };
     while (thread->Suspended()) thread->Resume();
     thread->Terminate();
-    // The end notice comes through the user-interface queue; serve it here.
-    while (thread_) {
-      if (gui::Application::Exists()) gui::Application::Instance().ProcessMessages();
-      if (thread_) std::this_thread::yield();
+    // The end notice comes through the user-interface queue; serve it here, asleep between
+    // messages. Without an application the notice runs on the worker itself.
+    if (gui::Application::Exists()) {
+      gui::Application::Instance().ServeUntil([this] { return thread_ == nullptr; });
+    } else {
+      while (thread_) std::this_thread::yield();
     }
   }
   DestroyOwned(*timer_);
-  SetThreadGroup(nullptr);
 }
 
 void TWorkerThread::SetPriority(TThreadPriority value) {
@@ -106,10 +111,7 @@ void TWorkerThread::ThreadEnded(TThread* Sender) {
   {
     // The group notices speak of the ended thread while it is being reported.
     endedThread_ = ended;
-    struct ForgetEnded {
-      TWorkerExecuteThread*& ended;
-      ~ForgetEnded() { ended = nullptr; }
-    } forget{endedThread_};
+    const auto forget = platform::MakeScopeExit([this] { endedThread_ = nullptr; });
     NotifyGroupEnd(ThreadGroup());
     std::lock_guard<std::recursive_mutex> lock(Lock());
     if (OnTerminate) OnTerminate(this, ended, ended->Data());

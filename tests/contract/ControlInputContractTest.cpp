@@ -261,7 +261,10 @@ TEST_P(ControlInputContract, InputReachesOnlyAControlTheUserCanReach) {
     }
   }
   EXPECT_EQ(now, expected) << c.name << ", " << BlockerName(c.blocker);
-  // Whatever the model refused, the screen shows the model's text.
+  // Whatever the model refused, the screen shows the model's state.
+  EXPECT_EQ(gui_.ShownChecked(*probe.check), probe.check->Checked());
+  EXPECT_EQ(gui_.ShownChecked(*probe.radio1), probe.radio1->Checked());
+  EXPECT_EQ(gui_.ShownChecked(*probe.radio2), probe.radio2->Checked());
   EXPECT_EQ(Readable(gui_.ShownText(*probe.edit)), Readable(probe.edit->Text()));
   EXPECT_EQ(Readable(gui_.ShownText(*probe.memo)), Readable(probe.memo->Text()));
 }

@@ -29,6 +29,8 @@ class GuiEnv {
   void Type(gui::Edit& edit, const AnsiString& text);
   // The text the control shows on screen (its window text in the Windows build).
   AnsiString ShownText(gui::Control& control);
+  // Whether a check box or radio button shows its check mark.
+  bool ShownChecked(gui::Control& control);
 
  private:
   std::unique_ptr<gui::Application> application_;

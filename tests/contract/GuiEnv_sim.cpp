@@ -2,6 +2,8 @@
 // the action.
 #include "contract/GuiEnv.h"
 
+#include "platform/gui/CheckBox.h"
+#include "platform/gui/RadioButton.h"
 #include "platform/sim/gui/HeadlessBackend.h"
 
 namespace contract {
@@ -36,5 +38,10 @@ void GuiEnv::Type(gui::Edit& edit, const AnsiString& text) {
 }
 
 AnsiString GuiEnv::ShownText(gui::Control& control) { return control.Caption(); }
+
+bool GuiEnv::ShownChecked(gui::Control& control) {
+  if (auto* box = dynamic_cast<gui::CheckBox*>(&control)) return box->Checked();
+  return dynamic_cast<gui::RadioButton&>(control).Checked();
+}
 
 }  // namespace contract

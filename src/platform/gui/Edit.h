@@ -9,7 +9,7 @@ namespace gui {
 
 class Edit : public Control {
  public:
-  Edit(Component* owner, AnsiString name) : Control(owner, std::move(name)) {}
+  Edit(Component* owner, AnsiString name) : Control(owner, std::move(name)) { SetColor(clWindow); }
   const char* Kind() const override { return "Edit"; }
   std::type_index PeerKind() const override { return typeid(Edit); }
 

@@ -22,6 +22,7 @@ constexpr Color clWhite = RGB(255, 255, 255);
 constexpr Color clBlack = RGB(0, 0, 0);
 constexpr Color clYellow = RGB(255, 255, 0);
 constexpr Color clBtnFace = RGB(240, 240, 240);
+constexpr Color clWindow = RGB(255, 255, 255);
 constexpr Color clWindowText = RGB(0, 0, 0);
 
 struct Rect {

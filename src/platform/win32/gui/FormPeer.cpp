@@ -1,4 +1,5 @@
 // Forms: top-level windows of the toolkit's own class.
+#include "platform/ScopeExit.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Form.h"
 #include "platform/win32/gui/HdcCanvas.h"
@@ -45,10 +46,9 @@ class FormPeer : public WindowPeer {
     const FrameStyle frame = FrameStyleFor(form_.GetBorderStyle());
     CreateWindowFor({kFormClass, frame.style, frame.exStyle, OwnerFor(form_)});
     ready_ = true;
-    Update();
+    Update(Changes::All());
   }
 
- protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
       case WM_CLOSE:
@@ -76,6 +76,12 @@ class FormPeer : public WindowPeer {
     }
   }
 
+ protected:
+  // Border style, window state and position decide where the window goes.
+  void UpdateKind(Changes changed) override {
+    if (changed.Has(Aspect::Style)) UpdateGeometry();
+  }
+
   void UpdateGeometry() override {
     // A size being reported is already there; a maximised framed window is sized by the system.
     if (!ready_ || reportingSize_) return;
@@ -89,8 +95,8 @@ class FormPeer : public WindowPeer {
     MarkPlaced(bounds);
     // The form's bounds are its client area; the window adds its frame around it.
     RECT outer = {0, 0, bounds.Width(), bounds.Height()};
-    ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_STYLE)),
-                         FALSE, static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_EXSTYLE)));
+    ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)),
+                         FALSE, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;
     int left = bounds.left;
@@ -139,16 +145,14 @@ class FormPeer : public WindowPeer {
 
   void ReportClientSize(int width, int height) {
     reportingSize_ = true;
-    auto done = platform::win32::MakeScopeExit([this] { reportingSize_ = false; });
+    auto done = platform::MakeScopeExit([this] { reportingSize_ = false; });
     form_.SetClientSize(width, height);
     MarkPlaced(form_.Bounds());
   }
 
   void Paint() {
-    PAINTSTRUCT paint;
-    const HDC dc = ::BeginPaint(Handle(), &paint);
-    auto end = platform::win32::MakeScopeExit([&] { ::EndPaint(Handle(), &paint); });
-    HdcCanvas canvas(dc);
+    PaintDc paint(Handle());
+    HdcCanvas canvas(paint.Get());
     form_.Paint(canvas);
   }
 
@@ -159,8 +163,8 @@ class FormPeer : public WindowPeer {
 
 }  // namespace
 
-std::unique_ptr<WindowPeer> MakeFormPeer(Control& control) {
-  auto peer = std::make_unique<FormPeer>(dynamic_cast<Form&>(control));
+std::unique_ptr<Peer> MakeFormPeer(Form& form) {
+  auto peer = std::make_unique<FormPeer>(form);
   peer->Create();
   return peer;
 }

@@ -1,36 +1,12 @@
 #include "platform/win32/gui/GdiSupport.h"
 
+#include <cwchar>
+
+#include "platform/win32/Cp936.h"
+
 namespace gui::win32 {
 
-namespace {
-
-// Selects an object into a device context for the life of the guard.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
-  ~Selection() { ::SelectObject(dc_, previous_); }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
-
-// The screen's device context for the life of the guard.
-class ScreenDc {
- public:
-  ScreenDc() : dc_(::GetDC(nullptr)) {}
-  ~ScreenDc() { ::ReleaseDC(nullptr, dc_); }
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-}  // namespace
+using platform::win32::Wide;
 
 bool SameFont(const Font& a, const Font& b) {
   return a.name == b.name && a.height == b.height && a.charset == b.charset && a.bold == b.bold &&
@@ -38,30 +14,42 @@ bool SameFont(const Font& a, const Font& b) {
 }
 
 UniqueGdiObject MakeFont(const Font& font) {
-  return UniqueGdiObject(::CreateFontA(
-      -font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE, FALSE,
-      FALSE, static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.name.c_str()));
+  LOGFONTW description = {};
+  description.lfHeight = -font.height;
+  description.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+  description.lfItalic = font.italic ? TRUE : FALSE;
+  description.lfCharSet = static_cast<BYTE>(font.charset);
+  description.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  description.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  description.lfQuality = DEFAULT_QUALITY;
+  description.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  const std::wstring face = Wide(font.name);
+  std::wcsncpy(description.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  return UniqueGdiObject(::CreateFontIndirectW(&description));
 }
 
 UniqueGdiObject MakeMessageFont() {
-  NONCLIENTMETRICSA metrics = {};
+  NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof(metrics);
-  if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    return UniqueGdiObject(::CreateFontIndirectA(&metrics.lfMessageFont));
+  if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    return UniqueGdiObject(::CreateFontIndirectW(&metrics.lfMessageFont));
   }
-  return UniqueGdiObject(::CreateFontA(
-      -12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, gui::DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
+  Font fallback;
+  fallback.height = 12;
+  return MakeFont(fallback);
+}
+
+int DrawProgramText(HDC dc, const AnsiString& text, RECT& area, UINT format) {
+  const std::wstring wide = Wide(text);
+  return ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &area, format);
 }
 
 Size MeasureText(HFONT font, const AnsiString& text) {
-  ScreenDc screen;
-  Selection selected(screen.Get(), font);
-  const AnsiString measured = text.empty() ? AnsiString(" ") : text;
+  WindowDc screen;
+  SelectedObject selected(screen.Get(), font);
   RECT rect = {0, 0, 0, 0};
-  ::DrawTextA(screen.Get(), measured.c_str(), static_cast<int>(measured.size()), &rect,
-              DT_CALCRECT | DT_EXPANDTABS | DT_NOCLIP);
+  DrawProgramText(screen.Get(), text.empty() ? AnsiString(" ") : text, rect,
+                  DT_CALCRECT | DT_EXPANDTABS | DT_NOCLIP);
   return Size{rect.right - rect.left, rect.bottom - rect.top};
 }
 

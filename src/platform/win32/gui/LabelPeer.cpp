@@ -12,11 +12,12 @@ class LabelPeer : public WindowPeer {
   explicit LabelPeer(Label& label) : WindowPeer(label), label_(label) {}
 
   void Create() {
-    CreateWindowFor({"STATIC", WS_CHILD | SS_NOTIFY | TextStyle(label_), 0, ParentHandle()});
+    CreateWindowFor({L"STATIC", WS_CHILD | SS_NOTIFY | TextStyle(label_), 0, ParentHandle()});
   }
 
   void Command(WORD notification) override {
-    if (notification == STN_CLICKED) label_.Click();
+    if (notification == STN_CLICKED) label_.UserClick();
+    if (notification == STN_DBLCLK) label_.UserDoubleClick();
   }
 
   HBRUSH ControlColor(HDC dc) override {
@@ -32,11 +33,10 @@ class LabelPeer : public WindowPeer {
   }
 
  protected:
-  void UpdateKind() override {
-    const auto style = static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_STYLE));
-    const DWORD wanted = (style & ~static_cast<DWORD>(SS_TYPEMASK)) | TextStyle(label_);
-    if (wanted != style) ::SetWindowLongPtrA(Handle(), GWL_STYLE, static_cast<LONG_PTR>(wanted));
-    Invalidate();  // colours come from ControlColor at the next paint
+  void UpdateKind(Changes changed) override {
+    if (!changed.Has(Aspect::Style)) return;
+    SetStyleBits(SS_TYPEMASK, TextStyle(label_));
+    Invalidate();
   }
 
  private:
@@ -45,8 +45,8 @@ class LabelPeer : public WindowPeer {
 
 }  // namespace
 
-std::unique_ptr<WindowPeer> MakeLabelPeer(Control& control) {
-  auto peer = std::make_unique<LabelPeer>(dynamic_cast<Label&>(control));
+std::unique_ptr<Peer> MakeLabelPeer(Label& label) {
+  auto peer = std::make_unique<LabelPeer>(label);
   peer->Create();
   return peer;
 }

@@ -6,7 +6,9 @@
 #include "platform/Errors.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/win32/Cp936.h"
 #include "platform/win32/UniqueResource.h"
+#include "platform/win32/gui/BaseWindow.h"
 #include "platform/win32/gui/GdiSupport.h"
 #include "platform/win32/gui/TaskWindows.h"
 #include "platform/win32/gui/WindowPeer.h"
@@ -16,19 +18,20 @@ namespace gui::win32 {
 namespace {
 
 using platform::win32::UniqueHwnd;
+using platform::win32::Wide;
 
 struct ButtonSpec {
   unsigned flag;
   int answer;
-  const char* caption;
+  const wchar_t* caption;
 };
 
 // In the order they appear, left to right.
 constexpr ButtonSpec kButtons[] = {
-    {dlg::kYes, idYes, "&Yes"},
-    {dlg::kNo, idNo, "&No"},
-    {dlg::kOk, idOk, "OK"},
-    {dlg::kCancel, idCancel, "Cancel"},
+    {dlg::kYes, idYes, L"&Yes"},
+    {dlg::kNo, idNo, L"&No"},
+    {dlg::kOk, idOk, L"OK"},
+    {dlg::kCancel, idCancel, L"Cancel"},
 };
 
 // Enter presses OK, else Yes; Escape presses Cancel, else No, else OK.
@@ -55,17 +58,16 @@ struct DialogUnits {
 
 DialogUnits UnitsOf(HFONT font) {
   DialogUnits units;
-  const HDC dc = ::GetDC(nullptr);
-  const HGDIOBJ previous = ::SelectObject(dc, font);
-  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  WindowDc screen;
+  SelectedObject selected(screen.Get(), font);
+  static const wchar_t kAlphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
   SIZE size;
-  TEXTMETRICA metrics;
-  if (::GetTextExtentPoint32A(dc, kAlphabet, 52, &size) && ::GetTextMetricsA(dc, &metrics)) {
+  TEXTMETRICW metrics;
+  if (::GetTextExtentPoint32W(screen.Get(), kAlphabet, 52, &size) &&
+      ::GetTextMetricsW(screen.Get(), &metrics)) {
     units.x = (size.cx / 26 + 1) / 2;
     units.y = metrics.tmHeight;
   }
-  ::SelectObject(dc, previous);
-  ::ReleaseDC(nullptr, dc);
   return units;
 }
 
@@ -101,15 +103,16 @@ class MessageDialog {
       case DM_GETDEFID:
         return defaultAnswer_ ? MAKELRESULT(defaultAnswer_, DC_HASDEFID) : 0;
       default:
-        return ::DefWindowProcA(window_.Get(), message, wParam, lParam);
+        return ::DefWindowProcW(window_.Get(), message, wParam, lParam);
     }
   }
 
   void Attach(HWND window) { window_.Reset(window); }
   // The window went with its owner: the dialog ends as if cancelled.
-  void WindowGone() {
+  LRESULT WindowGone(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     static_cast<void>(window_.Release());
     if (answer_ == 0) answer_ = idCancel;
+    return ::DefWindowProcW(window, message, wParam, lParam);
   }
 
  private:
@@ -124,11 +127,11 @@ class MessageDialog {
   }
 
   void Build(HWND owner) {
-    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    const HWND window = ::CreateWindowExA(exStyle, kDialogClass, content_.title.c_str(), style, 0, 0,
-                                          0, 0, owner, nullptr, instance, this);
+    const HWND window = ::CreateWindowExW(exStyle, kDialogClass, Wide(content_.title).c_str(),
+                                          style, 0, 0, 0, 0, owner, nullptr, instance, this);
     if (!window) throw Exception("Cannot create the message dialog");
 
     const auto font = static_cast<HFONT>(font_.Get());
@@ -140,12 +143,10 @@ class MessageDialog {
 
     RECT textArea = {0, 0, ::GetSystemMetrics(SM_CXSCREEN) / 2, 0};
     {
-      const HDC dc = ::GetDC(window);
-      const HGDIOBJ previous = ::SelectObject(dc, font);
-      ::DrawTextA(dc, content_.text.c_str(), static_cast<int>(content_.text.size()), &textArea,
-                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-      ::SelectObject(dc, previous);
-      ::ReleaseDC(window, dc);
+      WindowDc dc(window);
+      SelectedObject selected(dc.Get(), font);
+      DrawProgramText(dc.Get(), content_.text, textArea,
+                      DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     }
     const int textWidth = textArea.right;
     const int textHeight = textArea.bottom;
@@ -168,16 +169,17 @@ class MessageDialog {
     const int clientHeight = buttonTop + buttonHeight + topMargin;
 
     if (iconSize) {
-      const HWND icon = MakeChild("STATIC", "", SS_ICON, margin, topMargin, iconSize, iconSize, 0);
-      ::SendMessageA(icon, STM_SETICON,
-                     reinterpret_cast<WPARAM>(::LoadIconA(nullptr, content_.systemIcon)), 0);
+      const HWND icon =
+          MakeChild(L"STATIC", L"", SS_ICON, margin, topMargin, iconSize, iconSize, 0);
+      ::SendMessageW(icon, STM_SETICON,
+                     reinterpret_cast<WPARAM>(::LoadIconW(nullptr, content_.systemIcon)), 0);
     }
-    MakeChild("STATIC", content_.text.c_str(), SS_LEFT | SS_NOPREFIX, textLeft, topMargin, textWidth,
-              textHeight, 0);
+    MakeChild(L"STATIC", Wide(content_.text).c_str(), SS_LEFT | SS_NOPREFIX, textLeft, topMargin,
+              textWidth, textHeight, 0);
     int left = (clientWidth - buttonsWidth) / 2;
     for (const ButtonSpec* button : buttons) {
       const bool isDefault = button->answer == defaultAnswer_;
-      const HWND made = MakeChild("BUTTON", button->caption,
+      const HWND made = MakeChild(L"BUTTON", button->caption,
                                   WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), left,
                                   buttonTop, buttonWidth, buttonHeight, button->answer);
       if (isDefault || !defaultButton_) defaultButton_ = made;
@@ -193,12 +195,12 @@ class MessageDialog {
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  HWND MakeChild(const char* className, const char* text, DWORD style, int left, int top, int width,
-                 int height, int id) {
-    const HWND child = ::CreateWindowExA(
+  HWND MakeChild(const wchar_t* className, const wchar_t* text, DWORD style, int left, int top,
+                 int width, int height, int id) {
+    const HWND child = ::CreateWindowExW(
         0, className, text, WS_CHILD | WS_VISIBLE | style, left, top, width, height, window_.Get(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
-    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     return child;
   }
 
@@ -211,7 +213,7 @@ class MessageDialog {
         break;
       }
       MSG message;
-      const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+      const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
       if (got == 0) {
         ::PostQuitMessage(static_cast<int>(message.wParam));  // for the outer loop
         answer_ = idCancel;
@@ -221,9 +223,9 @@ class MessageDialog {
         answer_ = idCancel;
         break;
       }
-      if (!::IsDialogMessageA(window_.Get(), &message)) {
+      if (!::IsDialogMessageW(window_.Get(), &message)) {
         ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
+        ::DispatchMessageW(&message);
       }
     }
   }
@@ -244,22 +246,6 @@ int RunMessageDialog(const MessageDialogContent& content, HWND owner) {
   return dialog.Run(owner);
 }
 
-LRESULT CALLBACK MessageDialogProc(HWND window, UINT message, WPARAM wParam,
-                                   LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE) {
-    auto* dialog =
-        static_cast<MessageDialog*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
-    dialog->Attach(window);
-  }
-  auto* dialog = reinterpret_cast<MessageDialog*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!dialog) return ::DefWindowProcA(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    dialog->WindowGone();
-    return ::DefWindowProcA(window, message, wParam, lParam);
-  }
-  return GuardedMessage([&] { return dialog->HandleMessage(message, wParam, lParam); });
-}
+const WNDPROC kMessageDialogProc = &BaseWindow<MessageDialog>::Procedure;
 
 }  // namespace gui::win32

@@ -7,20 +7,23 @@
 
 namespace gui::win32 {
 
-constexpr char kDialogClass[] = "KorvMessageDialog";
+constexpr wchar_t kDialogClass[] = L"KorvMessageDialog";
 
 struct MessageDialogContent {
   AnsiString title;
   AnsiString text;
-  LPCSTR systemIcon = nullptr;  // IDI_WARNING..., or none
-  unsigned buttons = 0;         // gui::dlg flags
+  LPCWSTR systemIcon = nullptr;  // a system icon id (SystemIcon(IDI_WARNING)...), or none
+  unsigned buttons = 0;          // gui::dlg flags
 };
 
 // Shows the dialog over owner and returns the answer: idYes, idNo, idOk or idCancel.
 int RunMessageDialog(const MessageDialogContent& content, HWND owner);
 
 // The window procedure of kDialogClass, registered by the back end.
-LRESULT CALLBACK MessageDialogProc(HWND window, UINT message, WPARAM wParam,
-                                   LPARAM lParam) noexcept;
+extern const WNDPROC kMessageDialogProc;
+
+// A system icon or cursor id (IDI_..., IDC_...): an integer id names the same resource for the
+// wide functions.
+inline LPCWSTR SystemResource(LPCSTR id) { return reinterpret_cast<LPCWSTR>(id); }
 
 }  // namespace gui::win32

@@ -20,14 +20,12 @@ UINT DrawTextAlignment(TextAlign alignment) {
 
 class PanelPeer : public WindowPeer {
  public:
-  explicit PanelPeer(Control& control)
-      : WindowPeer(control), panel_(dynamic_cast<Panel*>(&control)) {}
+  explicit PanelPeer(Panel& panel) : WindowPeer(panel), panel_(panel) {}
 
   void Create() {
     CreateWindowFor({kPanelClass, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, ParentHandle()});
   }
 
- protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
       case WM_ERASEBKGND:
@@ -49,8 +47,11 @@ class PanelPeer : public WindowPeer {
     }
   }
 
-  // Alignment, bevel and colour show only in the painting.
-  void UpdateKind() override { Invalidate(); }
+ protected:
+  // Alignment and bevel show only in the painting.
+  void UpdateKind(Changes changed) override {
+    if (changed.Has(Aspect::Style) || changed.Has(Aspect::Enabled)) Invalidate();
+  }
 
  private:
   LRESULT ReleaseClick(LPARAM lParam) {
@@ -60,38 +61,35 @@ class PanelPeer : public WindowPeer {
     RECT client;
     ::GetClientRect(Handle(), &client);
     const POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    if (wasPressed && ::PtInRect(&client, at)) GetControl().Click();
+    if (wasPressed && ::PtInRect(&client, at)) panel_.UserClick();
     return 0;
   }
 
   void Paint() {
-    PAINTSTRUCT paint;
-    const HDC dc = ::BeginPaint(Handle(), &paint);
-    auto end = platform::win32::MakeScopeExit([&] { ::EndPaint(Handle(), &paint); });
+    PaintDc paint(Handle());
     RECT area;
     ::GetClientRect(Handle(), &area);
-    if (panel_ && panel_->Bevel()) ::DrawEdge(dc, &area, BDR_RAISEDINNER, BF_RECT | BF_ADJUST);
-    ::FillRect(dc, &area, BackgroundBrush());
-    const AnsiString& caption = GetControl().Caption();
+    if (panel_.Bevel()) ::DrawEdge(paint.Get(), &area, BDR_RAISEDINNER, BF_RECT | BF_ADJUST);
+    ::FillRect(paint.Get(), &area, BackgroundBrush());
+    const AnsiString& caption = panel_.Caption();
     if (caption.empty()) return;
-    const HGDIOBJ previousFont = ::SelectObject(dc, CurrentFont());
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, GetControl().Enabled() ? ToColorRef(GetControl().GetFont().color)
-                                              : ::GetSysColor(COLOR_GRAYTEXT));
-    const TextAlign alignment = panel_ ? panel_->Alignment() : TextAlign::Center;
-    ::DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &area,
-                DT_SINGLELINE | DT_VCENTER | DT_EXPANDTABS | DrawTextAlignment(alignment));
-    ::SelectObject(dc, previousFont);
+    SelectedObject font(paint.Get(), CurrentFont());
+    ::SetBkMode(paint.Get(), TRANSPARENT);
+    ::SetTextColor(paint.Get(), panel_.Enabled() ? ToColorRef(panel_.GetFont().color)
+                                                 : ::GetSysColor(COLOR_GRAYTEXT));
+    DrawProgramText(
+        paint.Get(), caption, area,
+        DT_SINGLELINE | DT_VCENTER | DT_EXPANDTABS | DrawTextAlignment(panel_.Alignment()));
   }
 
-  Panel* panel_;  // null for a kind painted like a panel
+  Panel& panel_;
   bool pressed_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<WindowPeer> MakePanelPeer(Control& control) {
-  auto peer = std::make_unique<PanelPeer>(control);
+std::unique_ptr<Peer> MakePanelPeer(Panel& panel) {
+  auto peer = std::make_unique<PanelPeer>(panel);
   peer->Create();
   return peer;
 }

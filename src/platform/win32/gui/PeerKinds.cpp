@@ -1,25 +1,25 @@
 #include "platform/win32/gui/PeerKinds.h"
 
-#include <cstring>
+#include "platform/gui/Button.h"
+#include "platform/gui/CheckBox.h"
+#include "platform/gui/Edit.h"
+#include "platform/gui/Form.h"
+#include "platform/gui/Memo.h"
+#include "platform/gui/ProgressBar.h"
+#include "platform/gui/RadioButton.h"
 
 namespace gui::win32 {
 
-std::unique_ptr<WindowPeer> MakePeer(Control& control) {
-  struct Kind {
-    const char* name;
-    std::unique_ptr<WindowPeer> (*make)(Control&);
-  };
-  static constexpr Kind kKinds[] = {
-      {"Form", &MakeFormPeer},
-      {"Panel", &MakePanelPeer},
-      {"Label", &MakeLabelPeer},
-  };
-  for (const Kind& kind : kKinds) {
-    if (std::strcmp(control.Kind(), kind.name) == 0) return kind.make(control);
-  }
-  // A kind without a window class of its own is shown as a painted area with its colour and
-  // caption, so a window using it still opens.
-  return MakePanelPeer(control);
+void RegisterPeers(PeerRegistry& registry) {
+  registry.Register<Form>(&MakeFormPeer);
+  registry.Register<Panel>(&MakePanelPeer);
+  registry.Register<Label>(&MakeLabelPeer);
+  registry.Register<Button>(&MakeButtonPeer);
+  registry.Register<CheckBox>(&MakeCheckBoxPeer);
+  registry.Register<RadioButton>(&MakeRadioButtonPeer);
+  registry.Register<Edit>(&MakeEditPeer);
+  registry.Register<Memo>(&MakeMemoPeer);
+  registry.Register<ProgressBar>(&MakeProgressBarPeer);
 }
 
 }  // namespace gui::win32

@@ -6,75 +6,85 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Form.h"
 #include "platform/gui/Timer.h"
+#include "platform/win32/Cp936.h"
+#include "platform/win32/gui/BaseWindow.h"
 #include "platform/win32/gui/MessageDialogWindow.h"
 #include "platform/win32/gui/PeerKinds.h"
 #include "platform/win32/gui/TaskWindows.h"
 
 #include <commctrl.h>
-#include <ole2.h>
 
 namespace gui::win32 {
 
 namespace {
 
-constexpr char kApplicationClass[] = "KorvApplication";
+using platform::win32::Wide;
+
+constexpr wchar_t kApplicationClass[] = L"KorvApplication";
 // Posted to the application window when a task or synchronised call was queued.
 constexpr UINT kWakeMessage = WM_APP + 1;
 
-void RegisterWindowClass(const char* name, WNDPROC procedure, HBRUSH background) {
-  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-  WNDCLASSEXA windowClass = {};
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background) {
+  WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.style = CS_DBLCLKS;
   windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
-  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.hIcon = ::LoadIconW(nullptr, SystemResource(IDI_APPLICATION));
+  windowClass.hCursor = ::LoadCursorW(nullptr, SystemResource(IDC_ARROW));
   windowClass.hbrBackground = background;
   windowClass.lpszClassName = name;
-  if (!::RegisterClassExA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw Exception(Format("Cannot register the window class %s", name));
+  if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    throw Exception("Cannot register a window class of the toolkit");
   }
 }
 
-LPCSTR SystemIconOf(DialogType type) {
+LPCWSTR SystemIconOf(DialogType type) {
   switch (type) {
     case DialogType::Warning:
-      return IDI_WARNING;
+      return SystemResource(IDI_WARNING);
     case DialogType::Error:
-      return IDI_ERROR;
+      return SystemResource(IDI_ERROR);
     case DialogType::Information:
-      return IDI_INFORMATION;
+      return SystemResource(IDI_INFORMATION);
     case DialogType::Confirmation:
       break;
   }
-  return IDI_QUESTION;
+  return SystemResource(IDI_QUESTION);
+}
+
+int ShowMessageBox(HWND owner, const AnsiString& text, const AnsiString& title, unsigned flags) {
+  return ::MessageBoxW(owner, Wide(text).c_str(), Wide(title).c_str(), flags);
 }
 
 class Win32Backend : public Backend {
  public:
   Win32Backend() {
-    oleInitialized_ = SUCCEEDED(::OleInitialize(nullptr));
+    RegisterPeers(Peers());
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     const auto face = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    RegisterWindowClass(kApplicationClass, &Win32Backend::ApplicationProc, nullptr);
-    RegisterWindowClass(kFormClass, &WindowPeer::OwnClassProc, nullptr);
-    RegisterWindowClass(kPanelClass, &WindowPeer::OwnClassProc, nullptr);
-    RegisterWindowClass(kDialogClass, &MessageDialogProc, face);
-    applicationWindow_.Reset(::CreateWindowExA(0, kApplicationClass, "", WS_POPUP, 0, 0, 0, 0,
-                                               nullptr, nullptr, ::GetModuleHandleA(nullptr),
-                                               this));
-    if (!applicationWindow_) throw Exception("Cannot create the application window");
+    RegisterWindowClass(kApplicationClass, &BaseWindow<Win32Backend>::Procedure, nullptr);
+    RegisterWindowClass(kFormClass, &PeerWindow::Procedure, nullptr);
+    RegisterWindowClass(kPanelClass, &PeerWindow::Procedure, nullptr);
+    RegisterWindowClass(kDialogClass, kMessageDialogProc, face);
+    // The window attaches itself to applicationWindow_ while it is being created.
+    if (!::CreateWindowExW(0, kApplicationClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                           ::GetModuleHandleW(nullptr), this)) {
+      throw Exception("Cannot create the application window");
+    }
   }
 
   ~Win32Backend() override {
     for (const auto& timer : timers_) ::KillTimer(applicationWindow_.Get(), timer.second);
     applicationWindow_.Reset();
-    if (oleInitialized_) ::OleUninitialize();
   }
 
-  std::unique_ptr<Peer> CreatePeer(Control& control) override { return MakePeer(control); }
+  bool FormTakesInput(const Form& form) override {
+    const WindowPeer* peer = WindowPeer::Of(&form);
+    return peer && peer->Handle() && ::IsWindowVisible(peer->Handle()) &&
+           ::IsWindowEnabled(peer->Handle());
+  }
 
   Size MeasureText(const Font& font, const AnsiString& text) override {
     return win32::MeasureText(measureFont_.Get(font), text);
@@ -89,14 +99,14 @@ class Win32Backend : public Backend {
     // Queued work whose wake-up message another loop already took runs now.
     if (Application::Instance().ServeQueued()) return;
     MSG message;
-    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) {
       Application::Instance().Terminate();
       return;
     }
     if (got > 0) {
       ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
+      ::DispatchMessageW(&message);
     }
     Application::Instance().ServeQueued();
   }
@@ -104,18 +114,27 @@ class Win32Backend : public Backend {
   void DispatchPending() override {
     loopRunning_ = true;
     MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {
         Application::Instance().Terminate();
         break;
       }
       ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
+      ::DispatchMessageW(&message);
     }
     Application::Instance().ServeQueued();
   }
 
-  void WakeUp() override { ::PostMessageA(applicationWindow_.Get(), kWakeMessage, 0, 0); }
+  void ServeUntil(const std::function<bool()>& done) override {
+    for (;;) {
+      DispatchPending();
+      if (done()) return;
+      // Sleeps until a message arrives; WakeUp posts one.
+      ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+  }
+
+  void WakeUp() override { ::PostMessageW(applicationWindow_.Get(), kWakeMessage, 0, 0); }
 
   void TimerChanged(Timer& timer) override {
     const auto found = timers_.find(&timer);
@@ -147,7 +166,7 @@ class Win32Backend : public Backend {
                        unsigned flags) override {
     const WindowPeer* ownerPeer = WindowPeer::Of(owner);
     if (ownerPeer && ownerPeer->Handle()) {
-      return ::MessageBoxA(ownerPeer->Handle(), text.c_str(), title.c_str(), flags);
+      return ShowMessageBox(ownerPeer->Handle(), text, title, flags);
     }
     return ApplicationMessageBox(text, title, flags);
   }
@@ -161,50 +180,47 @@ class Win32Backend : public Backend {
   }
 
   void ApplicationTitleChanged(const AnsiString& title) override {
-    ::SetWindowTextA(applicationWindow_.Get(), title.c_str());
+    ::SetWindowTextW(applicationWindow_.Get(), Wide(title).c_str());
   }
 
   void ErrorReport(const AnsiString& text, const AnsiString& title) override {
     ApplicationMessageBox(text, title, MB_OK | MB_ICONSTOP);
   }
 
+  // For BaseWindow: the hidden application window.
+  void Attach(HWND window) { applicationWindow_.Reset(window); }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (Application::Exists()) {
+      switch (message) {
+        case kWakeMessage:
+          // Posted tasks and synchronised calls wait until the program's loop runs.
+          if (loopRunning_) Application::Instance().ServeQueued();
+          return 0;
+        case WM_TIMER:
+          Tick(wParam);
+          return 0;
+        default:
+          break;
+      }
+    }
+    return ::DefWindowProcW(applicationWindow_.Get(), message, wParam, lParam);
+  }
+  LRESULT WindowGone(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static_cast<void>(applicationWindow_.Release());
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+
  private:
   // A box owned by the hidden application window, with the program's windows disabled meanwhile.
   int ApplicationMessageBox(const AnsiString& text, const AnsiString& title, unsigned flags) {
     TaskWindowsDisabled others(nullptr);
-    return ::MessageBoxA(applicationWindow_.Get(), text.c_str(), title.c_str(), flags);
+    return ShowMessageBox(applicationWindow_.Get(), text, title, flags);
   }
 
   // The program's active window, else the application window.
   HWND DialogOwner() const {
     const HWND active = ::GetActiveWindow();
     return active ? active : applicationWindow_.Get();
-  }
-
-  static LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-      ::SetWindowLongPtrA(
-          window, GWLP_USERDATA,
-          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32Backend*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self && Application::Exists()) {
-      switch (message) {
-        case kWakeMessage:
-          // Posted tasks and synchronised calls wait until the program's loop runs.
-          if (self->loopRunning_) {
-            return GuardedMessage([] { return Application::Instance().ServeQueued(), 0; });
-          }
-          return 0;
-        case WM_TIMER:
-          return GuardedMessage([&] { return self->Tick(wParam), 0; });
-        default:
-          break;
-      }
-    }
-    if (message == WM_NCDESTROY) ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    return ::DefWindowProcA(window, message, wParam, lParam);
   }
 
   void Tick(UINT_PTR id) {
@@ -216,7 +232,6 @@ class Win32Backend : public Backend {
     }
   }
 
-  bool oleInitialized_ = false;
   bool loopRunning_ = false;
   UINT_PTR lastTimerId_ = 0;
   std::map<Timer*, UINT_PTR> timers_;

@@ -1,11 +1,17 @@
 #include "platform/win32/gui/WindowPeer.h"
 
-#include <cstring>
+#include <cwchar>
+#include <utility>
+#include <vector>
 
 #include "platform/Errors.h"
 #include "platform/gui/Application.h"
+#include "platform/win32/Cp936.h"
 
 namespace gui::win32 {
+
+using platform::win32::Narrow;
+using platform::win32::Wide;
 
 namespace {
 
@@ -36,12 +42,8 @@ bool RouteChildNotification(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
   }
 }
 
-AnsiString WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthA(window);
-  AnsiString text(static_cast<std::size_t>(length) + 1, '\0');
-  const int got = ::GetWindowTextA(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  return text;
+bool IsOwnClass(const wchar_t* className) {
+  return std::wcscmp(className, kFormClass) == 0 || std::wcscmp(className, kPanelClass) == 0;
 }
 
 }  // namespace
@@ -67,40 +69,39 @@ WindowPeer::~WindowPeer() {
   const HWND window = window_.Get();
   if (!window) return;
   // The window must not call back into a peer that is going away.
-  ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  PeerWindow::Link(window, nullptr);
   if (standardProc_) {
-    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(standardProc_));
+    ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(standardProc_));
   }
 }
 
-WindowPeer* WindowPeer::FromHandle(HWND window) {
-  if (!window) return nullptr;
-  return reinterpret_cast<WindowPeer*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-}
+WindowPeer* WindowPeer::FromHandle(HWND window) { return PeerWindow::FromHandle(window); }
 
 WindowPeer* WindowPeer::Of(const Control* control) {
   return control ? dynamic_cast<WindowPeer*>(control->GetPeer()) : nullptr;
 }
 
 void WindowPeer::CreateWindowFor(const CreateArgs& args) {
-  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-  ownClass_ = std::strncmp(args.className, kOwnClassPrefix, sizeof(kOwnClassPrefix) - 1) == 0;
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  ownClass_ = IsOwnClass(args.className);
   const Rect bounds = control_.Bounds();
-  // A window of the toolkit's own classes learns its peer from WM_NCCREATE (OwnClassProc).
-  const HWND window = ::CreateWindowExA(
-      args.exStyle, args.className, control_.Caption().c_str(), args.style, bounds.left, bounds.top,
-      bounds.Width(), bounds.Height(), args.parent, nullptr, instance, ownClass_ ? this : nullptr);
+  // A window of the toolkit's own classes learns its peer from WM_NCCREATE; a standard control
+  // is subclassed once it exists.
+  const HWND window =
+      ::CreateWindowExW(args.exStyle, args.className, Wide(control_.Caption()).c_str(), args.style,
+                        bounds.left, bounds.top, bounds.Width(), bounds.Height(), args.parent,
+                        nullptr, instance, ownClass_ ? this : nullptr);
   if (!window) {
-    throw Exception(Format("Cannot create a window of class %s for %s", args.className,
-                           control_.Name().c_str()));
+    throw Exception(Format("Cannot create the window of %s (kind %s)", control_.Name().c_str(),
+                           control_.Kind()));
   }
   if (!ownClass_) {
-    window_.Reset(window);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    standardProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
-        window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowPeer::StandardClassProc)));
+    Attach(window);
+    PeerWindow::Link(window, this);
+    standardProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+        window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PeerWindow::Procedure)));
   }
-  Update();
+  Update(Changes::All());
 }
 
 HWND WindowPeer::ParentHandle() const {
@@ -109,8 +110,8 @@ HWND WindowPeer::ParentHandle() const {
 }
 
 LRESULT WindowPeer::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (standardProc_) return ::CallWindowProcA(standardProc_, Handle(), message, wParam, lParam);
-  return ::DefWindowProcA(Handle(), message, wParam, lParam);
+  if (standardProc_) return ::CallWindowProcW(standardProc_, Handle(), message, wParam, lParam);
+  return ::DefWindowProcW(Handle(), message, wParam, lParam);
 }
 
 LRESULT WindowPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -119,25 +120,53 @@ LRESULT WindowPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefaultProc(message, wParam, lParam);
 }
 
+LRESULT WindowPeer::WindowGone(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Destroyed with its parent: the class's own procedure still cleans up, the peer lets go.
+  static_cast<void>(window_.Release());
+  const WNDPROC standard = std::exchange(standardProc_, nullptr);
+  if (!standard) return ::DefWindowProcW(window, message, wParam, lParam);
+  ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(standard));
+  return ::CallWindowProcW(standard, window, message, wParam, lParam);
+}
+
 HBRUSH WindowPeer::ControlColor(HDC dc) {
   ::SetTextColor(dc, ToColorRef(control_.GetFont().color));
   ::SetBkColor(dc, ToColorRef(control_.GetColor()));
   return BackgroundBrush();
 }
 
-void WindowPeer::Update() {
+void WindowPeer::Update(Changes changed) {
   if (!Handle()) return;
-  UpdateParent();
-  UpdateText();
-  UpdateFont();
-  UpdateKind();
-  UpdateGeometry();
-  UpdateEnabled();
-  UpdateVisibility();
+  if (changed.Has(Aspect::Parent)) UpdateParent();
+  if (changed.Has(Aspect::Text)) UpdateText();
+  if (changed.Has(Aspect::Font)) UpdateFont();
+  // Colours come from ControlColor or the painting, at the next paint.
+  if (changed.Has(Aspect::Color)) Invalidate();
+  UpdateKind(changed);
+  if (changed.Has(Aspect::Bounds)) UpdateGeometry();
+  if (changed.Has(Aspect::Enabled)) UpdateEnabled();
+  if (changed.Has(Aspect::Visible)) UpdateVisibility();
 }
 
 void WindowPeer::Invalidate() {
   if (Handle()) ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+AnsiString WindowPeer::WindowText() const {
+  const int length = ::GetWindowTextLengthW(Handle());
+  std::vector<wchar_t> text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+  const int got = ::GetWindowTextW(Handle(), text.data(), static_cast<int>(text.size()));
+  return Narrow(std::wstring_view(text.data(), static_cast<std::size_t>(got > 0 ? got : 0)));
+}
+
+void WindowPeer::SetWindowText(const AnsiString& text) {
+  ::SetWindowTextW(Handle(), Wide(text).c_str());
+}
+
+void WindowPeer::SetStyleBits(DWORD mask, DWORD bits) {
+  const auto style = static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE));
+  const DWORD wanted = (style & ~mask) | (bits & mask);
+  if (wanted != style) ::SetWindowLongPtrW(Handle(), GWL_STYLE, static_cast<LONG_PTR>(wanted));
 }
 
 void WindowPeer::UpdateParent() {
@@ -147,17 +176,15 @@ void WindowPeer::UpdateParent() {
 }
 
 void WindowPeer::UpdateText() {
-  if (WindowText(Handle()) != control_.Caption()) {
-    ::SetWindowTextA(Handle(), control_.Caption().c_str());
-    if (ownClass_) Invalidate();
-  }
+  SetWindowText(control_.Caption());
+  if (ownClass_) Invalidate();
 }
 
 void WindowPeer::UpdateFont() {
   const HFONT font = CurrentFont();
   if (font != fontSent_) {
     fontSent_ = font;
-    ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (ownClass_) Invalidate();
   }
 }
@@ -177,46 +204,8 @@ void WindowPeer::UpdateEnabled() {
 
 void WindowPeer::UpdateVisibility() {
   const bool visible = control_.Visible();
-  const bool shown = (::GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+  const bool shown = (::GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
   if (visible != shown) ::ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
-}
-
-void WindowPeer::WindowDestroyed() {
-  const HWND window = window_.Release();
-  ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-  if (standardProc_) {
-    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(standardProc_));
-    standardProc_ = nullptr;
-  }
-}
-
-LRESULT CALLBACK WindowPeer::OwnClassProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE) {
-    auto* peer = static_cast<WindowPeer*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer));
-    if (peer) peer->window_.Reset(window);
-  }
-  WindowPeer* peer = FromHandle(window);
-  if (!peer) return ::DefWindowProcA(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    peer->WindowDestroyed();
-    return ::DefWindowProcA(window, message, wParam, lParam);
-  }
-  return GuardedMessage([&] { return peer->HandleMessage(message, wParam, lParam); });
-}
-
-LRESULT CALLBACK WindowPeer::StandardClassProc(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) noexcept {
-  WindowPeer* peer = FromHandle(window);
-  if (!peer) return ::DefWindowProcA(window, message, wParam, lParam);
-  const WNDPROC standard = peer->standardProc_;
-  if (message == WM_NCDESTROY) {
-    // Destroyed with its parent: the class's procedure still cleans up, the peer lets go.
-    peer->WindowDestroyed();
-    return ::CallWindowProcA(standard, window, message, wParam, lParam);
-  }
-  return GuardedMessage([&] { return peer->HandleMessage(message, wParam, lParam); });
 }
 
 }  // namespace gui::win32

@@ -1,17 +1,20 @@
 #pragma once
 // The peer of a control: a real window that mirrors the control's fields and feeds the user's
-// input back into it. One subclass per kind of control; this base does what all share.
+// input back into the control's user-input members. One subclass per kind of control, in a
+// file of its own; this base does what all share.
+#include <string>
+
 #include "platform/gui/Control.h"
+#include "platform/win32/gui/BaseWindow.h"
 #include "platform/win32/gui/GdiSupport.h"
 
 namespace gui::win32 {
 
 using platform::win32::UniqueHwnd;
 
-// Window classes of the toolkit's own windows; their names start with kOwnClassPrefix.
-constexpr char kOwnClassPrefix[] = "Korv";
-constexpr char kFormClass[] = "KorvForm";
-constexpr char kPanelClass[] = "KorvPanel";
+// Window classes of the toolkit's own windows.
+constexpr wchar_t kFormClass[] = L"KorvForm";
+constexpr wchar_t kPanelClass[] = L"KorvPanel";
 
 class WindowPeer : public Peer {
  public:
@@ -23,9 +26,8 @@ class WindowPeer : public Peer {
   Control& GetControl() const { return control_; }
   HWND Handle() const { return window_.Get(); }
 
-  // Mirrors the control: parent, text, font, colour, the kind's own fields, bounds, enabled
-  // state and visibility.
-  void Update() override;
+  // Mirrors the aspects that changed.
+  void Update(Changes changed) override;
   void Invalidate() override;
 
   // The peer of a window made for a control, or nullptr for any other window.
@@ -41,13 +43,15 @@ class WindowPeer : public Peer {
   HBRUSH BackgroundBrush() { return brush_.Get(control_.GetColor()); }
   HFONT CurrentFont() { return font_.Get(control_.GetFont()); }
 
-  // Window procedure of the toolkit's own window classes.
-  static LRESULT CALLBACK OwnClassProc(HWND window, UINT message, WPARAM wParam,
-                                       LPARAM lParam) noexcept;
+  // For BaseWindow: every window of a peer, of the toolkit's own classes or a subclassed
+  // standard control.
+  void Attach(HWND window) { window_.Reset(window); }
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT WindowGone(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  protected:
   struct CreateArgs {
-    const char* className = nullptr;
+    const wchar_t* className = nullptr;
     DWORD style = 0;
     DWORD exStyle = 0;
     HWND parent = nullptr;  // the owner, for a top-level window
@@ -55,17 +59,21 @@ class WindowPeer : public Peer {
   // Creates the window, of a standard class or of the toolkit's own, and mirrors the control.
   void CreateWindowFor(const CreateArgs& args);
 
-  // Messages of a window of the toolkit's own classes. The default routes the notifications of
-  // child controls to their peers and leaves the rest to DefWindowProc.
-  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // Fields of the kind (styles, alignment...), mirrored before bounds and visibility.
-  virtual void UpdateKind() {}
+  // Aspects of the kind (value, items, style...), mirrored before bounds and visibility.
+  virtual void UpdateKind(Changes /*changed*/) {}
   virtual void UpdateGeometry();
   virtual void UpdateVisibility();
   virtual void UpdateEnabled();
+  // Sets the window text to the control's text.
+  virtual void UpdateText();
   // The window of the parent control, where this control's window lives.
   HWND ParentHandle() const;
   LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // The window's text, in code page 936 (EEncodingError when it cannot be).
+  AnsiString WindowText() const;
+  void SetWindowText(const AnsiString& text);
+  // Replaces a style bit set of the window.
+  void SetStyleBits(DWORD mask, DWORD bits);
   // Bounds are applied only when the model's differ from those applied last, so a window the
   // user moved stays where it is until the program moves it.
   bool PlacedAt(const Rect& bounds) const { return everPlaced_ && placed_ == bounds; }
@@ -75,12 +83,8 @@ class WindowPeer : public Peer {
   }
 
  private:
-  static LRESULT CALLBACK StandardClassProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) noexcept;
   void UpdateParent();
-  void UpdateText();
   void UpdateFont();
-  void WindowDestroyed();
 
   Control& control_;
   WNDPROC standardProc_ = nullptr;  // the class's own procedure of a subclassed standard control
@@ -93,18 +97,6 @@ class WindowPeer : public Peer {
   UniqueHwnd window_;  // last, so the window goes before the font and brush it uses
 };
 
-// Routes an exception out of a window procedure to the default error report.
-void ReportFromWindowProc() noexcept;
-
-// Runs a message handler; nothing escapes it (window procedures are noexcept).
-template <class Handler>
-LRESULT GuardedMessage(Handler&& handler) noexcept {
-  try {
-    return handler();
-  } catch (...) {
-    ReportFromWindowProc();
-  }
-  return 0;
-}
+using PeerWindow = BaseWindow<WindowPeer>;
 
 }  // namespace gui::win32
