@@ -53,15 +53,8 @@ gui::Font SimSunFont(int height, gui::Color color) {
 // The file-name part of a process's executable path: after the last "\" or ":", where a trail
 // byte of a CP936 character is never taken for a separator.
 AnsiString ExecutableNameOf(const AnsiString& path) {
-  AnsiString::size_type start = 0;
-  for (AnsiString::size_type i = 0; i < path.size(); ++i) {
-    if (IsLeadByte(path[i])) {
-      ++i;
-      continue;
-    }
-    if (path[i] == '\\' || path[i] == ':') start = i + 1;
-  }
-  return path.substr(start);
+  const std::size_t separator = LastDelimiter(path, "\\:");
+  return separator == AnsiString::npos ? path : path.substr(separator + 1);
 }
 
 bool IsProductProcessName(const AnsiString& exeName) {

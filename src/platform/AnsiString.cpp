@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 AnsiString Format(const char* format, ...) {
@@ -19,6 +20,18 @@ AnsiString Format(const char* format, ...) {
   }
   va_end(args);
   return result;
+}
+
+std::size_t LastDelimiter(const AnsiString& text, const char* delimiters) {
+  std::size_t found = AnsiString::npos;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsLeadByte(text[i]) && i + 1 < text.size()) {
+      ++i;  // the trail byte is part of the character
+    } else if (std::strchr(delimiters, text[i]) != nullptr && text[i] != '\0') {
+      found = i;
+    }
+  }
+  return found;
 }
 
 static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }

@@ -18,5 +18,10 @@ inline bool IsLeadByte(char c) {
   return b >= 0x81 && b <= 0xFE;
 }
 
+// Position of the last byte of text that is one of delimiters and a character of its own,
+// never the trail byte of a CP936 character (which may be 0x5C, a backslash); npos when there
+// is none. LastDelimiter(path, "\\") finds the separator before a path's last component.
+std::size_t LastDelimiter(const AnsiString& text, const char* delimiters);
+
 // Case-insensitive comparison of ASCII letters, as resource and INI lookups match names.
 bool SameTextAscii(const AnsiString& a, const AnsiString& b);

@@ -10,21 +10,14 @@ ManifestLine SplitManifestLine(const AnsiString& line) {
   result.name = line.substr(0, firstSpace);
   const auto typeStart = firstSpace + 1;
   const auto secondSpace = line.find(' ', typeStart);
-  result.type = line.substr(typeStart, secondSpace == AnsiString::npos ? AnsiString::npos
-                                                                       : secondSpace - typeStart);
+  result.type = line.substr(
+      typeStart, secondSpace == AnsiString::npos ? AnsiString::npos : secondSpace - typeStart);
   const auto pathStart = result.name.size() + result.type.size() + 2;
   if (pathStart < line.size()) result.path = line.substr(pathStart);
   return result;
 }
 
 AnsiString ManifestFolderPart(const AnsiString& path) {
-  AnsiString::size_type lastBackslash = AnsiString::npos;
-  for (AnsiString::size_type i = 0; i < path.size(); ++i) {
-    if (IsLeadByte(path[i]) && i + 1 < path.size()) {
-      ++i;  // the trail byte may be 0x5C and is not a separator
-      continue;
-    }
-    if (path[i] == '\\') lastBackslash = i;
-  }
+  const std::size_t lastBackslash = LastDelimiter(path, "\\");
   return lastBackslash == AnsiString::npos ? AnsiString() : path.substr(0, lastBackslash);
 }
