@@ -2,14 +2,19 @@
 # Shared by the end-to-end scenarios. A scenario sources this file and calls
 #   e2e_begin <scenario-name> <build-dir>
 # which gives it its own virtual display, a fresh Wine prefix copied from the build's template
-# (booted once per build directory) and a running Wine server; everything is stopped again when
-# the scenario's shell exits. Checks stop the scenario with "FAIL: ..." (exit 1), a screenshot
-# and the list of windows; a build whose Wine cannot run programs here skips (exit 77).
+# (booted once per build directory and locale) and a running Wine server; everything is stopped
+# again when the scenario's shell exits. The locale is E2E_LOCALE from the environment,
+# zh_CN.UTF-8 when unset; another locale runs the same checks under its own ANSI code page.
+# Checks stop the scenario with "FAIL: ..." (exit 1), a screenshot and the list of windows; a
+# build whose Wine cannot run programs here skips (exit 77).
 
 set -u -o pipefail
 
 readonly E2E_SKIP_CODE=77
-readonly E2E_LOCALE=zh_CN.UTF-8
+readonly E2E_DEFAULT_LOCALE=zh_CN.UTF-8
+# The Unix locale Wine runs in; it gives Wine its ANSI code page: 936 for zh_CN.UTF-8, 1252 for
+# en_US.UTF-8. The setup's texts and files must be the same in every one.
+readonly E2E_LOCALE=${E2E_LOCALE:-$E2E_DEFAULT_LOCALE}
 readonly E2E_SCREEN=1024x768x24
 
 # Titles and texts the setup shows.
@@ -70,7 +75,7 @@ e2e_expect_eq() {
 # ---- start and stop ------------------------------------------------------------------------
 
 e2e_begin() {
-  E2E_NAME=$1
+  E2E_NAME=$(e2e_run_name "$1")
   local build_dir=${2:-}
   [[ -n "$build_dir" ]] || { echo "usage: $0 <build-dir>" >&2; exit 2; }
   local config="$build_dir/e2e/e2e-config.sh"
@@ -100,11 +105,23 @@ e2e_begin() {
 
   [[ -f "$E2E_SETUP" ]] || e2e_fail "$E2E_SETUP is not built"
   [[ -d "$E2E_PRODUCT" ]] || e2e_fail "the product folder $E2E_PRODUCT is not built"
-  cp -a "$E2E_WORK/prefix-template" "$E2E_RUN/prefix" || e2e_fail "cannot copy the prefix"
+  cp -a "$(e2e_template)" "$E2E_RUN/prefix" || e2e_fail "cannot copy the prefix"
   export WINEPREFIX="$E2E_RUN/prefix"
   "$E2E_WINESERVER" -p || e2e_fail "the Wine server did not start"
   E2E_SERVER_STARTED=yes
   e2e_log "display $DISPLAY, prefix $WINEPREFIX"
+  e2e_expect_code_page
+}
+
+# The scenario's name, with the locale added when it is not the default one (the ctest name
+# e2e.<name>.en_US runs as <name>.en_US), so runs in two locales keep their evidence apart.
+e2e_run_name() {
+  local name=$1
+  if [[ "$E2E_LOCALE" == "$E2E_DEFAULT_LOCALE" ]]; then
+    echo "$name"
+  else
+    echo "$name.${E2E_LOCALE%%.*}"
+  fi
 }
 
 # Runs on every exit of the scenario's shell, passing or not.
@@ -130,19 +147,54 @@ e2e_end() {
   exit "$status"
 }
 
-# Wine takes its ANSI code page from the locale: zh_CN.UTF-8 gives code page 936.
+# Is the locale generated? `locale -a` spells zh_CN.UTF-8 as zh_CN.utf8.
+e2e_locale_available() {
+  locale -a 2>/dev/null | grep -qix "${E2E_LOCALE%%.*}\.utf-\?8"
+}
+
+# Wine takes its ANSI code page from the locale of the programs it starts. Only UTF-8 locales:
+# the robot's arguments and output and the host's file names are UTF-8. The texts are Chinese
+# in every locale, so a Chinese font is needed in every one.
 e2e_use_locale() {
-  if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8'; then
+  [[ "$E2E_LOCALE" =~ ^[a-z]{2,3}_[A-Z]{2}\.UTF-8$ ]] ||
+    e2e_fail "E2E_LOCALE='$E2E_LOCALE' is no UTF-8 locale such as zh_CN.UTF-8 or en_US.UTF-8"
+  if ! e2e_locale_available; then
     if [[ $(id -u) == 0 && -f /etc/locale.gen ]] && command -v locale-gen >/dev/null; then
-      sed -i 's/^# *zh_CN.UTF-8/zh_CN.UTF-8/' /etc/locale.gen
+      if grep -q "^# *$E2E_LOCALE UTF-8" /etc/locale.gen; then
+        sed -i "s/^# *$E2E_LOCALE UTF-8/$E2E_LOCALE UTF-8/" /etc/locale.gen
+      elif ! grep -q "^$E2E_LOCALE UTF-8" /etc/locale.gen; then
+        echo "$E2E_LOCALE UTF-8" >>/etc/locale.gen
+      fi
       locale-gen >/dev/null
     fi
-    locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8' ||
+    e2e_locale_available ||
       e2e_fail "the $E2E_LOCALE locale is missing (enable it in /etc/locale.gen, run locale-gen)"
   fi
   fc-list :lang=zh 2>/dev/null | grep -q . ||
     e2e_fail "no Chinese font is installed (install fonts-wqy-microhei)"
   export LANG=$E2E_LOCALE LC_ALL=$E2E_LOCALE
+}
+
+# The ANSI code page Wine gives programs in the prefix now (it writes the locale's code page
+# into the registry when a program starts).
+e2e_ansi_code_page() {
+  "$E2E_WINE" reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP 2>/dev/null |
+    tr -d '\r' | awk '$1 == "ACP" { print $3 }'
+}
+
+# A locale that silently fell back to another (a missing locale runs as C, code page 1252)
+# would test the wrong system: the code page must be the locale's.
+e2e_expect_code_page() {
+  local expected code_page
+  case ${E2E_LOCALE%%.*} in
+    zh_CN) expected=936 ;;
+    en_US) expected=1252 ;;
+    *) expected='' ;;
+  esac
+  code_page=$(e2e_ansi_code_page)
+  e2e_log "locale $E2E_LOCALE, ANSI code page ${code_page:-unknown}"
+  [[ -z "$expected" ]] ||
+    e2e_expect_eq "$code_page" "$expected" "Wine's ANSI code page in $E2E_LOCALE"
 }
 
 e2e_find_wineserver() {
@@ -180,10 +232,17 @@ e2e_loader_cannot_run() {
     grep -qiE 'exec format error|cannot execute|no such file or directory' "$log"
 }
 
-# The template prefix is booted once per build directory (under a lock, so parallel runs wait)
-# and answers, once, whether this machine's Wine runs programs of the build's architecture.
+# The template prefix of the scenario's locale. Wine keeps what it derives from the locale in the
+# prefix (the registry's code page and regional settings, rewritten when a program starts in
+# another locale), so each locale has a template of its own, booted in that locale.
+e2e_template() { echo "$E2E_WORK/prefix-template-$E2E_LOCALE"; }
+
+# The template prefix is booted once per build directory and locale (under a lock, so parallel
+# runs wait) and answers, once, whether this machine's Wine runs programs of the build's
+# architecture.
 e2e_ensure_template() {
-  local template="$E2E_WORK/prefix-template" probe="$E2E_WORK/wine-probe"
+  local template probe="$E2E_WORK/wine-probe"
+  template=$(e2e_template)
   local lock
   exec {lock}>"$E2E_WORK/template.lock"
   flock "$lock"
@@ -191,8 +250,8 @@ e2e_ensure_template() {
     e2e_skip "$(cat "$probe")"
   fi
   if [[ ! -f "$template/.e2e-ready" ]]; then
-    e2e_log "booting the template prefix (once per build directory)"
-    local fresh="$template.new" log="$E2E_WORK/template.log" status
+    e2e_log "booting the template prefix (once per build directory and locale)"
+    local fresh="$template.new" log="$template.log" status
     rm -rf "$template" "$fresh"
     local winearch=$E2E_ARCH
     WINEPREFIX=$fresh WINEARCH=$winearch "$E2E_WINE" wineboot -i >"$log" 2>&1

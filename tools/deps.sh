@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the builds, tests and the demo need on Debian, and only what is missing:
 # compilers (native and MinGW-w64), GoogleTest, Python, Wine (64- and 32-bit), Xvfb, screenshot
-# tools, a CJK font, and the zh_CN.UTF-8 locale in which Wine uses code page 936.
+# tools, a CJK font, the zh_CN.UTF-8 locale in which Wine uses code page 936 and the
+# en_US.UTF-8 locale of the English-system scenarios.
 set -euo pipefail
 
 packages=(
@@ -41,12 +42,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
 fi
 
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
-  echo "deps: generating the zh_CN.UTF-8 locale"
-  if grep -q '^# *zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-    as_root sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-  elif ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-    echo "zh_CN.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+# zh_CN.UTF-8 for Wine's code page 936; en_US.UTF-8 for the scenarios on an English system
+# (code page 1252), where the setup must show the same Chinese.
+for wanted in zh_CN en_US; do
+  if ! locale -a 2>/dev/null | grep -qix "$wanted\.utf-\?8"; then
+    echo "deps: generating the $wanted.UTF-8 locale"
+    if grep -q "^# *$wanted.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null; then
+      as_root sed -i "s/^# *$wanted.UTF-8 UTF-8/$wanted.UTF-8 UTF-8/" /etc/locale.gen
+    elif ! grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null; then
+      echo "$wanted.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+    fi
+    as_root locale-gen
   fi
-  as_root locale-gen
-fi
+done

@@ -11,7 +11,7 @@ wizard=$(e2e_wizard_title)
 e2e_start setup "$E2E_SETUP"
 e2e_wait_wizard "$wizard"
 sleep 1  # let the backdrop finish painting behind the modal wizard
-shot="$E2E_SHOTS/e2e-backdrop.png"
+shot="$E2E_SHOTS/e2e-$E2E_NAME.png"
 e2e_screenshot "$shot"
 e2e_log "screenshot: $shot"
 read -r width height < <(e2e_image_size "$shot")

@@ -224,7 +224,7 @@ bool TFormain::IsProductRunning() {
 void TFormain::CloseRunningProduct(const AnsiString& windowClass) {
   platform::WindowRef window = platform::FindTopLevelWindow(windowClass);
   for (int walked = 0; window != 0 && walked < kMaxWindowsWalked; ++walked) {
-    if (platform::WindowClassName(window) == windowClass) {
+    if (platform::WindowHasClass(window, windowClass)) {
       const AnsiString title = platform::WindowTitle(window);
       if (!title.empty() && title != SetupTitle) {
         platform::TerminateProcessById(platform::WindowProcessId(window),

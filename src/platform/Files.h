@@ -6,16 +6,18 @@
 
 namespace platform {
 
-// GetWindowsDirectoryA with a 256-byte buffer and the size 255, up to the first NUL.
+// GetWindowsDirectoryW in code page 936. A folder longer than 254 bytes gives "", as the
+// 255-byte buffer the setup reads it into cannot take it. EEncodingError when code page 936
+// cannot hold it.
 AnsiString WindowsDirectory();
 
 bool DirectoryExists(const AnsiString& path);
 bool FileExists(const AnsiString& path);
-// CreateDirectoryA without security attributes; true on success.
+// CreateDirectoryW without security attributes; true on success.
 bool CreateDirectory(const AnsiString& path);
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool ForceDirectories(const AnsiString& path);
-// DeleteFileA; true on success.
+// DeleteFileW; true on success.
 bool DeleteFile(const AnsiString& path);
 
 // Creates or truncates the file and writes all bytes in a single write call.

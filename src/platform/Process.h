@@ -33,21 +33,25 @@ class NamedMutex {
   std::unique_ptr<Impl> impl_;
 };
 
-// Executable names (PROCESSENTRY32 szExeFile, as the system gives them) of every process, or
-// nothing when the process snapshot is unavailable.
+// Executable names (PROCESSENTRY32W szExeFile, as the system gives them, in code page 936) of
+// every process, or nothing when the process snapshot is unavailable. A name that code page 936
+// cannot hold is left out rather than reported: it is none the setup looks for, and one process
+// with a foreign name must not stop the setup.
 std::optional<std::vector<AnsiString>> SnapshotProcessNames();
 
 // A top-level window of any process; 0 means none.
 using WindowRef = std::uintptr_t;
 
-// FindWindowA(className, no title): the first top-level window of that class in Z order.
+// FindWindowW(className, no title): the first top-level window of that class in Z order.
 WindowRef FindTopLevelWindow(const AnsiString& className);
 // GetWindow(window, GW_HWNDNEXT): the next top-level window in Z order, 0 after the last.
 WindowRef NextWindowInZOrder(WindowRef window);
-// GetWindowTextA into a 256-byte buffer with the limit 255.
+// GetWindowTextW, cut to 254 bytes of code page 936 text on a whole character (the limit of a
+// 256-byte buffer). EEncodingError for a title that code page 936 cannot hold.
 AnsiString WindowTitle(WindowRef window);
-// GetClassNameA.
-AnsiString WindowClassName(WindowRef window);
+// GetClassNameW compared with className, exactly. A class name that code page 936 cannot hold is
+// no class the program looks for, so it is compared in UTF-16 and never converted.
+bool WindowHasClass(WindowRef window, const AnsiString& className);
 // GetWindowThreadProcessId.
 std::uint32_t WindowProcessId(WindowRef window);
 // OpenProcess(PROCESS_TERMINATE) and TerminateProcess(exitCode); results are ignored, no wait.

@@ -1,15 +1,22 @@
 // The contract's machine in the Windows build: the system the test program runs on, with a
 // fresh folder under the temporary folder for each test, removed with everything in it after.
+// The folder's name has Chinese in it, so every contract meets a path beyond ASCII whatever the
+// system's code page is.
 #include <atomic>
 #include <stdexcept>
+#include <string>
 
 #include "contract/ContractEnv.h"
+#include "platform/win32/Cp936.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace contract {
 
 namespace {
+
+using platform::win32::Narrow;
+using platform::win32::Wide;
 
 std::atomic<unsigned> nextScratch{0};
 
@@ -21,10 +28,10 @@ struct FindTraits {
 using UniqueFind = platform::win32::UniqueResource<FindTraits>;
 
 AnsiString TempFolder() {
-  char buffer[MAX_PATH + 1] = {};
-  const DWORD length = ::GetTempPathA(sizeof(buffer), buffer);
-  if (length == 0 || length > MAX_PATH) throw std::runtime_error("GetTempPathA failed");
-  AnsiString folder(buffer, length);
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) throw std::runtime_error("GetTempPathW failed");
+  AnsiString folder = Narrow(std::wstring_view(buffer, length));
   if (folder.back() != '\\') folder += '\\';
   return folder;
 }
@@ -32,59 +39,54 @@ AnsiString TempFolder() {
 // A folder name no other test or run uses.
 AnsiString NewScratchFolder() {
   const AnsiString folder =
-      TempFolder() + Format("korv-contract-%lu-%llu-%u\\", ::GetCurrentProcessId(),
+      TempFolder() + Format("korv-contract-测试-%lu-%llu-%u\\", ::GetCurrentProcessId(),
                             static_cast<unsigned long long>(::GetTickCount64()), nextScratch++);
-  if (!::CreateDirectoryA(folder.c_str(), nullptr)) {
-    throw std::runtime_error("cannot create the scratch folder " + folder);
+  if (!::CreateDirectoryW(Wide(folder).c_str(), nullptr)) {
+    throw std::runtime_error("cannot create the scratch folder " + Readable(folder));
   }
   return folder;
 }
 
-// Deletes folder (ending in a backslash) and everything in it; what cannot go stays.
-void RemoveTree(const AnsiString& folder) {
-  WIN32_FIND_DATAA entry;
-  const UniqueFind search(::FindFirstFileA((folder + "*").c_str(), &entry));
+// Deletes folder (ending in a backslash) and everything in it; what cannot go stays. Wide all
+// the way, so a name the tests left that code page 936 cannot hold goes too.
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry;
+  const UniqueFind search(::FindFirstFileW((folder + L"*").c_str(), &entry));
   if (search) {
     do {
-      const AnsiString name = entry.cFileName;
-      if (name == "." || name == "..") continue;
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(folder + name + "\\");
+        RemoveTree(folder + name + L"\\");
       } else {
-        ::SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA((folder + name).c_str());
+        ::SetFileAttributesW((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW((folder + name).c_str());
       }
-    } while (::FindNextFileA(search.Get(), &entry));
+    } while (::FindNextFileW(search.Get(), &entry));
   }
-  ::RemoveDirectoryA(folder.c_str());
+  ::RemoveDirectoryW(folder.c_str());
 }
 
 // The file name part of the running program's path.
 AnsiString OwnFileName() {
-  char buffer[MAX_PATH + 1] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  const AnsiString path(buffer, length);
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (IsLeadByte(path[i])) {
-      ++i;
-    } else if (path[i] == '\\' || path[i] == '/') {
-      start = i + 1;
-    }
-  }
-  return path.substr(start);
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const DWORD length = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  const std::wstring_view path(buffer, length);
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return Narrow(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
 }
 
 }  // namespace
 
 struct ContractEnv::Impl {
   AnsiString scratch = NewScratchFolder();
+  std::wstring wideScratch = Wide(scratch);  // converted once, so removal cannot throw
   AnsiString programName = OwnFileName();
 };
 
 ContractEnv::ContractEnv() : impl_(std::make_unique<Impl>()) {}
 
-ContractEnv::~ContractEnv() { RemoveTree(impl_->scratch); }
+ContractEnv::~ContractEnv() { RemoveTree(impl_->wideScratch); }
 
 const AnsiString& ContractEnv::Scratch() const { return impl_->scratch; }
 

@@ -81,7 +81,9 @@ TEST_F(ProcessTest, WindowsAreWalkedInZOrderAndGoWithTheirProcess) {
   EXPECT_EQ(platform::NextWindowInZOrder(first), second);
   EXPECT_EQ(platform::NextWindowInZOrder(second), 0u);
   EXPECT_EQ(platform::WindowTitle(second), "Korvello");
-  EXPECT_EQ(platform::WindowClassName(second), "TKorv30");
+  EXPECT_TRUE(platform::WindowHasClass(second, "TKorv30"));
+  EXPECT_FALSE(platform::WindowHasClass(second, "tkorv30")) << "compared exactly";
+  EXPECT_FALSE(platform::WindowHasClass(other, "TKorv30"));
   EXPECT_EQ(platform::WindowProcessId(second), korv);
 
   platform::TerminateProcessById(korv, 4);

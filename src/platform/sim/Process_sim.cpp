@@ -91,9 +91,9 @@ AnsiString WindowTitle(WindowRef window) {
   return title.substr(0, end);
 }
 
-AnsiString WindowClassName(WindowRef window) {
+bool WindowHasClass(WindowRef window, const AnsiString& className) {
   const auto found = sim::SimMachine::Current().Window(window);
-  return found ? found->className : AnsiString();
+  return found && found->className == className;
 }
 
 std::uint32_t WindowProcessId(WindowRef window) {

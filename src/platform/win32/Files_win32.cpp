@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "platform/Errors.h"
+#include "platform/win32/Cp936.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
@@ -11,39 +12,31 @@ namespace platform {
 
 namespace {
 
-// Position of the last byte c that is a character of its own (not the trail byte of a CP936
-// character), or npos.
-std::size_t LastSingleByte(const AnsiString& text, char c) {
-  std::size_t found = AnsiString::npos;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (IsLeadByte(text[i])) {
-      ++i;
-    } else if (text[i] == c) {
-      found = i;
-    }
-  }
-  return found;
-}
-
 AnsiString WithoutTrailingBackslash(AnsiString path) {
-  while (!path.empty() && LastSingleByte(path, '\\') == path.size() - 1) path.pop_back();
+  while (!path.empty() && LastDelimiter(path, "\\") == path.size() - 1) path.pop_back();
   return path;
 }
 
 // The folder that holds path: everything before its last backslash, or "" when it has none.
 AnsiString ParentFolder(const AnsiString& path) {
-  const std::size_t slash = LastSingleByte(path, '\\');
+  const std::size_t slash = LastDelimiter(path, "\\");
   return slash == AnsiString::npos ? AnsiString() : path.substr(0, slash);
 }
 
-DWORD Attributes(const AnsiString& path) { return ::GetFileAttributesA(path.c_str()); }
+DWORD Attributes(const AnsiString& path) { return ::GetFileAttributesW(win32::Wide(path).c_str()); }
+
+// The program's Windows folder buffer holds 255 bytes with the final NUL.
+constexpr std::size_t kWindowsDirectoryLimit = 254;
 
 }  // namespace
 
 AnsiString WindowsDirectory() {
-  char buffer[256] = {};
-  ::GetWindowsDirectoryA(buffer, 255);
-  return AnsiString(buffer);
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return AnsiString();
+  const AnsiString folder = win32::Narrow(std::wstring_view(buffer, length));
+  // A folder too long for the buffer gives nothing, as a too small buffer does.
+  return folder.size() > kWindowsDirectoryLimit ? AnsiString() : folder;
 }
 
 bool DirectoryExists(const AnsiString& path) {
@@ -57,7 +50,7 @@ bool FileExists(const AnsiString& path) {
 }
 
 bool CreateDirectory(const AnsiString& path) {
-  return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+  return ::CreateDirectoryW(win32::Wide(path).c_str(), nullptr) != FALSE;
 }
 
 bool ForceDirectories(const AnsiString& path) {
@@ -67,14 +60,17 @@ bool ForceDirectories(const AnsiString& path) {
   if (folder.size() < 3 || DirectoryExists(folder)) return DirectoryExists(folder);
   const AnsiString parent = ParentFolder(folder);
   if (!parent.empty() && !ForceDirectories(parent)) return false;
-  ::CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectory(folder);
   return DirectoryExists(folder);
 }
 
-bool DeleteFile(const AnsiString& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
+bool DeleteFile(const AnsiString& path) {
+  return ::DeleteFileW(win32::Wide(path).c_str()) != FALSE;
+}
 
 void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) {
-  win32::UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+  win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(),
+                                             GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = ::GetLastError();
@@ -91,7 +87,7 @@ void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) 
 }
 
 AnsiString ReadWholeFile(const AnsiString& path) {
-  win32::UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+  win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {

@@ -1,5 +1,10 @@
 #include "platform/Process.h"
 
+#include <cwchar>
+#include <string_view>
+
+#include "platform/Errors.h"
+#include "platform/win32/Cp936.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -19,7 +24,7 @@ NamedMutex::~NamedMutex() = default;
 
 NamedMutex NamedMutex::Create(const AnsiString& name) {
   auto impl = std::make_unique<Impl>();
-  impl->handle.Reset(::CreateMutexA(nullptr, TRUE, name.c_str()));
+  impl->handle.Reset(::CreateMutexW(nullptr, TRUE, win32::Wide(name).c_str()));
   impl->creationError = ::GetLastError();
   return NamedMutex(std::move(impl));
 }
@@ -33,7 +38,7 @@ namespace {
 // The tool-help functions, looked up at run time: systems without them have no process list.
 struct ToolHelp {
   using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
-  using WalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+  using WalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
   CreateSnapshotFn createSnapshot = nullptr;
   WalkFn first = nullptr;
   WalkFn next = nullptr;
@@ -49,22 +54,44 @@ Fn LookUp(HMODULE module, const char* name) {
 
 ToolHelp LookUpToolHelp() {
   ToolHelp help;
-  const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   if (!kernel) return help;
   help.createSnapshot = LookUp<ToolHelp::CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
-  help.first = LookUp<ToolHelp::WalkFn>(kernel, "Process32First");
-  help.next = LookUp<ToolHelp::WalkFn>(kernel, "Process32Next");
+  help.first = LookUp<ToolHelp::WalkFn>(kernel, "Process32FirstW");
+  help.next = LookUp<ToolHelp::WalkFn>(kernel, "Process32NextW");
   return help;
 }
 
-AnsiString ExeName(const PROCESSENTRY32& entry) {
-  std::size_t length = 0;
-  while (length < sizeof(entry.szExeFile) && entry.szExeFile[length] != '\0') ++length;
-  return AnsiString(entry.szExeFile, length);
+// The entry's executable name; nothing when code page 936 has no form for it: such a name is
+// none the setup looks for.
+std::optional<AnsiString> ExeName(const PROCESSENTRY32W& entry) {
+  const std::size_t capacity = sizeof(entry.szExeFile) / sizeof(entry.szExeFile[0]);
+  const std::wstring_view name(entry.szExeFile, ::wcsnlen(entry.szExeFile, capacity));
+  try {
+    return win32::Narrow(name);
+  } catch (const EEncodingError&) {
+    return std::nullopt;
+  }
 }
 
-// The record the 32-bit program hands to the walk: its size field reads 296.
-static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32) == 296, "PROCESSENTRY32 layout");
+// The record the 32-bit program hands to the walk: its size field reads 556.
+static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32W) == 556, "PROCESSENTRY32W layout");
+
+// Window texts and class names fill 256-character buffers, as the system's limits allow.
+constexpr int kWindowTextBuffer = 256;
+// The window title buffer of the program holds 255 bytes with the final NUL.
+constexpr std::size_t kWindowTitleLimit = 254;
+
+// text cut to at most limit bytes without splitting a two-byte character.
+AnsiString CutToWholeCharacters(const AnsiString& text, std::size_t limit) {
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const std::size_t next = end + (IsLeadByte(text[end]) ? 2 : 1);
+    if (next > limit) break;
+    end = next;
+  }
+  return text.substr(0, end);
+}
 
 HWND ToHwnd(WindowRef window) { return reinterpret_cast<HWND>(window); }
 WindowRef ToRef(HWND window) { return reinterpret_cast<WindowRef>(window); }
@@ -78,17 +105,17 @@ std::optional<std::vector<AnsiString>> SnapshotProcessNames() {
   if (!snapshot) return std::nullopt;
 
   std::vector<AnsiString> names;
-  PROCESSENTRY32 entry = {};
-  entry.dwSize = sizeof(entry);  // 296 bytes in the 32-bit program
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);  // 556 bytes in the 32-bit program
   for (BOOL more = help.first(snapshot.Get(), &entry); more;
        more = help.next(snapshot.Get(), &entry)) {
-    names.push_back(ExeName(entry));
+    if (auto name = ExeName(entry)) names.push_back(std::move(*name));
   }
   return names;
 }
 
 WindowRef FindTopLevelWindow(const AnsiString& className) {
-  return ToRef(::FindWindowA(className.c_str(), nullptr));
+  return ToRef(::FindWindowW(win32::Wide(className).c_str(), nullptr));
 }
 
 WindowRef NextWindowInZOrder(WindowRef window) {
@@ -96,15 +123,18 @@ WindowRef NextWindowInZOrder(WindowRef window) {
 }
 
 AnsiString WindowTitle(WindowRef window) {
-  char buffer[256] = {};
-  ::GetWindowTextA(ToHwnd(window), buffer, 255);
-  return AnsiString(buffer);
+  wchar_t buffer[kWindowTextBuffer] = {};
+  const int length = ::GetWindowTextW(ToHwnd(window), buffer, kWindowTextBuffer);
+  const AnsiString title =
+      win32::Narrow(std::wstring_view(buffer, static_cast<std::size_t>(length > 0 ? length : 0)));
+  return CutToWholeCharacters(title, kWindowTitleLimit);
 }
 
-AnsiString WindowClassName(WindowRef window) {
-  char buffer[256] = {};
-  ::GetClassNameA(ToHwnd(window), buffer, sizeof(buffer));
-  return AnsiString(buffer);
+bool WindowHasClass(WindowRef window, const AnsiString& className) {
+  wchar_t buffer[kWindowTextBuffer] = {};
+  const int length = ::GetClassNameW(ToHwnd(window), buffer, kWindowTextBuffer);
+  return std::wstring_view(buffer, static_cast<std::size_t>(length > 0 ? length : 0)) ==
+         win32::Wide(className);
 }
 
 std::uint32_t WindowProcessId(WindowRef window) {

@@ -1,13 +1,16 @@
 #include "platform/Resources.h"
 
+#include "platform/win32/Cp936.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace platform {
 
 std::optional<ResourceBytes> FindModuleResource(const AnsiString& name, const AnsiString& type) {
-  // The resource compiler stores string names and types in upper case and FindResourceA
-  // upper-cases the names it is given, so both match without regard to case.
-  const HRSRC found = ::FindResourceA(nullptr, name.c_str(), type.c_str());
+  // The resource compiler stores string names and types in upper case and FindResourceW
+  // upper-cases the names it is given, as FindResourceA does, so both match without regard to
+  // case.
+  const HRSRC found =
+      ::FindResourceW(nullptr, win32::Wide(name).c_str(), win32::Wide(type).c_str());
   if (!found) return std::nullopt;
   const HGLOBAL loaded = ::LoadResource(nullptr, found);
   if (!loaded) return std::nullopt;
