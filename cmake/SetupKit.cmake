@@ -28,8 +28,13 @@ add_custom_command(
 
 # Settings read by tools/pack/packer.py (one shell-quoted KEY=value per line).
 set(korv_link_flags "-static -static-libgcc -static-libstdc++ -mwindows")
-set(korv_system_libraries
-  "-lcomctl32 -lole32 -loleaut32 -luuid -lshell32 -luser32 -lgdi32 -ladvapi32 -lcomdlg32")
+# The system libraries are korv_core's own (KORV_SYSTEM_LIBRARIES of the top CMakeLists.txt).
+if(NOT KORV_SYSTEM_LIBRARIES)
+  message(FATAL_ERROR "KORV_SYSTEM_LIBRARIES is empty: the setup kit links korv_core's system "
+    "libraries, set where korv_core is defined")
+endif()
+list(TRANSFORM KORV_SYSTEM_LIBRARIES PREPEND -l OUTPUT_VARIABLE korv_system_libraries)
+list(JOIN korv_system_libraries " " korv_system_libraries)
 file(GENERATE OUTPUT ${KORV_PACKKIT_DIR}/kit.env CONTENT
 "# Setup kit of the ${CMAKE_SYSTEM_PROCESSOR} build, written by cmake/SetupKit.cmake.
 KORV_KIT_ARCH=\"${CMAKE_SYSTEM_PROCESSOR}\"

@@ -4,9 +4,11 @@
 #   host   native g++, simulated Windows back end, unit tests     -> build/host
 #   win    MinGW-w64 i686: the product, build/win/setup.exe       -> build/win
 #   win64  MinGW-w64 x86_64 twin, for 64-bit-only Wine            -> build/win64
+# KORV_BUILD_ROOT puts the builds in another folder than build/ (tools/test.sh passes it on).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_root="$(realpath -m "${KORV_BUILD_ROOT:-$root/build}")"
 builds=("$@")
 [ ${#builds[@]} -gt 0 ] || builds=(host win win64)
 
@@ -20,7 +22,7 @@ for build in "${builds[@]}"; do
       exit 2
       ;;
   esac
-  echo "== build/$build"
-  cmake -S "$root" -B "$root/build/$build" "${args[@]}"
-  cmake --build "$root/build/$build" -j2
+  echo "== ${build_root#"$root"/}/$build"
+  cmake -S "$root" -B "$build_root/$build" "${args[@]}"
+  cmake --build "$build_root/$build" -j2
 done

@@ -13,6 +13,7 @@
 #include "platform/gui/Edit.h"
 #include "platform/gui/Memo.h"
 #include "platform/gui/RadioButton.h"
+#include "support/TestNames.h"
 
 namespace contract {
 namespace {
@@ -271,12 +272,8 @@ TEST_P(ControlInputContract, InputReachesOnlyAControlTheUserCanReach) {
 
 INSTANTIATE_TEST_SUITE_P(Table, ControlInputContract, ::testing::ValuesIn(AllCases()),
                          [](const ::testing::TestParamInfo<InputCase>& info) {
-                           std::string name = info.param.name;
-                           name += "_";
-                           for (const char* c = BlockerName(info.param.blocker); *c; ++c) {
-                             if (*c != ' ' && *c != '-') name += *c;
-                           }
-                           return name;
+                           return test_names::Name(std::string(info.param.name) + " " +
+                                                   BlockerName(info.param.blocker));
                          });
 
 // A kind the toolkit has no window for.

@@ -8,6 +8,7 @@
 #include "contract/ContractEnv.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
+#include "support/TestNames.h"
 
 namespace contract {
 namespace {
@@ -126,9 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                            !platform::DirectoryExists(s + "folder");
                   },
                   false}),
-    [](const ::testing::TestParamInfo<QueryCase>& info) {
-      return "Case" + std::to_string(info.index);
-    });
+    test_names::From(&QueryCase::what));
 
 // A failed create or open: which exception, for which path.
 struct ErrorCase {
@@ -185,9 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"opening a missing file", false, "none.txt"},
                       ErrorCase{"opening in a missing folder", false, "missing\\none.txt"},
                       ErrorCase{"opening a folder", false, "folder"}),
-    [](const ::testing::TestParamInfo<ErrorCase>& info) {
-      return "Case" + std::to_string(info.index);
-    });
+    test_names::From(&ErrorCase::what));
 
 TEST_F(FilesContract, TheWindowsFolderIsAnExistingFolderWithoutAFinalBackslash) {
   const AnsiString windows = platform::WindowsDirectory();

@@ -7,6 +7,7 @@
 #include "contract/ContractEnv.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "support/TestNames.h"
 
 namespace contract {
 namespace {
@@ -100,9 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"trailing blanks of the default are dropped", "Form", "Nothing", "dflt  ", "dflt"},
         ReadCase{"a default of 3000 bytes is cut to 2047", "Form", "Nothing", kLongValue,
                  std::string(2047, 'v')}),
-    [](const ::testing::TestParamInfo<ReadCase>& info) {
-      return "Case" + std::to_string(info.index);
-    });
+    test_names::From(&ReadCase::what));
 
 using IniContract = ContractTest;
 

@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/win32/WindowsApi.h"
+#include "support/TestNames.h"
 
 namespace contract {
 namespace {
@@ -131,9 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"the last line ending in LF", &kUnixIni, "Unix", "Last", "d"},
         ReadCase{"a last line without a line break", &kUnterminatedIni, "S", "Last", "d"},
         ReadCase{"a missing file", nullptr, "Form", "Caption", "dflt"}),
-    [](const ::testing::TestParamInfo<ReadCase>& info) {
-      return "Case" + std::to_string(info.index);
-    });
+    test_names::From(&ReadCase::what));
 
 // What the program writes, the system reads as the program does.
 TEST_F(SystemAgreement, TheSystemReadsWhatTheProgramWrote) {

@@ -8,6 +8,7 @@
 #include "contract/ContractEnv.h"
 #include "platform/Errors.h"
 #include "platform/SystemThread.h"
+#include "support/TestNames.h"
 
 namespace contract {
 namespace {
@@ -65,11 +66,7 @@ TEST_P(ThreadPriorityContract, IsSetAndReadBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SystemPriorities, ThreadPriorityContract,
-                         ::testing::Values(-15, -2, -1, 0, 1, 2, 15),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                           return (info.param < 0 ? "Minus" : "Plus") +
-                                  std::to_string(info.param < 0 ? -info.param : info.param);
-                         });
+                         ::testing::Values(-15, -2, -1, 0, 1, 2, 15), test_names::FromValue());
 
 TEST_F(SystemThreadContract, APriorityOutsideTheSystemValuesIsRefused) {
   auto done = std::make_shared<std::promise<void>>();

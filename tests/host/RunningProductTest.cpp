@@ -1,5 +1,6 @@
 // A running Korvello: how it is recognised, the question, and which process is ended.
 #include "SetupFixture.h"
+#include "support/TestNames.h"
 
 namespace {
 
@@ -15,6 +16,10 @@ struct NameCase {
   const char* exeName;
   bool running;
 };
+
+void PrintTo(const NameCase& c, std::ostream* out) {
+  *out << ::testing::PrintToString(c.exeName) << (c.running ? " is" : " is not") << " the product";
+}
 
 class ProductNameTest : public RunningProductTest,
                         public ::testing::WithParamInterface<NameCase> {};
@@ -40,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"MyKORV.exe", false}, NameCase{"KORV.exe.bak", false},
                       NameCase{"KORV", false}, NameCase{"KORV.exe ", false},
                       // A trail byte 0x5C inside a Chinese folder name is not a separator.
-                      NameCase{"C:\\俓KORV.exe", false}));
+                      NameCase{"C:\\俓KORV.exe", false}),
+    test_names::From(&NameCase::exeName));
 
 TEST_F(RunningProductTest, NoSnapshotMeansNotRunningAndNoQuestion) {
   Machine().AddProcess("KORV.exe");
@@ -93,6 +99,8 @@ struct WindowWalkCase {
   int terminatedWindow;                                      // index, or -1 for none
 };
 
+void PrintTo(const WindowWalkCase& c, std::ostream* out) { *out << c.what; }
+
 class WindowWalkTest : public RunningProductTest,
                        public ::testing::WithParamInterface<WindowWalkCase> {};
 
@@ -134,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                           {{"TKorv30", ""}, {"Notepad", "Korvello"}, {"TKorv30", "korvlSetup"}},
                           -1},
                       WindowWalkCase{"only passed-over product windows", {{"TKorv30", ""}}, -1}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    test_names::From(&WindowWalkCase::what));
 
 TEST_F(RunningProductTest, RunningProductWithoutWindowLetsTheSetupContinue) {
   Machine().AddProcess("KORV.EXE");

@@ -7,6 +7,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "support/SimTest.h"
+#include "support/TestNames.h"
 
 namespace {
 
@@ -87,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                         "specified"},
         CreateErrorCase{"another process keeps the file open", "C:\\Locked.txt",
                         "Cannot create file \"C:\\Locked.txt\". The process cannot access the "
-                        "file because it is being used by another process"}));
+                        "file because it is being used by another process"}),
+    test_names::From(&CreateErrorCase::what));
 
 TEST_F(FilesTest, ReadWholeFileGivesTheRuntimeTextWhenItCannotOpen) {
   const struct {

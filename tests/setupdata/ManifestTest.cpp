@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "setupdata/Manifest.h"
+#include "support/TestNames.h"
 
 namespace {
 
@@ -30,6 +31,10 @@ const SplitCase kSplitCases[] = {
     {"empty line", "", "", "", ""},
 };
 
+void PrintTo(const SplitCase& c, std::ostream* out) {
+  *out << c.what << ": " << ::testing::PrintToString(c.line);
+}
+
 class ManifestSplit : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(ManifestSplit, CutsNameTypeAndPathByBytes) {
@@ -40,7 +45,8 @@ TEST_P(ManifestSplit, CutsNameTypeAndPathByBytes) {
   EXPECT_EQ(line.path, c.path);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, ManifestSplit, ::testing::ValuesIn(kSplitCases));
+INSTANTIATE_TEST_SUITE_P(Lines, ManifestSplit, ::testing::ValuesIn(kSplitCases),
+                         test_names::From(&SplitCase::what));
 
 TEST(ManifestFolderPart, TakesEverythingBeforeTheLastRealBackslash) {
   EXPECT_EQ(ManifestFolderPart("KORV.exe"), "");
