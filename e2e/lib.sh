@@ -501,4 +501,14 @@ e2e_expect_product_question() {
   e2e_expect_message_box "$E2E_NOTICE_TITLE" "$E2E_PRODUCT_RUNNING_TEXT" "$IDYES" "$IDNO"
   e2e_expect_topmost "$E2E_NOTICE_TITLE"
   e2e_expect_only_window "$E2E_NOTICE_TITLE"
+  e2e_expect_owned_by_host "$E2E_NOTICE_TITLE"
+}
+
+# The box is owned by the host window (a form window of the setup, not yet shown), not by the
+# hidden application window.
+e2e_expect_owned_by_host() {
+  local title=$1 owner owner_class
+  owner=$(e2e_window_info "$title" owner)
+  owner_class=$(e2e_robot list | awk -F'\t' -v handle="$owner" '$1 == handle { print $4 }')
+  e2e_expect_eq "$owner_class" KorvForm "class of the window that owns the box titled '$title'"
 }
