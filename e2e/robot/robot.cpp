@@ -1,12 +1,16 @@
 // The end-to-end robot: a small console program that runs inside the same Wine prefix as the
 // setup program and acts on its windows from outside, as a user (or a screen reader) would.
-// It finds top-level windows by title and class, reads their and their controls' texts, clicks
-// buttons and closes windows. Arguments arrive as wide strings (Wine converts the UTF-8 command
-// line); everything printed is UTF-8.
+// It finds top-level windows by title and class, reads their and their controls' texts and
+// states, clicks buttons, check boxes and radio buttons, types into edit boxes and closes
+// windows. Arguments arrive as wide strings (Wine converts the UTF-8 command line); everything
+// printed is UTF-8.
 //
-// Exit codes: 0 done, 1 window or control not found (or timeout), 2 bad usage.
+// Exit codes: 0 done, 1 window or control not found, not reachable by a user, or timeout; 2 bad
+// usage.
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -198,7 +202,9 @@ struct Options {
   }
 };
 
-bool IsFlagOption(const std::wstring& name) { return name == L"--hidden" || name == L"--box"; }
+bool IsFlagOption(const std::wstring& name) {
+  return name == L"--hidden" || name == L"--box" || name == L"--force";
+}
 
 bool ParseOptions(int argc, wchar_t** argv, int first, Options* options) {
   for (int i = first; i < argc; ++i) {
@@ -336,42 +342,233 @@ int Info(const WindowQuery& query) {
   return kDone;
 }
 
-HWND FindButton(HWND window, const Options& options) {
-  const bool byId = options.Has(L"--id");
-  const int id = byId ? _wtoi(options.Get(L"--id").c_str()) : 0;
-  const std::wstring caption = options.Get(L"--button");
+// ---- controls ----------------------------------------------------------------------------
+
+// A control of a window, chosen by one of
+//   --id N           its control id;
+//   --button TEXT    its text, '&' mnemonics ignored (buttons, check boxes, radio buttons);
+//   --nth CLASS:N    the N-th control (from 1) of that window class, in the order `state` lists
+//                    the controls (depth first, panels' controls after the panel).
+struct ControlQuery {
+  enum class By { Id, Text, Nth } by = By::Id;
+  int id = 0;
+  std::wstring text;
+  std::wstring className;
+  int nth = 0;
+
+  std::wstring Describe() const {
+    switch (by) {
+      case By::Id:
+        return L"with id " + std::to_wstring(id);
+      case By::Text:
+        return L"\"" + Escaped(text) + L"\"";
+      case By::Nth:
+        return L"number " + std::to_wstring(nth) + L" of class " + className;
+    }
+    return std::wstring();
+  }
+};
+
+bool ControlQueryFrom(const Options& options, ControlQuery* query) {
+  const int given = (options.Has(L"--id") ? 1 : 0) + (options.Has(L"--button") ? 1 : 0) +
+                    (options.Has(L"--nth") ? 1 : 0);
+  if (given != 1) {
+    Complain(L"choose the control with one of --id, --button or --nth");
+    return false;
+  }
+  if (options.Has(L"--id")) {
+    query->by = ControlQuery::By::Id;
+    query->id = _wtoi(options.Get(L"--id").c_str());
+  } else if (options.Has(L"--button")) {
+    query->by = ControlQuery::By::Text;
+    query->text = options.Get(L"--button");
+  } else {
+    const std::wstring nth = options.Get(L"--nth");
+    const size_t colon = nth.rfind(L':');
+    query->by = ControlQuery::By::Nth;
+    query->className = nth.substr(0, colon == std::wstring::npos ? 0 : colon);
+    query->nth = colon == std::wstring::npos ? 0 : _wtoi(nth.c_str() + colon + 1);
+    if (query->className.empty() || query->nth < 1) {
+      Complain(L"--nth takes CLASS:N with N from 1, not " + nth);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool SameClass(HWND window, const std::wstring& className) {
+  return _wcsicmp(ClassOf(window).c_str(), className.c_str()) == 0;
+}
+
+HWND FindControl(HWND window, const ControlQuery& query) {
+  int seen = 0;
   for (HWND child : ChildWindows(window)) {
-    if (byId ? GetDlgCtrlID(child) == id
-             : (TextOf(child) == caption ||
-                WithoutMnemonics(TextOf(child)) == WithoutMnemonics(caption)))
-      return child;
+    switch (query.by) {
+      case ControlQuery::By::Id:
+        if (GetDlgCtrlID(child) == query.id) return child;
+        break;
+      case ControlQuery::By::Text: {
+        const std::wstring text = TextOf(child);
+        if (text == query.text || WithoutMnemonics(text) == WithoutMnemonics(query.text))
+          return child;
+        break;
+      }
+      case ControlQuery::By::Nth:
+        if (SameClass(child, query.className) && ++seen == query.nth) return child;
+        break;
+    }
   }
   return nullptr;
 }
 
+// The window and control that a click or typing acts on; complains when either is missing.
+HWND RequireControl(const WindowQuery& windowQuery, const ControlQuery& controlQuery) {
+  HWND window = RequireWindow(windowQuery);
+  if (window == nullptr) return nullptr;
+  HWND control = FindControl(window, controlQuery);
+  if (control == nullptr)
+    Complain(L"no control " + controlQuery.Describe() + L" in window with " +
+             Describe(windowQuery));
+  return control;
+}
+
+// Why a user could not act on the control now, or empty when they could. A user cannot reach a
+// hidden or disabled control, nor one inside a disabled window (a disabled panel, a window
+// behind a modal box). With force, a disabled window around an enabled, visible control is let
+// through: the messages then reach the control's own window as if the user had, which is how a
+// scenario proves that the program's model ignores input it should never have got.
+std::wstring Unreachable(HWND control, bool force) {
+  if (!IsWindowVisible(control)) return L"hidden (itself or a window around it)";
+  if (!IsWindowEnabled(control)) return L"disabled";
+  if (force) return std::wstring();
+  HWND desktop = GetDesktopWindow();
+  for (HWND up = GetAncestor(control, GA_PARENT); up != nullptr && up != desktop;
+       up = GetAncestor(up, GA_PARENT)) {
+    if (!IsWindowEnabled(up))
+      return L"inside the disabled window " + HandleText(up) + L" (" + ClassOf(up) + L")";
+  }
+  return std::wstring();
+}
+
+bool Reachable(HWND control, const Options& options) {
+  const std::wstring why = Unreachable(control, options.Flag(L"--force"));
+  if (why.empty()) return true;
+  Complain(L"control " + HandleText(control) + L" is " + why);
+  return false;
+}
+
+// A message sent and waited for, so that when the robot ends the target has handled it (and
+// whatever its handler did in turn); false when the target did not answer in time.
+bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                 DWORD_PTR* result = nullptr) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                             result != nullptr ? result : &ignored) != 0;
+}
+
 // The click is posted, not sent: a click that opens a modal box in the target must not hold
-// the robot until somebody answers that box.
+// the robot until somebody answers that box. A check box or radio button is clicked the same
+// way; the program decides what its mark becomes.
 int Click(const WindowQuery& query, const Options& options) {
-  if (!options.Has(L"--id") && !options.Has(L"--button")) {
-    Complain(L"click needs --id or --button");
-    return kUsage;
-  }
-  HWND window = RequireWindow(query);
-  if (window == nullptr) return kNotFound;
-  HWND button = FindButton(window, options);
-  if (button == nullptr) {
-    Complain(L"no control " +
-             (options.Has(L"--id") ? L"with id " + options.Get(L"--id")
-                                   : L"\"" + options.Get(L"--button") + L"\"") +
-             L" in window with " + Describe(query));
-    return kNotFound;
-  }
-  if (!IsWindowEnabled(button) || !IsWindowVisible(button)) {
-    Complain(L"control " + HandleText(button) + L" is disabled or hidden");
-    return kNotFound;
-  }
+  ControlQuery controlQuery;
+  if (!ControlQueryFrom(options, &controlQuery)) return kUsage;
+  HWND button = RequireControl(query, controlQuery);
+  if (button == nullptr) return kNotFound;
+  if (!Reachable(button, options)) return kNotFound;
   PostMessageW(button, BM_CLICK, 0, 0);
   Print(HandleText(button));
+  return kDone;
+}
+
+// The keys of a text as a keyboard gives them to an edit box: one character per UTF-16 unit,
+// a line break (CR LF, CR or LF) as the Enter key's CR.
+std::wstring KeysOf(const std::wstring& text) {
+  std::wstring keys;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\n' && i > 0 && text[i - 1] == L'\r') continue;
+    keys += text[i] == L'\n' ? L'\r' : text[i];
+  }
+  return keys;
+}
+
+// Types over the whole text of an edit box: selects everything, then sends one WM_CHAR per key
+// as the keyboard would deliver them. Sent, not posted: when the robot ends, the control and the
+// program have seen every key.
+int Type(const WindowQuery& query, const Options& options) {
+  if (!options.Has(L"--text")) {
+    Complain(L"type needs --text");
+    return kUsage;
+  }
+  ControlQuery controlQuery;
+  if (!ControlQueryFrom(options, &controlQuery)) return kUsage;
+  HWND edit = RequireControl(query, controlQuery);
+  if (edit == nullptr) return kNotFound;
+  if (!Reachable(edit, options)) return kNotFound;
+  if (!SendAndWait(edit, EM_SETSEL, 0, -1)) {
+    Complain(L"control " + HandleText(edit) + L" did not answer the selection in time");
+    return kNotFound;
+  }
+  for (wchar_t key : KeysOf(options.Get(L"--text"))) {
+    if (!SendAndWait(edit, WM_CHAR, key, 1)) {
+      Complain(L"control " + HandleText(edit) + L" did not take the key " + Hex(key) + L" in time");
+      return kNotFound;
+    }
+  }
+  Print(HandleText(edit));
+  return kDone;
+}
+
+// The check mark of a check box or radio button; "-" for any other control.
+std::wstring MarkOf(HWND control) {
+  if (!SameClass(control, L"Button")) return L"-";
+  switch (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+      break;
+    default:
+      return L"-";
+  }
+  DWORD_PTR mark = 0;
+  if (!SendAndWait(control, BM_GETCHECK, 0, 0, &mark)) return L"?";
+  switch (mark) {
+    case BST_CHECKED:
+      return L"checked";
+    case BST_INDETERMINATE:
+      return L"indeterminate";
+    default:
+      return L"unchecked";
+  }
+}
+
+// The position of a progress bar; "-" for any other control.
+std::wstring PositionOf(HWND control) {
+  if (!SameClass(control, PROGRESS_CLASSW)) return L"-";
+  DWORD_PTR position = 0;
+  if (!SendAndWait(control, PBM_GETPOS, 0, 0, &position)) return L"?";
+  return std::to_wstring(static_cast<int>(position));
+}
+
+// What a user sees of every control, one line each: class, its number among the controls of
+// that class (for --nth), id, visibility (with the windows around it), its own enabled state,
+// check mark, progress position and text.
+int State(const WindowQuery& query) {
+  HWND window = RequireWindow(query);
+  if (window == nullptr) return kNotFound;
+  std::map<std::wstring, int> counts;
+  for (HWND child : ChildWindows(window)) {
+    const std::wstring className = ClassOf(child);
+    int& count = counts[className];
+    ++count;
+    Print(className + L"\t" + std::to_wstring(count) + L"\t" +
+          std::to_wstring(GetDlgCtrlID(child)) + L"\t" +
+          (IsWindowVisible(child) ? L"visible" : L"hidden") + L"\t" +
+          (IsWindowEnabled(child) ? L"enabled" : L"disabled") + L"\t" + MarkOf(child) + L"\t" +
+          PositionOf(child) + L"\t" + Escaped(TextOf(child)));
+  }
   return kDone;
 }
 
@@ -399,8 +596,15 @@ void Usage() {
       L"  texts       --title T [--class C]      class, control id and text per line\n"
       L"  info        --title T [--class C]      handle, styles, rectangle, process\n"
       L"  controls    --title T [--class C]      class, id, visibility, rectangle, text\n"
-      L"  click       --title T (--button TEXT | --id N)\n"
-      L"  close       --title T [--box]");
+      L"  state       --title T [--class C]      class, number, id, visibility, enabled, mark,\n"
+      L"                                          progress position, text\n"
+      L"  click       --title T CONTROL [--force] clicks a button, check box or radio button\n"
+      L"  type        --title T CONTROL --text S [--force]\n"
+      L"                                          types S over an edit box's text (LF = Enter)\n"
+      L"  close       --title T [--box]\n"
+      L"  CONTROL is --button TEXT, --id N or --nth CLASS:N (N-th of the class, from 1).\n"
+      L"  A control the user cannot reach is refused; --force lets through one that is itself\n"
+      L"  enabled and visible but inside a disabled window.");
 }
 
 int Run(int argc, wchar_t** argv) {
@@ -421,7 +625,9 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"texts") return Texts(query);
   if (command == L"info") return Info(query);
   if (command == L"controls") return Controls(query);
+  if (command == L"state") return State(query);
   if (command == L"click") return Click(query, options);
+  if (command == L"type") return Type(query, options);
   if (command == L"close") return Close(query, options);
   Usage();
   return kUsage;
