@@ -36,3 +36,11 @@ class EIniFileException : public Exception {
 class EEncodingError : public Exception {
   using Exception::Exception;
 };
+// "'%s' is not a valid integer value", "'%s' is not a valid floating point value"
+class EConvertError : public Exception {
+  using Exception::Exception;
+};
+// "Invalid data type for '%s'", "Failed to set data for '%s'"
+class ERegistryException : public Exception {
+  using Exception::Exception;
+};

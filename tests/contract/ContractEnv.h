@@ -3,7 +3,8 @@
 // against the simulated Windows and, built with MinGW into korv_contract.exe, against the real
 // back end under Wine; so they speak only through the platform headers and this fixture. The
 // build links one implementation of it: ContractEnv_sim.cpp (a fresh SimMachine per test) or
-// ContractEnv_win32.cpp (a fresh folder under the system's temporary folder per test).
+// ContractEnv_win32.cpp (a fresh folder under the system's temporary folder and a fresh registry
+// key per test).
 #include <memory>
 #include <string>
 
@@ -50,6 +51,10 @@ class ContractEnv {
   const AnsiString& Scratch() const;
   // The file name of the running test program, as the process list gives it.
   const AnsiString& ProgramName() const;
+  // A registry key path no other test uses ("Software\KorvContract\<unique>"), for keys below
+  // HKEY_CURRENT_USER and HKEY_CLASSES_ROOT; it goes, with everything below it, under both
+  // roots with the environment.
+  const AnsiString& RegistryKey() const;
 
   struct Impl;
 
@@ -62,6 +67,10 @@ class ContractTest : public ::testing::Test {
   // A path inside the scratch folder.
   AnsiString Scratch(const AnsiString& relative = {}) const { return env_.Scratch() + relative; }
   const AnsiString& ProgramName() const { return env_.ProgramName(); }
+  // A key path inside the test's registry key.
+  AnsiString RegistryKey(const AnsiString& relative = {}) const {
+    return relative.empty() ? env_.RegistryKey() : env_.RegistryKey() + "\\" + relative;
+  }
 
  private:
   ContractEnv env_;

@@ -18,6 +18,7 @@ struct ContractEnv::Impl {
   sim::SimMachine machine{folder.Path()};
   AnsiString scratch = "C:\\scratch\\";
   AnsiString programName = kProgramName;
+  AnsiString registryKey = "Software\\KorvContract\\1";  // the machine is new for each test
 };
 
 ContractEnv::ContractEnv() : impl_(std::make_unique<Impl>()) {
@@ -32,5 +33,7 @@ ContractEnv::~ContractEnv() = default;
 const AnsiString& ContractEnv::Scratch() const { return impl_->scratch; }
 
 const AnsiString& ContractEnv::ProgramName() const { return impl_->programName; }
+
+const AnsiString& ContractEnv::RegistryKey() const { return impl_->registryKey; }
 
 }  // namespace contract

@@ -1,10 +1,12 @@
 // The contract's machine in the Windows build: the system the test program runs on, with a
-// fresh folder under the temporary folder for each test, removed with everything in it after.
-// The folder's name has Chinese in it, so every contract meets a path beyond ASCII whatever the
-// system's code page is.
+// fresh folder under the temporary folder and a fresh registry key for each test, removed with
+// everything in them after. The folder's name has Chinese in it, so every contract meets a path
+// beyond ASCII whatever the system's code page is.
 #include <atomic>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "contract/ContractEnv.h"
 #include "platform/win32/Cp936.h"
@@ -76,12 +78,54 @@ AnsiString OwnFileName() {
   return Narrow(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
 }
 
+// The parent of the tests' registry keys, and the keys above it that a test may create.
+constexpr wchar_t kRegistryParent[] = L"Software\\KorvContract";
+const wchar_t* const kRegistryAncestors[] = {kRegistryParent, L"Software"};
+
+std::atomic<unsigned> nextRegistryKey{0};
+
+AnsiString NewRegistryKey() {
+  return Format("Software\\KorvContract\\%lu-%llu-%u", ::GetCurrentProcessId(),
+                static_cast<unsigned long long>(::GetTickCount64()), nextRegistryKey++);
+}
+
+bool KeyExists(HKEY root, const wchar_t* path) {
+  platform::win32::UniqueHKey key;
+  return ::RegOpenKeyExW(root, path, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+// A test's keys below one root, and the keys above them that were not there before it.
+class RegistryCleanUp {
+ public:
+  RegistryCleanUp(HKEY root, std::wstring key) : root_(root), key_(std::move(key)) {
+    for (const wchar_t* ancestor : kRegistryAncestors) {
+      if (!KeyExists(root_, ancestor)) newAncestors_.push_back(ancestor);
+    }
+  }
+  ~RegistryCleanUp() {
+    ::RegDeleteTreeW(root_, key_.c_str());
+    ::RegDeleteKeyW(root_, key_.c_str());
+    // Deepest first; a key that holds anything (another run's keys) stays.
+    for (const wchar_t* ancestor : newAncestors_) ::RegDeleteKeyW(root_, ancestor);
+  }
+  RegistryCleanUp(const RegistryCleanUp&) = delete;
+  RegistryCleanUp& operator=(const RegistryCleanUp&) = delete;
+
+ private:
+  HKEY root_;
+  std::wstring key_;
+  std::vector<const wchar_t*> newAncestors_;
+};
+
 }  // namespace
 
 struct ContractEnv::Impl {
   AnsiString scratch = NewScratchFolder();
   std::wstring wideScratch = Wide(scratch);  // converted once, so removal cannot throw
   AnsiString programName = OwnFileName();
+  AnsiString registryKey = NewRegistryKey();
+  RegistryCleanUp userKeys{HKEY_CURRENT_USER, Wide(registryKey)};
+  RegistryCleanUp classKeys{HKEY_CLASSES_ROOT, Wide(registryKey)};
 };
 
 ContractEnv::ContractEnv() : impl_(std::make_unique<Impl>()) {}
@@ -91,5 +135,7 @@ ContractEnv::~ContractEnv() { RemoveTree(impl_->wideScratch); }
 const AnsiString& ContractEnv::Scratch() const { return impl_->scratch; }
 
 const AnsiString& ContractEnv::ProgramName() const { return impl_->programName; }
+
+const AnsiString& ContractEnv::RegistryKey() const { return impl_->registryKey; }
 
 }  // namespace contract

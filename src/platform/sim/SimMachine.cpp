@@ -58,6 +58,56 @@ std::optional<fs::path> FindEntry(const fs::path& folder, const std::string& nam
   return found;
 }
 
+char UpperLetter(char letter) {
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+}
+
+// A registry name folded for comparison: the system compares names without regard to case,
+// which among the characters of code page 936 concerns the ASCII letters and the full-width
+// Latin (lead byte A3), Greek (A6) and Cyrillic (A7) letters. Other trail bytes are left alone,
+// even where they fall among the ASCII letters.
+AnsiString FoldName(const AnsiString& name) {
+  AnsiString folded = name;
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(folded[i]);
+    if (IsLeadByte(folded[i]) && i + 1 < folded.size()) {
+      const auto trail = static_cast<unsigned char>(folded[++i]);
+      const bool upperLatinOrGreek = (byte == 0xA3 && trail >= 0xC1 && trail <= 0xDA) ||
+                                     (byte == 0xA6 && trail >= 0xA1 && trail <= 0xB8);
+      if (upperLatinOrGreek) folded[i] = static_cast<char>(trail + 0x20);
+      if (byte == 0xA7 && trail >= 0xA1 && trail <= 0xC1)
+        folded[i] = static_cast<char>(trail + 0x30);
+    } else if (byte >= 'A' && byte <= 'Z') {
+      folded[i] = static_cast<char>(byte + ('a' - 'A'));
+    }
+  }
+  return folded;
+}
+
+// A key path as the names of its keys: split at backslashes that are characters of their own
+// (a slash belongs to a key's name), empty parts skipped.
+std::vector<AnsiString> KeyNames(const AnsiString& path) {
+  std::vector<AnsiString> names(1);
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (IsLeadByte(path[i]) && i + 1 < path.size()) {
+      names.back() += path.substr(i++, 2);
+    } else if (path[i] != '\\') {
+      names.back() += path[i];
+    } else if (!names.back().empty()) {
+      names.emplace_back();
+    }
+  }
+  if (names.back().empty()) names.pop_back();
+  return names;
+}
+
+// The path of a key as the machine files it: its names joined by single backslashes.
+AnsiString KeyPath(const std::vector<AnsiString>& names, std::size_t count) {
+  AnsiString path;
+  for (std::size_t i = 0; i < count; ++i) path += (i == 0 ? "" : "\\") + names[i];
+  return path;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- TempFolder
@@ -97,12 +147,41 @@ SimMachine* SimMachine::CurrentOrNull() { return currentMachine; }
 void SimMachine::MapDrive(char letter, const fs::path& hostFolder) {
   fs::create_directories(hostFolder);
   std::lock_guard<std::mutex> lock(mutex_);
-  drives_[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = hostFolder;
+  Drive drive;
+  drive.host = hostFolder;
+  drives_[UpperLetter(letter)] = drive;
 }
 
 void SimMachine::UnmapDrive(char letter) {
   std::lock_guard<std::mutex> lock(mutex_);
-  drives_.erase(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  drives_.erase(UpperLetter(letter));
+}
+
+SimMachine::Drive& SimMachine::MappedDrive(char letter) {
+  const auto drive = drives_.find(UpperLetter(letter));
+  if (drive == drives_.end()) {
+    throw std::logic_error(std::string("drive ") + UpperLetter(letter) + ": is not mapped");
+  }
+  return drive->second;
+}
+
+void SimMachine::SetDriveSpace(char letter, std::uint64_t totalBytes, std::uint64_t freeBytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Drive& drive = MappedDrive(letter);
+  drive.totalBytes = totalBytes;
+  drive.freeBytes = freeBytes;
+}
+
+void SimMachine::SetDriveMedium(char letter, bool present) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  MappedDrive(letter).medium = present;
+}
+
+std::optional<std::pair<std::uint64_t, std::uint64_t>> SimMachine::DriveSpace(char letter) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto drive = drives_.find(UpperLetter(letter));
+  if (drive == drives_.end() || !drive->second.medium) return std::nullopt;
+  return std::make_pair(drive->second.totalBytes, drive->second.freeBytes);
 }
 
 std::vector<char> SimMachine::DriveLetters() const {
@@ -127,9 +206,9 @@ fs::path SimMachine::HostPathLocked(const AnsiString& windowsPath) const {
   }
   if (windowsPath.empty()) return {};
   const auto drive = drives_.find(letter);
-  if (drive == drives_.end()) return {};
+  if (drive == drives_.end() || !drive->second.medium) return {};
 
-  const fs::path root = drive->second;
+  const fs::path root = drive->second.host;
   std::vector<std::string> names;  // host names below the drive folder
   for (const AnsiString& raw : SplitComponents(rest)) {
     const AnsiString part = TrimComponent(raw);
@@ -291,6 +370,135 @@ void SimMachine::TerminateProcess(std::uint32_t id, std::uint32_t exitCode) {
 std::vector<TerminateCall> SimMachine::TerminateCalls() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return terminateCalls_;
+}
+
+// ---------------------------------------------------------------- registry
+
+RegistryValue DWordValue(std::uint32_t number) {
+  RegistryValue value;
+  value.type = RegistryType::DWord;
+  for (int shift = 0; shift < 32; shift += 8) value.data += static_cast<char>(number >> shift);
+  return value;
+}
+
+SimMachine::RegistryKeyState& SimMachine::CreateKeyLocked(Hive& hive, const AnsiString& key) {
+  const std::vector<AnsiString> names = KeyNames(key);
+  RegistryKeyState* state = &hive.keys[""];
+  for (std::size_t count = 1; count <= names.size(); ++count) {
+    const AnsiString path = KeyPath(names, count);
+    state = &hive.keys[FoldName(path)];
+    if (state->path.empty()) state->path = path;
+  }
+  return *state;
+}
+
+const SimMachine::RegistryKeyState* SimMachine::FindKeyLocked(const Hive& hive,
+                                                              const AnsiString& key) const {
+  const std::vector<AnsiString> names = KeyNames(key);
+  const auto state = hive.keys.find(FoldName(KeyPath(names, names.size())));
+  // The root is always there, with or without values.
+  if (state == hive.keys.end()) return names.empty() ? &emptyKey_ : nullptr;
+  return &state->second;
+}
+
+void SimMachine::SetRegistryValue(platform::RootKey root, const AnsiString& key,
+                                  const AnsiString& name, RegistryValue value) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  RegistryKeyState& state = CreateKeyLocked(HiveOf(root), key);
+  const AnsiString folded = FoldName(name);
+  const auto existing = state.values.find(folded);
+  if (existing != state.values.end()) {
+    existing->second.second = std::move(value);
+    return;
+  }
+  state.values.emplace(folded, std::make_pair(name, std::move(value)));
+  state.order.push_back(folded);
+}
+
+std::optional<RegistryValue> SimMachine::GetRegistryValue(platform::RootKey root,
+                                                          const AnsiString& key,
+                                                          const AnsiString& name) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const RegistryKeyState* state = FindKeyLocked(HiveOf(root), key);
+  if (!state) return std::nullopt;
+  const auto value = state->values.find(FoldName(name));
+  if (value == state->values.end()) return std::nullopt;
+  return value->second.second;
+}
+
+std::vector<AnsiString> SimMachine::RegistryValueNames(platform::RootKey root,
+                                                       const AnsiString& key) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<AnsiString> names;
+  const RegistryKeyState* state = FindKeyLocked(HiveOf(root), key);
+  if (!state) return names;
+  for (const AnsiString& folded : state->order) names.push_back(state->values.at(folded).first);
+  return names;
+}
+
+bool SimMachine::RegistryKeyExists(platform::RootKey root, const AnsiString& key) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return FindKeyLocked(HiveOf(root), key) != nullptr;
+}
+
+void SimMachine::SetRegistryWritesRefused(platform::RootKey root, bool refused) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  HiveOf(root).writesRefused = refused;
+}
+
+bool SimMachine::OpenRegistryKey(platform::RootKey root, const AnsiString& key, bool canCreate) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Hive& hive = HiveOf(root);
+  if (hive.writesRefused) return false;  // full access is what the program asks for
+  if (FindKeyLocked(hive, key)) return true;
+  if (!canCreate) return false;
+  CreateKeyLocked(hive, key);
+  return true;
+}
+
+// ---------------------------------------------------------------- shell
+
+void SimMachine::ScriptFolderChoice(const AnsiString& folder) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  folderBrowserAnswers_.emplace_back(folder);
+}
+
+void SimMachine::ScriptFolderBrowserCancel() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  folderBrowserAnswers_.emplace_back(std::nullopt);
+}
+
+int SimMachine::PendingFolderBrowserAnswers() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(folderBrowserAnswers_.size());
+}
+
+std::optional<AnsiString> SimMachine::OpenFolderBrowser(const FolderBrowserOpening& opening) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  folderBrowserOpenings_.push_back(opening);
+  if (folderBrowserAnswers_.empty()) {
+    throw std::logic_error("the folder browser \"" + Utf8(opening.title) +
+                           "\" opened, but the test scripted no answer for it "
+                           "(ScriptFolderChoice or ScriptFolderBrowserCancel)");
+  }
+  std::optional<AnsiString> answer = std::move(folderBrowserAnswers_.front());
+  folderBrowserAnswers_.pop_front();
+  return answer;
+}
+
+std::vector<FolderBrowserOpening> SimMachine::FolderBrowserOpenings() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return folderBrowserOpenings_;
+}
+
+void SimMachine::RecordShellExecute(const ShellExecuteCall& call) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  shellExecuteLog_.push_back(call);
+}
+
+std::vector<ShellExecuteCall> SimMachine::ShellExecuteLog() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return shellExecuteLog_;
 }
 
 // ---------------------------------------------------------------- resources

@@ -1,24 +1,28 @@
 #pragma once
 // One simulated Windows for the host build. A test makes one SimMachine on a fresh host folder;
-// while it lives it is the machine that the sim platform services (Files, Process, IniFile,
-// Resources, SystemThread) act on. Files are real host files below the drive folders, so tests
-// compare real bytes; everything else (processes, windows, mutexes, resources, the clock) is
-// plain state that tests arrange and inspect.
+// while it lives it is the machine that the sim platform services (Files, Drives, Process,
+// IniFile, Registry, Resources, Shell, SystemThread) act on. Files are real host files below the
+// drive folders, so tests compare real bytes; everything else (drive sizes, the registry,
+// processes, windows, mutexes, resources, the folder browser's answers, the shell-execute log,
+// the clock) is plain state that tests arrange and inspect.
 //
-// Still to come with the parts that need them: the registry (HKCU, HKCR), drive sizes, the
-// common desktop folder, the Program Manager's DDE command log and the shell-execute log.
+// Still to come with the parts that need them: the common desktop folder and the Program
+// Manager's DDE command log.
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/AnsiString.h"
 #include "platform/Process.h"
+#include "platform/Registry.h"
 
 namespace sim {
 
@@ -74,6 +78,41 @@ struct SimThreadInfo {
   bool finished = false;
 };
 
+// The kinds of registry data the machine tells apart.
+enum class RegistryType { String, ExpandString, MultiString, DWord, Binary };
+
+// One registry value. The string kinds hold code page 936 text as stored (a multi-string its
+// strings each ended by a NUL, then one more NUL); the others hold their bytes as stored (a
+// DWORD its four bytes, low byte first).
+struct RegistryValue {
+  RegistryType type = RegistryType::String;
+  std::string data;
+  bool operator==(const RegistryValue& other) const {
+    return type == other.type && data == other.data;
+  }
+};
+
+// A DWORD value's data.
+RegistryValue DWordValue(std::uint32_t number);
+
+// One opening of the folder browser.
+struct FolderBrowserOpening {
+  AnsiString owner;  // the owner form's name, "" without one
+  AnsiString title;
+  AnsiString initialFolder;         // as asked for
+  bool initialFolderShown = false;  // pre-selected: it exists
+};
+
+// One ShellExecute call.
+struct ShellExecuteCall {
+  AnsiString owner;  // the owner form's name, "" without one
+  AnsiString operation;
+  AnsiString file;
+  AnsiString parameters;
+  AnsiString directory;
+  int showCommand = 0;
+};
+
 class SimMachine {
  public:
   // Builds the machine on root: drive C: is root/"C", the Windows folder C:\WINDOWS is created.
@@ -89,13 +128,25 @@ class SimMachine {
   std::uint64_t Serial() const { return serial_; }
 
   // ---- Drives and files
-  // Maps drive letter to a host folder (created if missing).
+  // Maps drive letter to a host folder (created if missing), with the default sizes (100 GB,
+  // 50 GB of it free) and a medium in it. Mapping a mapped letter again starts it afresh.
   void MapDrive(char letter, const std::filesystem::path& hostFolder);
   void UnmapDrive(char letter);
+  // The mapped letters, in alphabetical order.
   std::vector<char> DriveLetters() const;
+  static constexpr std::uint64_t kDefaultDriveTotalBytes = 100ull << 30;
+  static constexpr std::uint64_t kDefaultDriveFreeBytes = 50ull << 30;
+  // The total size and the free space of a mapped drive; std::logic_error for an unmapped one.
+  void SetDriveSpace(char letter, std::uint64_t totalBytes, std::uint64_t freeBytes);
+  // A drive without a medium (an empty disc drive): still listed, but it cannot be queried and
+  // holds no files or folders. std::logic_error for an unmapped letter.
+  void SetDriveMedium(char letter, bool present);
+  // The drive's total and free bytes; nothing when it is not mapped or has no medium.
+  std::optional<std::pair<std::uint64_t, std::uint64_t>> DriveSpace(char letter) const;
   // The host file or folder of a Windows path ("C:\A\b.txt", also with '/' separators).
   // Existing components are matched without regard to ASCII case, new ones are taken as
-  // written; host names are UTF-8. Empty when the drive is not mapped or the path has none.
+  // written; host names are UTF-8. Empty when the drive is not mapped, has no medium, or the
+  // path has none.
   std::filesystem::path HostPath(const AnsiString& windowsPath) const;
   // The Windows folder (default "C:\WINDOWS"); setting it does not create it.
   AnsiString WindowsFolder() const;
@@ -138,6 +189,39 @@ class SimMachine {
   // Every call is logged, also for unknown or ended processes.
   void TerminateProcess(std::uint32_t id, std::uint32_t exitCode);
   std::vector<TerminateCall> TerminateCalls() const;
+
+  // ---- Registry: HKEY_CURRENT_USER and HKEY_CLASSES_ROOT, each its own tree
+  // Key paths are backslash-separated below the root (empty parts are skipped); key and value
+  // names are compared without regard to case (ASCII, and the full-width, Greek and Cyrillic
+  // letters of code page 936), and keep the case they were first given.
+  // Arranges a value, creating its key and missing parents; an empty name is the key's
+  // default value. Works also where the program may not write: it is the test's doing.
+  void SetRegistryValue(platform::RootKey root, const AnsiString& key, const AnsiString& name,
+                        RegistryValue value);
+  std::optional<RegistryValue> GetRegistryValue(platform::RootKey root, const AnsiString& key,
+                                                const AnsiString& name) const;
+  // The key's value names as first given, in the order they were first set.
+  std::vector<AnsiString> RegistryValueNames(platform::RootKey root, const AnsiString& key) const;
+  bool RegistryKeyExists(platform::RootKey root, const AnsiString& key) const;
+  // The program runs as a user without the right to write below root: a key there cannot be
+  // created, nor opened with the full access the program asks for.
+  void SetRegistryWritesRefused(platform::RootKey root, bool refused);
+  // For the registry accessor: opens key with full access, creating it and its missing parents
+  // when canCreate; false when it does not exist (and may not be created) or writes are refused.
+  bool OpenRegistryKey(platform::RootKey root, const AnsiString& key, bool canCreate);
+
+  // ---- Shell: the folder browser and ShellExecute
+  // The answers of the next folder-browser openings, in order: a chosen folder (it must exist
+  // when the browser opens) or a cancel.
+  void ScriptFolderChoice(const AnsiString& folder);
+  void ScriptFolderBrowserCancel();
+  int PendingFolderBrowserAnswers() const;
+  // For the sim's browser: records the opening and takes the next answer; std::logic_error when
+  // none is scripted, as a test that opens the browser unplanned must fail.
+  std::optional<AnsiString> OpenFolderBrowser(const FolderBrowserOpening& opening);
+  std::vector<FolderBrowserOpening> FolderBrowserOpenings() const;
+  void RecordShellExecute(const ShellExecuteCall& call);
+  std::vector<ShellExecuteCall> ShellExecuteLog() const;
 
   // ---- Payload resources of the running module
   void AddResource(const AnsiString& name, const AnsiString& type, std::string bytes);
@@ -187,11 +271,39 @@ class SimMachine {
     std::unique_ptr<std::string> bytes;
   };
 
+  struct Drive {
+    std::filesystem::path host;
+    std::uint64_t totalBytes = kDefaultDriveTotalBytes;
+    std::uint64_t freeBytes = kDefaultDriveFreeBytes;
+    bool medium = true;
+  };
+  struct RegistryKeyState {
+    AnsiString path;  // as first given
+    // By folded name: the name as first given and the value.
+    std::map<AnsiString, std::pair<AnsiString, RegistryValue>> values;
+    std::vector<AnsiString> order;  // folded names, in the order first set
+  };
+  struct Hive {
+    std::map<AnsiString, RegistryKeyState> keys;  // by folded path; the root is ""
+    bool writesRefused = false;
+  };
+
   std::filesystem::path HostPathLocked(const AnsiString& windowsPath) const;
+  Drive& MappedDrive(char letter);
+  Hive& HiveOf(platform::RootKey root) { return hives_[static_cast<int>(root)]; }
+  const Hive& HiveOf(platform::RootKey root) const { return hives_[static_cast<int>(root)]; }
+  RegistryKeyState& CreateKeyLocked(Hive& hive, const AnsiString& key);
+  // The key, or null when it does not exist.
+  const RegistryKeyState* FindKeyLocked(const Hive& hive, const AnsiString& key) const;
 
   mutable std::mutex mutex_;
   std::uint64_t serial_;
-  std::map<char, std::filesystem::path> drives_;
+  std::map<char, Drive> drives_;
+  Hive hives_[2];
+  const RegistryKeyState emptyKey_{};  // the root of a hive that was never written to
+  std::deque<std::optional<AnsiString>> folderBrowserAnswers_;
+  std::vector<FolderBrowserOpening> folderBrowserOpenings_;
+  std::vector<ShellExecuteCall> shellExecuteLog_;
   AnsiString windowsFolder_ = "C:\\WINDOWS";
   std::vector<std::filesystem::path> lockedFiles_;
   std::map<AnsiString, MutexState> mutexes_;
