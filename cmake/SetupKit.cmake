@@ -1,6 +1,7 @@
 # The setup kit: everything tools/pack.sh needs to link a setup.exe around a product's payload
 # without compiling any code — the program library, the object of the program entry, the compiled
-# application manifests and a settings file naming the compiler and the link flags.
+# resources of the program itself (application manifests and the wizard's pictures) and a
+# settings file naming the compiler and the link flags.
 #
 # Defines the target korv_packkit (part of `all`) and, for the including scope,
 # KORV_PACKKIT_DIR (the kit folder) and KORV_PACKKIT_STAMP (a file that changes with the kit).
@@ -13,17 +14,29 @@ set(korv_main_dir ${PROJECT_SOURCE_DIR}/src/main)
 add_library(korv_entry OBJECT ${korv_main_dir}/main.cpp)
 target_link_libraries(korv_entry PRIVATE korv_core)
 
-set(korv_manifest_sources
+# The wizard's pictures are generated, never committed: src/main/artwork.py writes them here.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(korv_artwork_dir ${CMAKE_BINARY_DIR}/artwork)
+set(korv_artwork ${korv_artwork_dir}/imagleft.bmp ${korv_artwork_dir}/imagtop.bmp)
+add_custom_command(
+  OUTPUT ${korv_artwork}
+  COMMAND ${Python3_EXECUTABLE} ${korv_main_dir}/artwork.py setup ${korv_artwork_dir}
+  DEPENDS ${korv_main_dir}/artwork.py
+  COMMENT "Drawing the wizard's pictures"
+  VERBATIM)
+
+set(korv_resource_sources
   ${korv_main_dir}/setup.rc
   ${korv_main_dir}/common-controls.manifest
-  ${korv_main_dir}/require-admin.manifest)
+  ${korv_main_dir}/require-admin.manifest
+  ${korv_artwork})
 add_custom_command(
-  OUTPUT ${KORV_PACKKIT_DIR}/setup_manifests.o
+  OUTPUT ${KORV_PACKKIT_DIR}/setup_resources.o
   COMMAND ${CMAKE_COMMAND} -E make_directory ${KORV_PACKKIT_DIR}
-  COMMAND ${CMAKE_RC_COMPILER} --include-dir ${korv_main_dir} -i ${korv_main_dir}/setup.rc
-          -o ${KORV_PACKKIT_DIR}/setup_manifests.o
-  DEPENDS ${korv_manifest_sources}
-  COMMENT "Compiling the setup program's application manifests"
+  COMMAND ${CMAKE_RC_COMPILER} --include-dir ${korv_main_dir} --include-dir ${korv_artwork_dir}
+          -i ${korv_main_dir}/setup.rc -o ${KORV_PACKKIT_DIR}/setup_resources.o
+  DEPENDS ${korv_resource_sources}
+  COMMENT "Compiling the setup program's manifests and pictures"
   VERBATIM)
 
 # Settings read by tools/pack/packer.py (one shell-quoted KEY=value per line).
@@ -41,7 +54,7 @@ KORV_KIT_ARCH=\"${CMAKE_SYSTEM_PROCESSOR}\"
 KORV_CXX=\"${CMAKE_CXX_COMPILER}\"
 KORV_WINDRES=\"${CMAKE_RC_COMPILER}\"
 KORV_LDFLAGS=\"${korv_link_flags}\"
-KORV_OBJECTS=\"main.o setup_manifests.o\"
+KORV_OBJECTS=\"main.o setup_resources.o\"
 KORV_LIBRARIES=\"libkorv_core.a\"
 KORV_SYSLIBS=\"${korv_system_libraries}\"
 ")
@@ -54,7 +67,7 @@ add_custom_command(
           ${KORV_PACKKIT_DIR}/main.o
   COMMAND ${CMAKE_COMMAND} -E touch ${KORV_PACKKIT_STAMP}
   DEPENDS korv_core korv_entry $<TARGET_FILE:korv_core> $<TARGET_OBJECTS:korv_entry>
-          ${KORV_PACKKIT_DIR}/setup_manifests.o ${KORV_PACKKIT_DIR}/kit.env
+          ${KORV_PACKKIT_DIR}/setup_resources.o ${KORV_PACKKIT_DIR}/kit.env
   COMMENT "Assembling the setup kit in ${KORV_PACKKIT_DIR}"
   VERBATIM)
 add_custom_target(korv_packkit ALL DEPENDS ${KORV_PACKKIT_STAMP})

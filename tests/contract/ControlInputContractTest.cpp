@@ -1,7 +1,8 @@
 // What the user can do to each kind of control, the same on the real windows and on the
-// headless back end: a click, a toggle, the radio group rule, typing; and input on a control the
-// user cannot reach (disabled or hidden, itself or its parent) changes nothing. A control kind
-// with no peer is refused in both.
+// headless back end: a click, a toggle, the radio group rule, typing, selecting and
+// double-clicking a grid row; and input on a control the user cannot reach (disabled or hidden,
+// itself or its parent) changes nothing. A control kind with no peer is refused in both, and what
+// the program puts in a grid is what its window shows.
 #include <functional>
 #include <ostream>
 #include <string>
@@ -13,6 +14,7 @@
 #include "platform/gui/Edit.h"
 #include "platform/gui/Memo.h"
 #include "platform/gui/RadioButton.h"
+#include "platform/gui/StringGrid.h"
 #include "support/TestNames.h"
 
 namespace contract {
@@ -24,13 +26,17 @@ struct Observed {
   int editChanges = 0, memoChanges = 0;
   bool checked = false, radio1 = false, radio2 = false;
   AnsiString editText, memoText;
+  // The string grid: its events and its current row.
+  int gridClicks = 0, gridDoubleClicks = 0, gridRow = 0;
 
   bool operator==(const Observed& o) const {
     return buttonClicks == o.buttonClicks && checkClicks == o.checkClicks &&
            radio1Clicks == o.radio1Clicks && radio2Clicks == o.radio2Clicks &&
            labelClicks == o.labelClicks && editChanges == o.editChanges &&
            memoChanges == o.memoChanges && checked == o.checked && radio1 == o.radio1 &&
-           radio2 == o.radio2 && editText == o.editText && memoText == o.memoText;
+           radio2 == o.radio2 && editText == o.editText && memoText == o.memoText &&
+           gridClicks == o.gridClicks && gridDoubleClicks == o.gridDoubleClicks &&
+           gridRow == o.gridRow;
   }
 };
 
@@ -39,15 +45,38 @@ std::ostream& operator<<(std::ostream& out, const Observed& o) {
              << o.radio1Clicks << " radio2 " << o.radio2Clicks << " label " << o.labelClicks
              << "; changes edit " << o.editChanges << " memo " << o.memoChanges << "; checked "
              << o.checked << " radio1 " << o.radio1 << " radio2 " << o.radio2 << "; edit \""
-             << Readable(o.editText) << "\" memo \"" << Readable(o.memoText) << "\"";
+             << Readable(o.editText) << "\" memo \"" << Readable(o.memoText) << "\"; grid clicks "
+             << o.gridClicks << " double-clicks " << o.gridDoubleClicks << " row " << o.gridRow;
+}
+
+// A drive table as a folder page shows one: no border, whole-row selection, horizontal lines,
+// rows 14 pixels high in a 12-pixel SimSun, three drives in three columns.
+void FillDriveTable(gui::StringGrid& grid) {
+  gui::GridOptions options;
+  options.border = false;
+  options.rowSelect = true;
+  options.vertLines = false;
+  options.scrollBars = gui::ScrollBars::Vertical;
+  grid.SetOptions(options);
+  grid.SetFont(gui::Font{"SimSun", 12, gui::GB2312_CHARSET});
+  grid.SetDefaultRowHeight(14);
+  grid.SetColCount(3);
+  grid.SetRowCount(3);
+  const int widths[] = {50, 80, 80};
+  const char* const cells[3][3] = {
+      {"C:\\", "74.5 GB", "9.55 GB"}, {"D:\\", "120.0 GB", "可用空间"}, {"E:\\", "", "0.01 GB"}};
+  for (int col = 0; col < 3; ++col) {
+    grid.SetColWidth(col, widths[col]);
+    for (int row = 0; row < 3; ++row) grid.SetCell(col, row, cells[row][col]);
+  }
 }
 
 // A form with a panel holding one control of every kind built so far.
 class ProbeForm {
  public:
   explicit ProbeForm(gui::Application& app) : form(app.Make<gui::Form>("Probe")) {
-    form.SetBounds(40, 40, 420, 300);
-    box = &Put<gui::Panel>(form, "Box", 0, 0, 400, 280);
+    form.SetBounds(40, 40, 420, 420);
+    box = &Put<gui::Panel>(form, "Box", 0, 0, 400, 380);
     button = &Put<gui::Button>(*box, "Button1", 10, 10, 90, 24);
     button->SetCaption("下一步 >");
     check = &Put<gui::CheckBox>(*box, "chbdesktop", 10, 40, 180, 20);
@@ -63,6 +92,8 @@ class ProbeForm {
     memo->SetLines({"", "授权许可须知", "-----------------"});
     label = &Put<gui::Label>(*box, "Label4", 10, 234, 0, 0);
     label->SetCaption("请仔细阅读下面的协议条款");
+    grid = &Put<gui::StringGrid>(*box, "DiskGrid", 10, 256, 300, 100);
+    FillDriveTable(*grid);
 
     button->OnClick = [this] { ++seen.buttonClicks; };
     check->OnClick = [this] { ++seen.checkClicks; };
@@ -71,6 +102,8 @@ class ProbeForm {
     label->OnClick = [this] { ++seen.labelClicks; };
     edit->OnChange = [this] { ++seen.editChanges; };
     memo->OnChange = [this] { ++seen.memoChanges; };
+    grid->OnClick = [this] { ++seen.gridClicks; };
+    grid->OnDoubleClick = [this] { ++seen.gridDoubleClicks; };
   }
 
   Observed Now() const {
@@ -80,6 +113,7 @@ class ProbeForm {
     now.radio2 = radio2->Checked();
     now.editText = edit->Text();
     now.memoText = memo->Text();
+    now.gridRow = grid->Row();
     return now;
   }
 
@@ -92,6 +126,7 @@ class ProbeForm {
   gui::Edit* edit = nullptr;
   gui::Memo* memo = nullptr;
   gui::Label* label = nullptr;
+  gui::StringGrid* grid = nullptr;
   Observed seen;
 
  private:
@@ -191,6 +226,31 @@ const Action kActions[] = {
      }},
     {"ClickLabel", [](GuiEnv& gui, ProbeForm& p) { gui.Click(*p.label); },
      [](ProbeForm& p) -> gui::Control& { return *p.label; }, [](Observed& o) { ++o.labelClicks; }},
+    // The string grid (row 0 is current when the case starts).
+    {"SelectGridRow", [](GuiEnv& gui, ProbeForm& p) { gui.SelectRow(*p.grid, 2); },
+     [](ProbeForm& p) -> gui::Control& { return *p.grid; },
+     [](Observed& o) {
+       o.gridRow = 2;
+       ++o.gridClicks;
+     }},
+    {"SelectTheCurrentGridRowAgainChangesNothing",
+     [](GuiEnv& gui, ProbeForm& p) { gui.SelectRow(*p.grid, 0); },
+     [](ProbeForm& p) -> gui::Control& { return *p.grid; }, [](Observed&) {}},
+    {"DoubleClickGridRowSelectsItFirst",
+     [](GuiEnv& gui, ProbeForm& p) { gui.DoubleClickRow(*p.grid, 1); },
+     [](ProbeForm& p) -> gui::Control& { return *p.grid; },
+     [](Observed& o) {
+       o.gridRow = 1;
+       ++o.gridClicks;
+       ++o.gridDoubleClicks;
+     }},
+    {"DoubleClickTheCurrentGridRow",
+     [](GuiEnv& gui, ProbeForm& p) { gui.DoubleClickRow(*p.grid, 0); },
+     [](ProbeForm& p) -> gui::Control& { return *p.grid; },
+     [](Observed& o) { ++o.gridDoubleClicks; }},
+    {"DoubleClickBelowTheLastGridRowChangesNothing",
+     [](GuiEnv& gui, ProbeForm& p) { gui.DoubleClickRow(*p.grid, 4); },
+     [](ProbeForm& p) -> gui::Control& { return *p.grid; }, [](Observed&) {}},
 };
 
 std::vector<InputCase> AllCases() {
@@ -209,6 +269,19 @@ std::vector<InputCase> AllCases() {
     }
   }
   return cases;
+}
+
+// The grid's window shows the model: its rows and columns, every cell, the current row selected.
+void ExpectGridShown(GuiEnv& gui, gui::StringGrid& grid) {
+  ASSERT_EQ(gui.ShownRowCount(grid), grid.RowCount());
+  ASSERT_EQ(gui.ShownColCount(grid), grid.ColCount());
+  EXPECT_EQ(gui.ShownRow(grid), grid.Row());
+  for (int row = 0; row < grid.RowCount(); ++row) {
+    for (int col = 0; col < grid.ColCount(); ++col) {
+      EXPECT_EQ(Readable(gui.ShownCell(grid, col, row)), Readable(grid.Cell(col, row)))
+          << "column " << col << ", row " << row;
+    }
+  }
 }
 
 class ControlInputContract : public ContractTest, public ::testing::WithParamInterface<InputCase> {
@@ -268,6 +341,7 @@ TEST_P(ControlInputContract, InputReachesOnlyAControlTheUserCanReach) {
   EXPECT_EQ(gui_.ShownChecked(*probe.radio2), probe.radio2->Checked());
   EXPECT_EQ(Readable(gui_.ShownText(*probe.edit)), Readable(probe.edit->Text()));
   EXPECT_EQ(Readable(gui_.ShownText(*probe.memo)), Readable(probe.memo->Text()));
+  ExpectGridShown(gui_, *probe.grid);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ControlInputContract, ::testing::ValuesIn(AllCases()),
@@ -321,6 +395,55 @@ TEST_F(ControlKindContract, ASubclassOfAKindIsShownAsThatKind) {
   gui.Click(exit);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(Readable(gui.ShownText(exit)), Readable("退出"));
+}
+
+// What the program does to a grid shows in its window at once, and none of it is the user's:
+// no event runs.
+TEST_F(ControlKindContract, WhatTheProgramPutsInAGridIsWhatItsWindowShows) {
+  GuiEnv gui;
+  auto& form = gui.App().Make<gui::Form>("Probe");
+  form.SetBounds(40, 40, 420, 200);
+  auto& grid = form.Make<gui::StringGrid>("DiskGrid");
+  grid.SetBounds(10, 10, 386, 89);
+  grid.SetParent(&form);
+  FillDriveTable(grid);
+  int events = 0;
+  grid.OnClick = [&] { ++events; };
+  grid.OnDoubleClick = [&] { ++events; };
+  form.ShowForm();
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+  };
+  const Step steps[] = {
+      {"shown", [] {}},
+      {"current row moved", [&] { grid.SetRow(2); }},
+      {"cut back to one row", [&] { grid.SetRowCount(1); }},
+      {"grown by a row", [&] { grid.SetRowCount(2); }},
+      {"cells written",
+       [&] {
+         grid.SetCell(0, 1, "F:\\");
+         grid.SetCell(2, 1, "剩余空间");
+       }},
+      {"five columns", [&] { grid.SetColCount(5); }},
+      {"a cell of a new column", [&] { grid.SetCell(4, 0, " 9.53 GB"); }},
+      {"a cell emptied", [&] { grid.SetCell(0, 0, ""); }},
+      {"current row moved again", [&] { grid.SetRow(1); }},
+      {"two columns", [&] { grid.SetColCount(2); }},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    gui.App().ProcessMessages();
+    ExpectGridShown(gui, grid);
+  }
+  EXPECT_EQ(events, 0) << "the program's changes ran the user's events";
+  // Rows as high as the grid's row height, higher or lower again, wherever the font's own line is
+  // lower (nothing makes a row of a list view lower than its text).
+  for (int height : {20, 26, 18}) {
+    grid.SetDefaultRowHeight(height);
+    EXPECT_EQ(gui.ShownRowHeight(grid), height);
+  }
 }
 
 }  // namespace

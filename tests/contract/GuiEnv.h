@@ -2,14 +2,16 @@
 // The GUI of one contract test: an application on the back end of the build and a user who acts
 // on its controls. In the Windows build the user works through the real windows: a click is a
 // button click message or a mouse press on the control's window, typing is one WM_CHAR per
-// character into the edit control, so the peers' mapping of notifications is under test. On the
-// headless back end the user is the scripted user. The same table of cases runs on both.
+// character into the edit control, selecting a grid row is the selection a click makes in the
+// list view, so the peers' mapping of notifications is under test. On the headless back end the
+// user is the scripted user. The same table of cases runs on both.
 #include <memory>
 
 #include "platform/AnsiString.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Edit.h"
 #include "platform/gui/Form.h"
+#include "platform/gui/StringGrid.h"
 
 namespace contract {
 
@@ -32,8 +34,30 @@ class GuiEnv {
   // Whether a check box or radio button shows its check mark.
   bool ShownChecked(gui::Control& control);
 
+  // ---- String grids.
+  // The user selects a row of the grid, as a click on it does, or double-clicks a row; a row
+  // past the last one is a click on the empty space below the rows.
+  void SelectRow(gui::StringGrid& grid, int row);
+  void DoubleClickRow(gui::StringGrid& grid, int row);
+  // The text a cell shows; the number of rows and columns shown; the row shown selected (-1:
+  // none); the height of the rows on screen in pixels.
+  AnsiString ShownCell(gui::StringGrid& grid, int col, int row);
+  int ShownRowCount(gui::StringGrid& grid);
+  int ShownColCount(gui::StringGrid& grid);
+  int ShownRow(gui::StringGrid& grid);
+  int ShownRowHeight(gui::StringGrid& grid);
+
  private:
   std::unique_ptr<gui::Application> application_;
 };
+
+}  // namespace contract
+
+// ---- Whether a control shows: the page book's contract.
+namespace contract {
+
+// Whether the control shows on screen: its window and every window it lies in are visible (on
+// the headless back end: it has a peer, and it and every parent are visible).
+bool ShownVisible(gui::Control& control);
 
 }  // namespace contract

@@ -45,3 +45,38 @@ bool GuiEnv::ShownChecked(gui::Control& control) {
 }
 
 }  // namespace contract
+
+// ---- Whether a control shows: on the headless back end, the model's visibility.
+namespace contract {
+
+bool ShownVisible(gui::Control& control) { return control.GetPeer() && control.Showing(); }
+
+}  // namespace contract
+
+// ---- String grids: the screen is the model.
+
+namespace contract {
+
+void GuiEnv::SelectRow(gui::StringGrid& grid, int row) {
+  sim::HeadlessBackend::Of(*application_).User().SelectRow(QualifiedName(grid), row);
+  TakeScriptedActions(*application_);
+}
+
+void GuiEnv::DoubleClickRow(gui::StringGrid& grid, int row) {
+  sim::HeadlessBackend::Of(*application_).User().DoubleClickRow(QualifiedName(grid), row);
+  TakeScriptedActions(*application_);
+}
+
+AnsiString GuiEnv::ShownCell(gui::StringGrid& grid, int col, int row) {
+  return grid.Cell(col, row);
+}
+
+int GuiEnv::ShownRowCount(gui::StringGrid& grid) { return grid.RowCount(); }
+
+int GuiEnv::ShownColCount(gui::StringGrid& grid) { return grid.ColCount(); }
+
+int GuiEnv::ShownRow(gui::StringGrid& grid) { return grid.Row(); }
+
+int GuiEnv::ShownRowHeight(gui::StringGrid& grid) { return grid.DefaultRowHeight(); }
+
+}  // namespace contract

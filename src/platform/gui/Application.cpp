@@ -119,9 +119,16 @@ void Application::Release(Form& form) {
   backend_->WakeUp();
 }
 
+void Application::FormActivated(Form& form) {
+  if (activeForm_ == &form) return;
+  activeForm_ = &form;
+  form.Activated();
+}
+
 void Application::Forget(Form& form) {
   releases_.erase(std::remove(releases_.begin(), releases_.end(), &form), releases_.end());
   if (mainForm_ == &form) mainForm_ = nullptr;
+  if (activeForm_ == &form) activeForm_ = nullptr;
 }
 
 int Application::MessageBox(const AnsiString& text, const AnsiString& title, unsigned flags,

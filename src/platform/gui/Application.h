@@ -68,6 +68,10 @@ class Application : public Component {
   bool HasQueued();
   bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
+  // A form became the active window. Its OnActivate runs when it was not the program's active
+  // form before: a message box or dialog closing over it is no new activation.
+  void FormActivated(Form& form);
+
   // Destroys a form at the next turn of the loop (close action "free").
   void Release(Form& form);
   // A form being destroyed is no longer waiting for its release.
@@ -89,6 +93,7 @@ class Application : public Component {
   std::unique_ptr<Backend> backend_;
   AnsiString title_;
   Form* mainForm_ = nullptr;
+  Form* activeForm_ = nullptr;
   bool terminated_ = false;
   std::thread::id uiThread_;
   std::mutex queueMutex_;

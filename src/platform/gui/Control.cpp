@@ -12,7 +12,10 @@ Control::Control(Component* owner, AnsiString name) : Component(owner, std::move
 Control::~Control() {
   // Children are owned elsewhere (by the form); forget the links both ways.
   for (Control* child : children_) child->parent_ = nullptr;
-  if (parent_) parent_->RemoveChild(this);
+  if (parent_) {
+    parent_->RemoveChild(this);
+    parent_->ChildrenChanged();
+  }
   peer_.reset();
 }
 
@@ -22,16 +25,21 @@ void Control::RemoveChild(Control* child) {
 
 void Control::SetParent(Control* parent) {
   if (parent_ == parent) return;
-  if (parent_) parent_->RemoveChild(this);
+  Control* const previous = parent_;
+  if (previous) previous->RemoveChild(this);
   parent_ = parent;
   if (parent_) {
     parent_->children_.push_back(this);
+    // The parent settles its children first (a page book hides all but its active page), so a
+    // window made now starts out as the parent wants it.
+    parent_->ChildrenChanged();
     if (parent_->GetPeer() && !peer_ && Application::Exists()) {
       peer_ = Application::Instance().GetBackend().CreatePeer(*this);
     }
     parent_->Realign();
   }
   Changed(Aspect::Parent);
+  if (previous) previous->ChildrenChanged();
 }
 
 Form* Control::ParentForm() {
@@ -190,7 +198,8 @@ void Panel::SetAlignment(TextAlign alignment) {
   Changed(Aspect::Style);
 }
 
-void Panel::SetBevel(bool bevel) {
+void Panel::SetBevelOuter(PanelBevel bevel) {
+  if (bevel_ == bevel) return;
   bevel_ = bevel;
   Changed(Aspect::Style);
 }

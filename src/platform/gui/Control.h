@@ -110,6 +110,8 @@ class Control : public Component {
   static void Fire(const std::function<void()>& handler);
   // Lays out aligned children inside the client area, top and bottom first, then client.
   void Realign();
+  // A child was added or removed (also when a child goes away with its destruction).
+  virtual void ChildrenChanged() {}
   virtual void BoundsChanged(bool sizeChanged);
   // The caption or font changed (an auto-sized label measures itself again).
   virtual void TextOrFontChanged() {}
@@ -128,6 +130,10 @@ class Control : public Component {
   std::unique_ptr<Peer> peer_;
 };
 
+// The edge around a panel: none (flat), raised, or lowered (a 2-pixel-high lowered panel is an
+// etched line).
+enum class PanelBevel { None, Raised, Lowered };
+
 // A rectangular area with a background colour and an optional caption.
 class Panel : public Control {
  public:
@@ -136,13 +142,15 @@ class Panel : public Control {
   std::type_index PeerKind() const override { return typeid(Panel); }
   TextAlign Alignment() const { return alignment_; }
   void SetAlignment(TextAlign alignment);
-  // Bevel: false means a flat panel.
-  bool Bevel() const { return bevel_; }
-  void SetBevel(bool bevel);
+  PanelBevel BevelOuter() const { return bevel_; }
+  void SetBevelOuter(PanelBevel bevel);
+  // Any edge; SetBevel(true) raises it, SetBevel(false) makes the panel flat.
+  bool Bevel() const { return bevel_ != PanelBevel::None; }
+  void SetBevel(bool bevel) { SetBevelOuter(bevel ? PanelBevel::Raised : PanelBevel::None); }
 
  private:
   TextAlign alignment_ = TextAlign::Center;
-  bool bevel_ = true;
+  PanelBevel bevel_ = PanelBevel::Raised;
 };
 
 // Static text. With AutoSize the label takes the size of its text in its font.

@@ -10,9 +10,15 @@
 #include "platform/gui/CheckBox.h"
 #include "platform/gui/Edit.h"
 #include "platform/gui/Form.h"
+#include "platform/gui/HeaderCell.h"
+#include "platform/gui/Image.h"
 #include "platform/gui/Memo.h"
+#include "platform/gui/PageBook.h"
 #include "platform/gui/ProgressBar.h"
 #include "platform/gui/RadioButton.h"
+#include "platform/gui/Separator.h"
+#include "platform/gui/Shape.h"
+#include "platform/gui/StringGrid.h"
 #include "platform/gui/Timer.h"
 #include "platform/sim/SimMachine.h"
 
@@ -68,7 +74,8 @@ HeadlessBackend::HeadlessBackend()
       user_(*this),
       self_(std::make_shared<HeadlessBackend*>(this)) {
   RegisterPeers<gui::Form, gui::Panel, gui::Label, gui::Button, gui::CheckBox, gui::RadioButton,
-                gui::Edit, gui::Memo, gui::ProgressBar>();
+                gui::Edit, gui::Memo, gui::ProgressBar, gui::PageBook, gui::Page, gui::HeaderCell,
+                gui::Separator, gui::Shape, gui::Image, gui::StringGrid>();
 }
 
 template <class... Kinds>
@@ -158,7 +165,7 @@ bool HeadlessBackend::Activate() {
   if (top == active_) return false;
   active_ = top;
   if (!top) return false;
-  gui::Application::Instance().Guard([top] { top->Activated(); });
+  gui::Application::Instance().FormActivated(*top);
   return true;
 }
 

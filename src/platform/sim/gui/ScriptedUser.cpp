@@ -5,6 +5,7 @@
 
 #include "platform/gui/Application.h"
 #include "platform/gui/Edit.h"
+#include "platform/gui/StringGrid.h"
 #include "platform/sim/Utf8.h"
 #include "platform/sim/gui/HeadlessBackend.h"
 
@@ -186,6 +187,20 @@ ScriptedUser& ScriptedUser::Type(const AnsiString& name, const AnsiString& text)
   });
 }
 
+ScriptedUser& ScriptedUser::SelectRow(const AnsiString& name, int row) {
+  return Queue("select row " + std::to_string(row) + " of " + Utf8(name), [this, name, row] {
+    ActOnRow(name, row, "selecting",
+             [row](gui::StringGrid& grid) { return grid.UserSelectRow(row); });
+  });
+}
+
+ScriptedUser& ScriptedUser::DoubleClickRow(const AnsiString& name, int row) {
+  return Queue("double-click row " + std::to_string(row) + " of " + Utf8(name), [this, name, row] {
+    ActOnRow(name, row, "double-clicking",
+             [row](gui::StringGrid& grid) { return grid.UserDoubleClickRow(row); });
+  });
+}
+
 ScriptedUser& ScriptedUser::CloseBox(const AnsiString& formName) {
   return Queue(
       "close box of " + (formName.empty() ? std::string("the active form") : Utf8(formName)),
@@ -267,6 +282,21 @@ gui::Form& ScriptedUser::FindForm(const AnsiString& name) {
     if (form && form->Name() == name) return *form;
   }
   Fail("no form named " + Utf8(name) + "; forms:" + FormList());
+}
+
+void ScriptedUser::ActOnRow(const AnsiString& name, int row, const std::string& action,
+                            const std::function<bool(gui::StringGrid&)>& act) {
+  gui::Control& control = FindControl(name);
+  auto* grid = dynamic_cast<gui::StringGrid*>(&control);
+  const std::string what = action + " row " + std::to_string(row) + " of";
+  if (!grid) Fail(what + " " + Describe(control) + ", which is no string grid");
+  if (act(*grid)) return;
+  if (row < 0 || row >= grid->RowCount()) {
+    ignored_.push_back(what + " " + Describe(*grid) + " (it has " +
+                       std::to_string(grid->RowCount()) + " rows)");
+  } else {
+    Ignored(what, *grid);
+  }
 }
 
 // ---------------------------------------------------------------- dialogs

@@ -23,6 +23,10 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Form.h"
 
+namespace gui {
+class StringGrid;
+}
+
 namespace sim {
 
 class HeadlessBackend;
@@ -74,6 +78,9 @@ class ScriptedUser {
   ScriptedUser& DoubleClick(const AnsiString& name);
   // Types text into an edit box: its text becomes text (as the user replacing it would).
   ScriptedUser& Type(const AnsiString& name, const AnsiString& text);
+  // Selects a row of a string grid (0 is the first row), or double-clicks it.
+  ScriptedUser& SelectRow(const AnsiString& name, int row);
+  ScriptedUser& DoubleClickRow(const AnsiString& name, int row);
   // The close box of a form: Form::Close. An empty name means the active form.
   ScriptedUser& CloseBox(const AnsiString& formName);
   // A check or action of the test's own, run as one turn.
@@ -154,6 +161,10 @@ class ScriptedUser {
   int Answer(DialogRecord shown);
   gui::Control& FindControl(const AnsiString& name);
   gui::Form& FindForm(const AnsiString& name);
+  // Acts on a row of the string grid of that name (a control of another kind fails the script);
+  // act is the grid's user-input member, false when the grid ignored the action.
+  void ActOnRow(const AnsiString& name, int row, const std::string& action,
+                const std::function<bool(gui::StringGrid&)>& act);
   // Logs an action the program ignored because the user could not reach its control.
   void Ignored(const std::string& action, const gui::Control& control);
 

@@ -56,7 +56,7 @@ class FormPeer : public WindowPeer {
         return 0;
       case WM_ACTIVATE: {
         const LRESULT result = DefaultProc(message, wParam, lParam);
-        if (LOWORD(wParam) != WA_INACTIVE) form_.Activated();
+        if (LOWORD(wParam) != WA_INACTIVE) Application::Instance().FormActivated(form_);
         return result;
       }
       case WM_SIZE:

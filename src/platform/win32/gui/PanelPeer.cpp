@@ -18,6 +18,19 @@ UINT DrawTextAlignment(TextAlign alignment) {
   return DT_CENTER;
 }
 
+// The edge DrawEdge draws for a bevel; 0 for none.
+UINT EdgeOf(PanelBevel bevel) {
+  switch (bevel) {
+    case PanelBevel::Raised:
+      return BDR_RAISEDINNER;
+    case PanelBevel::Lowered:
+      return BDR_SUNKENOUTER;
+    case PanelBevel::None:
+      break;
+  }
+  return 0;
+}
+
 class PanelPeer : public WindowPeer {
  public:
   explicit PanelPeer(Panel& panel) : WindowPeer(panel), panel_(panel) {}
@@ -30,8 +43,13 @@ class PanelPeer : public WindowPeer {
     switch (message) {
       case WM_ERASEBKGND:
         return 1;  // WM_PAINT covers the whole panel
-      case WM_PAINT:
-        Paint();
+      case WM_PAINT: {
+        PaintDc paint(Handle());
+        PaintOn(paint.Get());
+        return 0;
+      }
+      case WM_PRINTCLIENT:
+        PaintOn(reinterpret_cast<HDC>(wParam));
         return 0;
       case WM_LBUTTONDOWN:
         pressed_ = true;
@@ -65,20 +83,22 @@ class PanelPeer : public WindowPeer {
     return 0;
   }
 
-  void Paint() {
-    PaintDc paint(Handle());
+  // Paints the whole panel on dc (the screen's paint, or WM_PRINTCLIENT's context).
+  void PaintOn(HDC dc) {
     RECT area;
     ::GetClientRect(Handle(), &area);
-    if (panel_.Bevel()) ::DrawEdge(paint.Get(), &area, BDR_RAISEDINNER, BF_RECT | BF_ADJUST);
-    ::FillRect(paint.Get(), &area, BackgroundBrush());
+    if (const UINT edge = EdgeOf(panel_.BevelOuter())) {
+      ::DrawEdge(dc, &area, edge, BF_RECT | BF_ADJUST);
+    }
+    ::FillRect(dc, &area, BackgroundBrush());
     const AnsiString& caption = panel_.Caption();
     if (caption.empty()) return;
-    SelectedObject font(paint.Get(), CurrentFont());
-    ::SetBkMode(paint.Get(), TRANSPARENT);
-    ::SetTextColor(paint.Get(), panel_.Enabled() ? ToColorRef(panel_.GetFont().color)
-                                                 : ::GetSysColor(COLOR_GRAYTEXT));
+    SelectedObject font(dc, CurrentFont());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(
+        dc, panel_.Enabled() ? ToColorRef(panel_.GetFont().color) : ::GetSysColor(COLOR_GRAYTEXT));
     DrawProgramText(
-        paint.Get(), caption, area,
+        dc, caption, area,
         DT_SINGLELINE | DT_VCENTER | DT_EXPANDTABS | DrawTextAlignment(panel_.Alignment()));
   }
 

@@ -14,6 +14,13 @@ class RadioButton;
 class Edit;
 class Memo;
 class ProgressBar;
+class PageBook;
+class Page;
+class HeaderCell;
+class Separator;
+class Shape;
+class Image;
+class StringGrid;
 }  // namespace gui
 
 namespace gui::win32 {
@@ -27,6 +34,13 @@ std::unique_ptr<Peer> MakeRadioButtonPeer(RadioButton& radio);
 std::unique_ptr<Peer> MakeEditPeer(Edit& edit);
 std::unique_ptr<Peer> MakeMemoPeer(Memo& memo);
 std::unique_ptr<Peer> MakeProgressBarPeer(ProgressBar& bar);
+std::unique_ptr<Peer> MakePageBookPeer(PageBook& book);
+std::unique_ptr<Peer> MakePagePeer(Page& page);
+std::unique_ptr<Peer> MakeHeaderCellPeer(HeaderCell& cell);
+std::unique_ptr<Peer> MakeSeparatorPeer(Separator& separator);
+std::unique_ptr<Peer> MakeShapePeer(Shape& shape);
+std::unique_ptr<Peer> MakeImagePeer(Image& image);
+std::unique_ptr<Peer> MakeStringGridPeer(StringGrid& grid);
 
 // Registers the peer of every kind this back end shows.
 void RegisterPeers(PeerRegistry& registry);

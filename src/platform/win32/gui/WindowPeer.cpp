@@ -16,9 +16,17 @@ using platform::win32::Wide;
 namespace {
 
 // Notifications that standard controls send to their parent window, with the child's window
-// in lParam.
+// in lParam (or, for WM_NOTIFY of the common controls, in the header lParam points to).
 bool RouteChildNotification(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+      if (WindowPeer* child = WindowPeer::FromHandle(header.hwndFrom)) {
+        result = child->Notify(header);
+        return true;
+      }
+      return false;
+    }
     case WM_COMMAND:
       if (lParam != 0) {
         if (WindowPeer* child = WindowPeer::FromHandle(reinterpret_cast<HWND>(lParam))) {

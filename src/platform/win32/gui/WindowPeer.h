@@ -37,6 +37,8 @@ class WindowPeer : public Peer {
 
   // A notification (WM_COMMAND code) that this standard control sent to its parent.
   virtual void Command(WORD /*notification*/) {}
+  // A WM_NOTIFY that this common control sent to its parent; returns the parent's answer.
+  virtual LRESULT Notify(const NMHDR& /*header*/) { return 0; }
   // WM_CTLCOLOR... for this control: sets up dc and returns the background brush.
   virtual HBRUSH ControlColor(HDC dc);
   // The brush of the control's colour.

@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""Writes the wizard's two pictures as 24-bit bitmaps, so that no binary picture lives in the
+repository: the side picture of the welcome page (165 x 300) and the banner above the other
+pages (540 x 54). setup.rc carries them as the BITMAP resources IMAGLEFT and IMAGTOP.
+
+The content depends on nothing but this script: two runs give identical files.
+
+Usage:
+  artwork.py setup <out-dir>                        imagleft.bmp and imagtop.bmp
+  artwork.py quadrants <width> <height> <out.bmp>   four flat quarters (QUADRANT_COLOURS), for
+                                                    tests that check where a picture lands
+"""
+
+import os
+import struct
+import sys
+
+SIDE_SIZE = (165, 300)
+BANNER_SIZE = (540, 54)
+
+# Top-left, top-right, bottom-left, bottom-right quarter of a quadrants picture, as RGB.
+QUADRANT_COLOURS = ((255, 0, 0), (0, 160, 0), (0, 0, 255), (255, 255, 0))
+
+
+def bitmap(width, height, pixel):
+    """A 24-bit bottom-up BMP file; pixel(x, y) gives the (r, g, b) of a row counted from the
+    top."""
+    stride = (width * 3 + 3) & ~3
+    pixels_size = stride * height
+    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + pixels_size, 0, 0, 14 + 40)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, pixels_size, 2835, 2835, 0, 0)
+    rows = []
+    for y in reversed(range(height)):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = pixel(x, y)
+            row += bytes((b, g, r))
+        row += bytes(stride - width * 3)
+        rows.append(bytes(row))
+    return header + info + b"".join(rows)
+
+
+def blend(a, b, t):
+    """The colour a fraction t (0..1) of the way from a to b."""
+    return tuple(round(p + (q - p) * t) for p, q in zip(a, b))
+
+
+def side_pixel(x, y):
+    """A soft blue that deepens downwards, crossed by faint diagonal bands."""
+    width, height = SIDE_SIZE
+    colour = blend((232, 242, 252), (92, 140, 204), y / (height - 1))
+    if (x + y) // 12 % 4 == 0:
+        colour = blend(colour, (255, 255, 255), 0.18)
+    if x == width - 1:
+        colour = blend(colour, (40, 80, 140), 0.5)  # a darker edge towards the pages
+    return colour
+
+
+def banner_pixel(x, y):
+    """White fading to a pale blue downwards, with a row of dots towards the right end."""
+    width, height = BANNER_SIZE
+    colour = blend((255, 255, 255), (214, 228, 246), y / (height - 1))
+    cx = x - (width - 200)
+    if cx >= 0 and (cx % 24 - 12) ** 2 + (y - height // 2) ** 2 <= 16:
+        colour = blend(colour, (92, 140, 204), min(1.0, 0.25 + cx / 200))
+    return colour
+
+
+def quadrant_pixel(width, height):
+    def pixel(x, y):
+        return QUADRANT_COLOURS[(2 if y >= height // 2 else 0) + (1 if x >= width // 2 else 0)]
+
+    return pixel
+
+
+def write(path, data):
+    with open(path, "wb") as out:
+        out.write(data)
+
+
+def main(argv):
+    if len(argv) == 3 and argv[1] == "setup":
+        os.makedirs(argv[2], exist_ok=True)
+        write(os.path.join(argv[2], "imagleft.bmp"), bitmap(*SIDE_SIZE, side_pixel))
+        write(os.path.join(argv[2], "imagtop.bmp"), bitmap(*BANNER_SIZE, banner_pixel))
+        return 0
+    if len(argv) == 5 and argv[1] == "quadrants":
+        width, height = int(argv[2]), int(argv[3])
+        write(argv[4], bitmap(width, height, quadrant_pixel(width, height)))
+        return 0
+    sys.stderr.write(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
