@@ -3,8 +3,10 @@
 #include <array>
 
 #include "host/BankersRound.h"
+#include "install/Unit_sec.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/ScopeExit.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Control.h"
 #include "setupdata/IniFile.h"
@@ -198,6 +200,15 @@ void TFormain::Thread1Execute(gui::Component* /*Sender*/, TWorkerExecuteThread* 
 
 void TFormain::ShowChedule(gui::Component* /*Sender*/) {
   if (FormSchedule) FormSchedule->ShowModal();
+}
+
+void TFormain::showsec() {
+  auto& progress = Make<TFormsec>("Formsec");
+  // Released however its display ends; an error ending it goes on to the caller.
+  const auto release = platform::MakeScopeExit([this, &progress] { DestroyOwned(progress); });
+  progress.DoCreate();
+  progress.ShowModal();
+  Close();
 }
 
 AnsiString TFormain::ReadSetupValue(const AnsiString& section, const AnsiString& key) const {

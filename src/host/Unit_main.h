@@ -37,6 +37,9 @@ class TFormain : public gui::Form {
   void FormClose(gui::CloseAction& action);
   void Thread1Execute(gui::Component* Sender, TWorkerExecuteThread* Thread, void*& Data);
   void ShowChedule(gui::Component* Sender);
+  // Shows the progress window modally and releases it when its display ends; after a normal
+  // end, closes this window.
+  void showsec();
 
   // One value of the staged setup configuration; empty when the file, section or key is absent.
   AnsiString ReadSetupValue(const AnsiString& section, const AnsiString& key) const;

@@ -1,7 +1,30 @@
 #pragma once
-// The wizard window: welcome, licence, folder and confirmation pages, then the finish page.
+// The wizard window: welcome, licence, folder and confirmation pages, then the finish page. The
+// folder page (drive table, Browse, path box) and the existing-installation check live in
+// FolderPage.cpp and InstallationCheck.cpp; the components are laid out in
+// Unit_Schedule_Layout.cpp.
+#include <memory>
+#include <vector>
+
 #include "platform/AnsiString.h"
+#include "platform/Registry.h"
 #include "platform/gui/Form.h"
+
+namespace gui {
+class Button;
+class CheckBox;
+class Edit;
+class HeaderCell;
+class Image;
+class Label;
+class Memo;
+class PageBook;
+class Panel;
+class RadioButton;
+class Separator;
+class Shape;
+class StringGrid;
+}  // namespace gui
 
 // Program-wide options set by the wizard's check boxes.
 extern bool CreateDesktopShortcut;
@@ -13,13 +36,85 @@ class TFormSchedule : public gui::Form {
   ~TFormSchedule() override;
 
   bool InstallStarted = false;
+  // The accessor the installation run writes the uninstall entry with.
+  std::unique_ptr<platform::Registry> SharedRegistry;
+
+  // Banner.
+  gui::Panel* Panel_Top = nullptr;
+  gui::Image* Imagtop = nullptr;
+  gui::Label* Label4 = nullptr;
+  gui::Label* Label5 = nullptr;
+  // Left picture, pages, separator and button bar.
+  gui::Image* ImagLeft = nullptr;
+  gui::PageBook* ScheBook = nullptr;
+  gui::Panel* Panel3 = nullptr;
+  gui::Panel* ButtonBar1 = nullptr;
+  gui::Button* btnpri = nullptr;
+  gui::Button* BtnNext = nullptr;
+  gui::Button* btnexit = nullptr;
+  // Page 0, welcome.
+  gui::Panel* Panel1 = nullptr;
+  gui::Label* Label6 = nullptr;
+  gui::Label* Label7 = nullptr;
+  // Page 1, licence.
+  gui::Memo* Memo1 = nullptr;
+  gui::RadioButton* RadioButton1 = nullptr;
+  gui::RadioButton* RadioButton2 = nullptr;
+  // Page 2, install folder.
+  gui::Label* Label3 = nullptr;
+  gui::Label* Label10 = nullptr;
+  gui::Edit* Edit_Path = nullptr;
+  gui::Button* Button1 = nullptr;
+  gui::Label* Label1 = nullptr;
+  gui::Separator* Separator1 = nullptr;
+  std::vector<gui::HeaderCell*> FieldHeaders;  // FieldHeader1, 2, 3, 5, 4 from left to right
+  gui::Shape* Shape1 = nullptr;
+  gui::StringGrid* DiskGrid = nullptr;
+  gui::CheckBox* chbdesktop = nullptr;
+  // Page 3, confirmation.
+  gui::Label* Label2 = nullptr;
+  // Page 5, finish.
+  gui::Panel* Panel2 = nullptr;
+  gui::Label* Label8 = nullptr;
+  gui::Label* Label9 = nullptr;
+  gui::CheckBox* chbrun = nullptr;
 
   void FormCreate();
+  void FormActivate();
   void FormCloseQuery(bool& CanClose);
   void FormClose(gui::CloseAction& action);
+  void BtnNextClick();
+  void btnpriClick();
+  void btnexitClick();
+  void RadioButton1Click();
+  void RadioButton2Click();
+  void chbdesktopClick();
+  void chbrunClick();
+  // Folder page.
+  void Button1Click();
+  void DiskGridClick() {}
+  void DiskGridDblClick();
+  void Edit_PathChange();
+
+  // Fills the drive table; with applyDefaultDrive, first applies the default-drive choice.
+  void RefreshDiskGrid(bool applyDefaultDrive);
+  // Clears list and fills it with the drive roots ("C:\", "D:\", ...).
+  void GetDriveList(std::vector<AnsiString>& list);
 
  private:
   void BuildLayout();
+  void BindHandlers();
+  void EnterPage(int page);
+  void HandOver();
+  void FinishAction();
+  void LoadLicence();
+  void ApplyDefaultDrive(const std::vector<AnsiString>& drives);
+  void MarkInstallDrive();
+  // The existing-installation check and the first install folder, at activation.
+  void CheckExistingInstallation();
 };
+
+// Fixed-point text of x: one decimal place from 10 up, two below (decided on x as it is).
+AnsiString formatted(double x);
 
 extern TFormSchedule* FormSchedule;

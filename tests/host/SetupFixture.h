@@ -29,11 +29,13 @@ class SetupFixture : public SimTest {
     SimTest::SetUp();
     // Stored in upper case, as the packaged executable stores them.
     Machine().AddResource("FILETXT5", "TXTNAME", kManifest);
-    if (WithConfigurationEntry()) Machine().AddResource("FILETXT7", "TXTNAME", kConfiguration);
+    if (WithConfigurationEntry()) Machine().AddResource("FILETXT7", "TXTNAME", Configuration());
     Machine().AddResource("FILETXT4", "TXTNAME", kLicence);
   }
   // A module built without the configuration entry, for the error path.
   virtual bool WithConfigurationEntry() const { return true; }
+  // The setup configuration the module carries.
+  virtual std::string Configuration() const { return kConfiguration; }
 
   AnsiString Staged(const char* fileName) const { return AnsiString(kStagingFolder) + fileName; }
 

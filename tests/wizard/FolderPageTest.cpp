@@ -1,0 +1,234 @@
+// The folder page: the default-drive choice, the drive table, Browse, the double-click on the
+// table and the path box.
+#include <cstdint>
+
+#include "support/TestNames.h"
+#include "wizard/WizardFixture.h"
+
+namespace {
+
+constexpr std::uint64_t GB(double gigabytes) {
+  return static_cast<std::uint64_t>(gigabytes * 1024 * 1024 * 1024);
+}
+
+class FolderPageTest : public WizardFixture {
+ protected:
+  void MapDrives(const std::string& letters) {
+    for (char letter : letters) {
+      if (letter != 'C') Machine().MapDrive(letter, Root() / std::string(1, letter));
+    }
+    if (letters.find('C') == std::string::npos) Machine().UnmapDrive('C');
+  }
+  // Queues Next twice: from the welcome page to the folder page.
+  void ScriptToFolderPage() { User().Click("BtnNext").Click("BtnNext"); }
+
+  std::vector<std::vector<std::string>> Table() {
+    std::vector<std::vector<std::string>> rows;
+    const gui::StringGrid& grid = *Wizard().DiskGrid;
+    for (int row = 0; row < grid.RowCount(); ++row) {
+      std::vector<std::string> cells;
+      for (int column = 0; column < grid.ColCount(); ++column) {
+        cells.push_back(Utf8(grid.Cell(column, row)));
+      }
+      rows.push_back(cells);
+    }
+    return rows;
+  }
+};
+
+using Rows = std::vector<std::vector<std::string>>;
+
+struct DriveCase {
+  const char* what;
+  const char* drives;
+  const char* folder;
+  int selectedRow;
+};
+
+void PrintTo(const DriveCase& c, std::ostream* out) { *out << c.what; }
+
+class DefaultDriveTest : public FolderPageTest, public ::testing::WithParamInterface<DriveCase> {};
+
+TEST_P(DefaultDriveTest, EnteringThePageAppliesTheDefaultDriveAndSelectsItsRow) {
+  const DriveCase& c = GetParam();
+  MapDrives(c.drives);
+  RunWizard([&] {
+    ScriptToFolderPage();
+    Check([&] {
+      EXPECT_EQ(Utf8(Formain->InstallFolder), c.folder);
+      EXPECT_EQ(Utf8(Wizard().Edit_Path->Text()), c.folder);
+      const Rows table = Table();
+      ASSERT_EQ(table.size(), std::string(c.drives).size());
+      for (std::size_t row = 0; row < table.size(); ++row) {
+        EXPECT_EQ(table[row][0], std::string(1, c.drives[row]) + ":\\");
+        EXPECT_EQ(table[row][1], "100.0 GB");
+        EXPECT_EQ(table[row][2], "50.0 GB");
+        const bool install = static_cast<int>(row) == c.selectedRow;
+        EXPECT_EQ(table[row][3], install ? " 12 MB" : "") << "row " << row;
+        EXPECT_EQ(table[row][4], install ? " 50.0 GB" : "") << "row " << row;
+      }
+      EXPECT_EQ(Wizard().DiskGrid->Row(), c.selectedRow);
+    });
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drives, DefaultDriveTest,
+    ::testing::Values(DriveCase{"C D E", "CDE", "D:\\Program Files\\Korvl280\\", 1},
+                      DriveCase{"C E", "CE", "E:\\Program Files\\Korvl280\\", 1},
+                      DriveCase{"C only, the first row", "C", "C:\\Program Files\\Korvl280\\", 0},
+                      DriveCase{"A C F", "ACF", "C:\\Program Files\\Korvl280\\", 1}),
+    test_names::From(&DriveCase::what));
+
+TEST_F(FolderPageTest, WithoutCDOrETheFolderKeepsItsValueAfterTheNotice) {
+  MapDrives("CFG");
+  RunWizard([&] {
+    // Drive C: holds the staged files: it goes once the licence has been read.
+    User().Click("BtnNext");
+    Check([&] { Machine().UnmapDrive('C'); }, "drive C: goes");
+    User().Click("BtnNext");
+    User().ExpectPlainMessage("硬盘分区异常，无法安装软件。");
+    Check([&] {
+      EXPECT_EQ(Page(), 2);
+      EXPECT_EQ(Utf8(Formain->InstallFolder), "D:\\Program Files\\Korvl280\\")
+          << "the value of the activation stays";
+      EXPECT_EQ(Table().size(), 2u);
+      EXPECT_EQ(Wizard().DiskGrid->Row(), 0) << "no drive row matches D:";
+    });
+  });
+}
+
+TEST_F(FolderPageTest, ADriveThatCannotBeQueriedHasNoFigures) {
+  MapDrives("CDE");
+  Machine().SetDriveMedium('E', false);
+  RunWizard([&] {
+    ScriptToFolderPage();
+    Check([&] {
+      const Rows table = Table();
+      ASSERT_EQ(table.size(), 3u);
+      EXPECT_EQ(table[2], (std::vector<std::string>{"E:\\", "", "", "", ""}));
+    });
+  });
+}
+
+TEST_F(FolderPageTest, RemainingSpaceIsTheShownFreeSpaceLessTheReserve) {
+  MapDrives("CD");
+  Machine().SetDriveSpace('D', GB(20), GB(0.01));
+  RunWizard([&] {
+    ScriptToFolderPage();
+    Check([&] {
+      const Rows table = Table();
+      EXPECT_EQ(table[1][2], "0.01 GB");
+      EXPECT_EQ(table[1][4], " -0.01 GB");
+      EXPECT_EQ(table[1][1], "20.0 GB");
+    });
+  });
+}
+
+class MissingSizeTest : public FolderPageTest {
+ protected:
+  MissingSizeTest() { ReplaceConfigurationLine("RJSize=12", ""); }
+};
+
+TEST_F(MissingSizeTest, AMissingProductSizeLeavesTwoSpacesBeforeMB) {
+  MapDrives("CD");
+  RunWizard([&] {
+    ScriptToFolderPage();
+    Check([&] { EXPECT_EQ(Table()[1][3], "  MB"); });
+  });
+}
+
+struct BrowseCase {
+  const char* what;
+  const char* drives;
+  const char* chosen;  // nullptr: cancelled
+  const char* folder;
+  bool warned;
+};
+
+void PrintTo(const BrowseCase& c, std::ostream* out) { *out << c.what; }
+
+class BrowseTest : public FolderPageTest, public ::testing::WithParamInterface<BrowseCase> {};
+
+TEST_P(BrowseTest, TheChosenFolderBecomesTheInstallFolder) {
+  const BrowseCase& c = GetParam();
+  MapDrives(c.drives);
+  if (c.chosen) std::filesystem::create_directories(HostPath(c.chosen));
+  if (c.chosen) {
+    Machine().ScriptFolderChoice(c.chosen);
+  } else {
+    Machine().ScriptFolderBrowserCancel();
+  }
+  RunWizard([&] {
+    ScriptToFolderPage();
+    User().Click("Button1");
+    if (c.warned) {
+      User().ExpectMessageDialog(gui::DialogType::Warning,
+                                 "不要将Korvello安装到电脑桌面上，避免软件运行异常。\r"
+                                 "建议安装到 D盘、E盘、C盘，默认的“Program Files\\”文件夹中。",
+                                 gui::dlg::kOk, gui::idOk);
+    }
+    Check([&] {
+      EXPECT_EQ(Utf8(Wizard().Edit_Path->Text()), c.folder);
+      EXPECT_EQ(Utf8(Formain->InstallFolder), c.folder);
+      const auto openings = Machine().FolderBrowserOpenings();
+      ASSERT_EQ(openings.size(), 1u);
+      EXPECT_EQ(Utf8(openings[0].title), Utf8("选择安装路径"));
+      EXPECT_EQ(Utf8(openings[0].owner), "FormSchedule");
+    });
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, BrowseTest,
+    ::testing::Values(BrowseCase{"a drive root", "CD", "D:\\", "D:\\Korvl280\\", false},
+                      BrowseCase{"a plain folder", "CD", "D:\\Apps", "D:\\Apps\\Korvl280\\", false},
+                      BrowseCase{"a Users folder with one drive", "C", "C:\\Users\\me",
+                                 "C:\\Program Files\\Korvl280\\", true},
+                      BrowseCase{"a Desktop folder with two drives but no D", "CE",
+                                 "C:\\Users\\me\\Desktop", "D:\\Program Files\\Korvl280\\", true},
+                      BrowseCase{"cancelled", "CD", nullptr, "D:\\Program Files\\Korvl280\\",
+                                 false}),
+    test_names::From(&BrowseCase::what));
+
+TEST_F(FolderPageTest, ADoubleClickOnARowPutsItsDriveLetterFirst) {
+  MapDrives("CDE");
+  RunWizard([&] {
+    ScriptToFolderPage();
+    User().DoubleClickRow("DiskGrid", 2);
+    Check([&] {
+      EXPECT_EQ(Utf8(Wizard().Edit_Path->Text()), "E:\\Program Files\\Korvl280\\");
+      EXPECT_EQ(Utf8(Formain->InstallFolder), "E:\\Program Files\\Korvl280\\");
+      EXPECT_EQ(Wizard().DiskGrid->Row(), 2) << "the refresh selects the new install drive";
+      EXPECT_EQ(Table()[2][3], " 12 MB");
+      EXPECT_EQ(Table()[1][3], "") << "the old install drive's row is cleared";
+    });
+    User().Type("Edit_Path", "");
+    User().DoubleClickRow("DiskGrid", 0);
+    Check([&] {
+      EXPECT_EQ(Utf8(Wizard().Edit_Path->Text()), "C");
+      EXPECT_EQ(Utf8(Formain->InstallFolder), "C");
+    });
+  });
+}
+
+TEST_F(FolderPageTest, TypingChangesTheFolderVerbatimAndLeavesTheTable) {
+  MapDrives("CDE");
+  RunWizard([&] {
+    ScriptToFolderPage();
+    User().Type("Edit_Path", " E:\\Mine");
+    Check([&] {
+      EXPECT_EQ(Utf8(Formain->InstallFolder), " E:\\Mine");
+      EXPECT_EQ(Wizard().DiskGrid->Row(), 1) << "typing does not refresh the table";
+    });
+    User().Click("BtnNext").Click("btnpri");
+    Check([&] { EXPECT_EQ(Utf8(Formain->InstallFolder), " E:\\Mine") << "Back keeps it"; });
+    User().Click("btnpri").Click("BtnNext");
+    Check([&] {
+      EXPECT_EQ(Utf8(Formain->InstallFolder), "D:\\Program Files\\Korvl280\\")
+          << "entering by Next applies the default again";
+    });
+  });
+}
+
+}  // namespace
