@@ -113,6 +113,7 @@ void TFormSchedule::BuildLayout() {
   ImagLeft = &Put<gui::Image>(*this, *this, "ImagLeft", 0, 0, 165, 300);
   ImagLeft->SetAlign(gui::Align::Left);
   ImagLeft->SetBitmapResource("IMAGLEFT");
+  ImagLeft->SetColor(gui::clWhite);  // below the picture, the window's white
 
   ScheBook = &Put<gui::PageBook>(*this, *this, "ScheBook", 0, 0, kClientWidth, 300);
   ScheBook->SetAlign(gui::Align::Client);
