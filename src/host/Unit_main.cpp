@@ -43,15 +43,6 @@ constexpr gui::Color kBackdropColor = gui::RGB(0, 128, 192);
 constexpr gui::Color kTitleBandColor = gui::RGB(0, 128, 255);
 constexpr int kFooterRightMargin = 32;
 
-gui::Font SimSunFont(int height, gui::Color color) {
-  gui::Font font;
-  font.name = "宋体";
-  font.charset = gui::GB2312_CHARSET;
-  font.height = height;
-  font.color = color;
-  return font;
-}
-
 // The file-name part of a process's executable path: after the last "\" or ":", where a trail
 // byte of a CP936 character is never taken for a separator.
 AnsiString ExecutableNameOf(const AnsiString& path) {
@@ -91,7 +82,7 @@ void TFormain::BuildLayout() {
   SetWindowState(gui::WindowState::Maximized);
   SetScrollbars(false);
   SetColor(kBackdropColor);
-  SetFont(SimSunFont(12, gui::clWindowText));
+  SetFont(gui::SimSunFont(12));
 
   Panel_Title = &Make<gui::Panel>("Panel_Title");
   Panel_Title->SetBounds(0, 0, 1156, 117);
@@ -99,7 +90,7 @@ void TFormain::BuildLayout() {
   Panel_Title->SetBevel(false);
   Panel_Title->SetColor(kTitleBandColor);
   Panel_Title->SetAlignment(gui::TextAlign::Left);
-  gui::Font titleFont = SimSunFont(56, gui::clWhite);
+  gui::Font titleFont = gui::SimSunFont(56, false, gui::clWhite);
   titleFont.italic = true;
   Panel_Title->SetFont(titleFont);
   Panel_Title->SetCaption("  Korvellov2.8.3.8（标准版-k）安装程序");
@@ -110,7 +101,7 @@ void TFormain::BuildLayout() {
   Panel1->SetAlign(gui::Align::Bottom);
   Panel1->SetBevel(false);
   Panel1->SetColor(kBackdropColor);
-  Panel1->SetFont(SimSunFont(14, gui::clYellow));
+  Panel1->SetFont(gui::SimSunFont(14, false, gui::clYellow));
   Panel1->SetParent(this);
 
   Label1 = &Make<gui::Label>("Label1");

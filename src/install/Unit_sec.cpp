@@ -13,24 +13,6 @@ namespace {
 constexpr const char* kCancelQuestion = "安装程序进行中,确定要退出安装吗?";
 constexpr const char* kCancelTitle = "退出安装";
 
-gui::Font SimSun(int height) {
-  gui::Font font;
-  font.name = "宋体";
-  font.charset = gui::GB2312_CHARSET;
-  font.height = height;
-  return font;
-}
-
-template <class T>
-T& Put(gui::Form& form, gui::Control& parent, const AnsiString& name, int left, int top, int width,
-       int height) {
-  T& control = form.Make<T>(name);
-  control.SetFont(parent.GetFont());
-  control.SetBounds(left, top, width, height);
-  control.SetParent(&parent);
-  return control;
-}
-
 }  // namespace
 
 TFormsec::TFormsec(gui::Component* owner, AnsiString name)
@@ -53,32 +35,32 @@ void TFormsec::BuildLayout() {
   SetFont(font);
   SetCaption("安装");
 
-  Shape1 = &Put<gui::Shape>(*this, *this, "Shape1", 0, 0, 359, 205);
+  Shape1 = &Put<gui::Shape>(*this, "Shape1", 0, 0, 359, 205);
   Shape1->SetAlign(gui::Align::Client);
   Shape1->SetPenColor(gui::RGB(16, 83, 194));
-  lbls = &Put<gui::Label>(*this, *this, "lbls", 40, 92, 269, 13);
+  lbls = &Put<gui::Label>(*this, "lbls", 40, 92, 269, 13);
   lbls->SetAutoSize(false);
   lbls->SetTransparent(true);
   lbls->SetCaption("正在安装...");
-  pgbs = &Put<gui::ProgressBar>(*this, *this, "pgbs", 40, 112, 277, 17);
+  pgbs = &Put<gui::ProgressBar>(*this, "pgbs", 40, 112, 277, 17);
   pgbs->SetRange(0, 100);
-  btncel = &Put<gui::Button>(*this, *this, "btncel", 132, 156, 89, 25);
+  btncel = &Put<gui::Button>(*this, "btncel", 132, 156, 89, 25);
   btncel->SetCaption("取消");
 
-  pnlok = &Put<gui::Panel>(*this, *this, "pnlok", 0, 0, 359, 205);
+  pnlok = &Put<gui::Panel>(*this, "pnlok", 0, 0, 359, 205);
   pnlok->SetBevel(false);
   pnlok->SetColor(gui::clWhite);
-  pnlok->SetFont(SimSun(14));
+  pnlok->SetFont(gui::SimSunFont(14));
   pnlok->Hide();
-  Label1 = &Put<gui::Label>(*this, *pnlok, "Label1", 72, 48, 0, 0);
-  Label1->SetFont(SimSun(12));
+  Label1 = &Put<gui::Label>(*pnlok, "Label1", 72, 48, 0, 0);
+  Label1->SetFont(gui::SimSunFont(12));
   Label1->SetTransparent(true);
   Label1->SetCaption("... 安装完毕！");
-  Label2 = &Put<gui::Label>(*this, *pnlok, "Label2", 108, 84, 0, 0);
-  Label2->SetFont(SimSun(12));
+  Label2 = &Put<gui::Label>(*pnlok, "Label2", 108, 84, 0, 0);
+  Label2->SetFont(gui::SimSunFont(12));
   Label2->SetTransparent(true);
   Label2->SetCaption("点击“完成”退出安装程序");
-  btnok = &Put<gui::Button>(*this, *pnlok, "btnok", 140, 140, 75, 25);
+  btnok = &Put<gui::Button>(*pnlok, "btnok", 140, 140, 75, 25);
   btnok->SetCaption("完成");
 
   Timer1 = &Make<gui::Timer>("Timer1");

@@ -34,6 +34,22 @@ std::size_t LastDelimiter(const AnsiString& text, const char* delimiters) {
   return found;
 }
 
+std::vector<AnsiString> SplitLines(const AnsiString& text) {
+  std::vector<AnsiString> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", start);
+    if (end == AnsiString::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+  return lines;
+}
+
 static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 bool SameTextAscii(const AnsiString& a, const AnsiString& b) {

@@ -28,7 +28,7 @@ struct Line {
   AnsiString lineBreak;
 };
 
-std::vector<Line> SplitLines(const AnsiString& content) {
+std::vector<Line> LinesWithBreaks(const AnsiString& content) {
   std::vector<Line> lines;
   std::size_t start = 0;
   while (start < content.size()) {
@@ -115,7 +115,7 @@ Position Locate(const std::vector<Line>& lines, const AnsiString& section, const
 AnsiString ReadValue(const AnsiString& content, const AnsiString& section, const AnsiString& key,
                      const AnsiString& defaultValue) {
   AnsiString result = WithoutTrailingSpaces(defaultValue);
-  const std::vector<Line> lines = SplitLines(content);
+  const std::vector<Line> lines = LinesWithBreaks(content);
   const Position position = Locate(lines, section, key);
   if (position.keyLine) {
     const std::optional<AnsiString> value = EntryOf(lines[*position.keyLine].text)->value;
@@ -127,7 +127,7 @@ AnsiString ReadValue(const AnsiString& content, const AnsiString& section, const
 
 AnsiString WithValue(const AnsiString& content, const AnsiString& section, const AnsiString& key,
                      const AnsiString& value) {
-  std::vector<Line> lines = SplitLines(content);
+  std::vector<Line> lines = LinesWithBreaks(content);
   const Position position = Locate(lines, section, key);
   if (position.keyLine) {
     const AnsiString keyName = EntryOf(lines[*position.keyLine].text)->key;

@@ -37,23 +37,6 @@ constexpr const char* kFolderTitle = "选择安装文件夹";
 constexpr const char* kConfirmationTitle = "安装确认";
 constexpr int kShowCommand = 5;  // SW_SHOW
 
-// The lines of a text file, split at CR LF, LF or CR.
-std::vector<AnsiString> LinesOf(const AnsiString& text) {
-  std::vector<AnsiString> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", start);
-    if (end == AnsiString::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-  }
-  return lines;
-}
-
 }  // namespace
 
 TFormSchedule::TFormSchedule(gui::Component* owner, AnsiString name)
@@ -145,7 +128,7 @@ void TFormSchedule::EnterPage(int page) {
 }
 
 void TFormSchedule::LoadLicence() {
-  Memo1->SetLines(LinesOf(platform::ReadWholeFile(Formain->StagingFolder + "SQXY.txt")));
+  Memo1->SetLines(SplitLines(platform::ReadWholeFile(Formain->StagingFolder + "SQXY.txt")));
 }
 
 void TFormSchedule::HandOver() {

@@ -36,6 +36,17 @@ class Form : public Control {
   std::function<void(CloseAction&)> OnClose;
   std::function<void(bool&)> OnCloseQuery;
 
+  // Creates a control owned by this form and places it on parent, in the form's font (as a
+  // control designed on the form takes it).
+  template <class T>
+  T& Put(Control& parent, AnsiString name, int left, int top, int width, int height) {
+    T& control = Make<T>(std::move(name));
+    control.SetFont(GetFont());
+    control.SetBounds(left, top, width, height);
+    control.SetParent(&parent);
+    return control;
+  }
+
   // Runs OnCreate under the error report; called once after construction by Application.
   void DoCreate();
 

@@ -2,22 +2,7 @@
 
 namespace gui {
 
-std::vector<AnsiString> Memo::Lines() const {
-  std::vector<AnsiString> lines;
-  const AnsiString& text = Text();
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", start);
-    if (end == AnsiString::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-  }
-  return lines;
-}
+std::vector<AnsiString> Memo::Lines() const { return SplitLines(Text()); }
 
 void Memo::SetLines(const std::vector<AnsiString>& lines) {
   AnsiString text;

@@ -50,6 +50,17 @@ struct Font {
   bool italic = false;
 };
 
+// SimSun ("宋体") in the GB2312 character set, the setup's Chinese face.
+inline Font SimSunFont(int height, bool bold = false, Color color = clWindowText) {
+  Font font;
+  font.name = "宋体";
+  font.charset = GB2312_CHARSET;
+  font.height = height;
+  font.bold = bold;
+  font.color = color;
+  return font;
+}
+
 enum class Align { None, Top, Bottom, Left, Right, Client };
 enum class TextAlign { Left, Center, Right };
 enum class BorderStyle { Sizeable, None, Dialog };
