@@ -512,3 +512,104 @@ e2e_expect_owned_by_host() {
   owner_class=$(e2e_robot list | awk -F'\t' -v handle="$owner" '$1 == handle { print $4 }')
   e2e_expect_eq "$owner_class" KorvForm "class of the window that owns the box titled '$title'"
 }
+
+# ---- the wizard ----------------------------------------------------------------------------
+
+readonly E2E_CONFIRM_TITLE='Confirm'
+
+# A text as the robot prints it: backslashes doubled, CR, LF and tab as \r, \n and \t.
+e2e_robot_escaped() {
+  local text=$1
+  text=${text//\\/\\\\}
+  text=${text//$'\r'/\\r}
+  text=${text//$'\n'/\\n}
+  text=${text//$'\t'/\\t}
+  printf '%s' "$text"
+}
+
+# Reads a text file of the product (code page 936) into a variable as UTF-8, byte for byte
+# otherwise (CR LF and the last line break kept). Usage: e2e_read_product_text VAR FILE
+e2e_read_product_text() {
+  local var=$1 file=$E2E_PRODUCT/$2 text
+  text=$(iconv -f CP936 -t UTF-8 "$file" && printf x) ||
+    e2e_fail "cannot read $file as code page 936"
+  printf -v "$var" '%s' "${text%x}"
+}
+
+# Maps drive letters of the scenario's prefix to folders (made when missing), as Wine maps
+# drives: symbolic links in the prefix's dosdevices. Wine's services learn the drives when they
+# start, so the prefix's Wine server is started again. Map drives before starting the program.
+# Usage: e2e_map_drives LETTER FOLDER [LETTER FOLDER...]
+e2e_map_drives() {
+  while (($# >= 2)); do
+    local letter=${1,,} folder=$2
+    shift 2
+    mkdir -p "$folder" || e2e_fail "cannot make the folder of drive $letter:"
+    ln -sfn "$folder" "$WINEPREFIX/dosdevices/$letter:" || e2e_fail "cannot map drive $letter:"
+  done
+  "$E2E_WINESERVER" -k 2>/dev/null
+  "$E2E_WINESERVER" -w 2>/dev/null
+  "$E2E_WINESERVER" -p || e2e_fail "the Wine server did not start again"
+}
+
+# The drive roots of the prefix in the order Windows lists them: "C:\", "D:\", ... one a line.
+e2e_drive_roots() {
+  local entry letter
+  for entry in "$WINEPREFIX"/dosdevices/[a-z]:; do
+    [[ -e "$entry" ]] || continue
+    letter=${entry##*/}
+    printf '%s\\\n' "${letter^^}"
+  done | sort
+}
+
+# What a user sees of a window: its visible controls that show a text, one
+# "class<TAB>enabled<TAB>mark<TAB>text" line each, in the robot's order (text escaped).
+e2e_shown_controls() {
+  e2e_robot state --title "$1" |
+    awk -F'\t' 'BEGIN { OFS = "\t" } $4 == "visible" && $8 != "" { print $1, $5, $6, $8 }'
+}
+
+# Polls a command until it prints the expected text (a posted click is handled in the program's
+# own time); fails with the difference after the timeout.
+# Usage: e2e_expect_eventually WHAT EXPECTED COMMAND [ARGS...]
+e2e_expect_eventually() {
+  local what=$1 expected=$2
+  shift 2
+  local actual='' deadline=$((SECONDS + 15))
+  while :; do
+    actual=$("$@" 2>&1)
+    [[ "$actual" == "$expected" ]] && return 0
+    ((SECONDS < deadline)) || break
+    sleep 0.2
+  done
+  diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual") | sed 's/^/  /'
+  e2e_fail "$what (< expected, > shown)"
+}
+
+# A screenshot of a window with something drawn in it: a window on screen that came out blank
+# (one colour, or almost) is a failure of what the user sees.
+e2e_window_screenshot() {
+  local title=$1 file=$2 left top right bottom colours
+  e2e_screenshot "$file"
+  read -r left top right bottom < <(e2e_window_info "$title" rect)
+  colours=$(convert "$file" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
+    -format %k info:) || e2e_fail "cannot read the screenshot $file"
+  ((colours >= 16)) || e2e_fail "the window '$title' looks blank on $file ($colours colours)"
+  e2e_log "screenshot: $file ($colours colours in the window)"
+}
+
+# Every Windows since Vista carries SimSun (宋体), whatever its language, and links its user
+# interface font Tahoma to it for Chinese characters; the wizard asks for it by name. A Wine
+# prefix outside a Chinese locale finds no font of that name and draws the Chinese texts in a
+# fallback without Latin letters, so the prefix is told that the machine's Chinese font is
+# SimSun. Call it before starting the program.
+e2e_provide_simsun() {
+  local font name
+  font=$(LC_ALL=C fc-match -f '%{family[0]}' ':lang=zh-cn') && [[ -n "$font" ]] ||
+    e2e_fail "fontconfig names no Chinese font"
+  for name in SimSun 宋体; do
+    "$E2E_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /t REG_SZ \
+      /d "$font" /f >/dev/null 2>&1 || e2e_fail "cannot give the prefix the font $name"
+  done
+  e2e_log "SimSun (宋体) is $font"
+}

@@ -1,9 +1,9 @@
 // The end-to-end robot: a small console program that runs inside the same Wine prefix as the
 // setup program and acts on its windows from outside, as a user (or a screen reader) would.
 // It finds top-level windows by title and class, reads their and their controls' texts and
-// states, clicks buttons, check boxes and radio buttons, types into edit boxes and closes
-// windows. Arguments arrive as wide strings (Wine converts the UTF-8 command line); everything
-// printed is UTF-8.
+// states, reads list views (rows, cells, selection), clicks buttons, check boxes and radio
+// buttons, double-clicks list view rows, types into edit boxes and closes windows. Arguments arrive
+// as wide strings (Wine converts the UTF-8 command line); everything printed is UTF-8.
 //
 // Exit codes: 0 done, 1 window or control not found, not reachable by a user, or timeout; 2 bad
 // usage.
@@ -12,10 +12,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -572,6 +575,246 @@ int State(const WindowQuery& query) {
   return kDone;
 }
 
+// ---- list views --------------------------------------------------------------------------
+
+// A list view answers its item and column messages through pointers into its own process, so
+// the robot reads another program's list view through a block of memory in that process: it
+// writes the request there, sends the message with the block's address and reads the answer
+// back.
+
+struct CloseProcess {
+  void operator()(HANDLE process) const { CloseHandle(process); }
+};
+using UniqueProcess = std::unique_ptr<void, CloseProcess>;
+
+// Memory in another process, released with the block.
+class RemoteBlock {
+ public:
+  RemoteBlock(HANDLE process, size_t size)
+      : process_(process),
+        address_(static_cast<char*>(
+            VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
+  ~RemoteBlock() {
+    if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+
+  bool Valid() const { return address_ != nullptr; }
+  char* At(size_t offset) const { return address_ + offset; }
+  bool Write(size_t offset, const void* data, size_t size) const {
+    SIZE_T written = 0;
+    return WriteProcessMemory(process_, At(offset), data, size, &written) && written == size;
+  }
+  bool Read(size_t offset, void* data, size_t size) const {
+    SIZE_T read = 0;
+    return ReadProcessMemory(process_, At(offset), data, size, &read) && read == size;
+  }
+
+ private:
+  HANDLE process_;
+  char* address_;
+};
+
+// A list view of another process in report view: its rows, columns, cells, selection and where
+// its rows are.
+class RemoteListView {
+ public:
+  RemoteListView(HWND list, UniqueProcess process)
+      : list_(list), process_(std::move(process)), block_(process_.get(), kBlockSize) {}
+
+  // Null, with the reason told, when the list view's process cannot be opened or given memory.
+  static std::unique_ptr<RemoteListView> Open(HWND list) {
+    UniqueProcess process(OpenProcess(
+        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+        FALSE, ProcessOf(list)));
+    if (!process) {
+      Complain(L"cannot open the process of the list view " + HandleText(list) + L" (error " +
+               std::to_wstring(GetLastError()) + L")");
+      return nullptr;
+    }
+    auto view = std::make_unique<RemoteListView>(list, std::move(process));
+    if (!view->block_.Valid()) {
+      Complain(L"cannot get memory in the process of the list view " + HandleText(list));
+      return nullptr;
+    }
+    return view;
+  }
+
+  std::optional<int> Rows() const { return Count(list_, LVM_GETITEMCOUNT); }
+
+  // The header knows the columns; a list view without one is asked column by column.
+  std::optional<int> Columns() const {
+    DWORD_PTR header = 0;
+    if (SendAndWait(list_, LVM_GETHEADER, 0, 0, &header) && header != 0)
+      return Count(reinterpret_cast<HWND>(header), HDM_GETITEMCOUNT);
+    int columns = 0;
+    for (;;) {
+      LVCOLUMNW column = {};
+      column.mask = LVCF_WIDTH;
+      DWORD_PTR found = 0;
+      if (!block_.Write(kColumnAt, &column, sizeof column) ||
+          !SendAndWait(list_, LVM_GETCOLUMNW, columns, Remote(kColumnAt), &found))
+        return std::nullopt;
+      if (!found) return columns;
+      ++columns;
+    }
+  }
+
+  // The selected rows, in order.
+  std::optional<std::vector<int>> Selected() const {
+    std::vector<int> rows;
+    DWORD_PTR next = static_cast<DWORD_PTR>(-1);
+    for (;;) {
+      if (!SendAndWait(list_, LVM_GETNEXTITEM, next, MAKELPARAM(LVNI_SELECTED, 0), &next))
+        return std::nullopt;
+      const int row = static_cast<int>(static_cast<INT_PTR>(next));
+      // A list view answers -1 after the last one; a row twice would never end.
+      if (row < 0 || (!rows.empty() && row <= rows.back())) return rows;
+      rows.push_back(row);
+    }
+  }
+
+  std::optional<std::wstring> Cell(int row, int column) const {
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(block_.At(kTextAt));
+    item.cchTextMax = kTextLength;
+    DWORD_PTR length = 0;
+    if (!block_.Write(kItemAt, &item, sizeof item) ||
+        !SendAndWait(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), Remote(kItemAt), &length))
+      return std::nullopt;
+    std::vector<wchar_t> text(kTextLength, L'\0');
+    if (!block_.Read(kTextAt, text.data(), text.size() * sizeof(wchar_t))) return std::nullopt;
+    return std::wstring(text.data(), std::min<size_t>(length, kTextLength - 1));
+  }
+
+  // The whole row's rectangle, in the list view's client coordinates.
+  std::optional<RECT> RowBounds(int row) const {
+    RECT bounds = {};
+    bounds.left = LVIR_BOUNDS;
+    DWORD_PTR done = 0;
+    if (!block_.Write(kRectAt, &bounds, sizeof bounds) ||
+        !SendAndWait(list_, LVM_GETITEMRECT, static_cast<WPARAM>(row), Remote(kRectAt), &done) ||
+        !done || !block_.Read(kRectAt, &bounds, sizeof bounds))
+      return std::nullopt;
+    return bounds;
+  }
+
+ private:
+  // The block holds one request of each kind and the text buffer.
+  static constexpr size_t kItemAt = 0;
+  static constexpr size_t kColumnAt = 256;
+  static constexpr size_t kRectAt = 512;
+  static constexpr size_t kTextAt = 768;
+  static constexpr int kTextLength = 1024;
+  static constexpr size_t kBlockSize = kTextAt + kTextLength * sizeof(wchar_t);
+  static_assert(sizeof(LVITEMW) <= kColumnAt - kItemAt && sizeof(LVCOLUMNW) <= kRectAt - kColumnAt,
+                "the requests overlap");
+
+  LPARAM Remote(size_t offset) const { return reinterpret_cast<LPARAM>(block_.At(offset)); }
+
+  static std::optional<int> Count(HWND window, UINT message) {
+    DWORD_PTR count = 0;
+    if (!SendAndWait(window, message, 0, 0, &count)) return std::nullopt;
+    return static_cast<int>(static_cast<INT_PTR>(count));
+  }
+
+  HWND list_;
+  UniqueProcess process_;
+  RemoteBlock block_;  // after the process handle: freed while the handle is still open
+};
+
+// The list view a command acts on: the one chosen by CONTROL, or the window's first.
+HWND RequireListView(const WindowQuery& query, const Options& options, bool* usage) {
+  *usage = false;
+  ControlQuery controlQuery;
+  controlQuery.by = ControlQuery::By::Nth;
+  controlQuery.className = WC_LISTVIEWW;
+  controlQuery.nth = 1;
+  if ((options.Has(L"--id") || options.Has(L"--button") || options.Has(L"--nth")) &&
+      !ControlQueryFrom(options, &controlQuery)) {
+    *usage = true;
+    return nullptr;
+  }
+  HWND list = RequireControl(query, controlQuery);
+  if (list != nullptr && !SameClass(list, WC_LISTVIEWW)) {
+    Complain(L"control " + HandleText(list) + L" is a " + ClassOf(list) + L", not a list view");
+    return nullptr;
+  }
+  return list;
+}
+
+// One line per row: the row number (from 0), "selected" or "unselected", then the cells,
+// tab-separated and escaped as `texts` escapes.
+int Grid(const WindowQuery& query, const Options& options) {
+  bool usage = false;
+  HWND list = RequireListView(query, options, &usage);
+  if (list == nullptr) return usage ? kUsage : kNotFound;
+  const auto view = RemoteListView::Open(list);
+  if (!view) return kNotFound;
+  const auto rows = view->Rows();
+  const auto columns = view->Columns();
+  const auto selected = view->Selected();
+  if (!rows || !columns || !selected) {
+    Complain(L"the list view " + HandleText(list) + L" did not answer in time");
+    return kNotFound;
+  }
+  for (int row = 0; row < *rows; ++row) {
+    const bool isSelected = std::find(selected->begin(), selected->end(), row) != selected->end();
+    std::wstring line = std::to_wstring(row) + L"\t" + (isSelected ? L"selected" : L"unselected");
+    for (int column = 0; column < *columns; ++column) {
+      const auto cell = view->Cell(row, column);
+      if (!cell) {
+        Complain(L"cannot read row " + std::to_wstring(row) + L", column " +
+                 std::to_wstring(column) + L" of the list view " + HandleText(list));
+        return kNotFound;
+      }
+      line += L"\t" + Escaped(*cell);
+    }
+    Print(line);
+  }
+  return kDone;
+}
+
+// A double-click on a row, as the mouse gives it: the button's double-click and release at the
+// middle of the row's visible part. Posted, like a click: what the double-click starts in the
+// program must not hold the robot.
+int DoubleClickRow(const WindowQuery& query, const Options& options) {
+  const std::wstring rowText = options.Get(L"--row");
+  wchar_t* end = nullptr;
+  const long row = wcstol(rowText.c_str(), &end, 10);
+  if (rowText.empty() || *end != L'\0') {
+    Complain(L"dblclick-row needs --row N, a row number from 0");
+    return kUsage;
+  }
+  bool usage = false;
+  HWND list = RequireListView(query, options, &usage);
+  if (list == nullptr) return usage ? kUsage : kNotFound;
+  if (!Reachable(list, options)) return kNotFound;
+  const auto view = RemoteListView::Open(list);
+  if (!view) return kNotFound;
+  const auto rows = view->Rows();
+  if (!rows || row < 0 || row >= *rows) {
+    Complain(L"the list view " + HandleText(list) + L" has no row " + std::to_wstring(row));
+    return kNotFound;
+  }
+  const auto bounds = view->RowBounds(static_cast<int>(row));
+  RECT client = {};
+  RECT visible = {};
+  if (!bounds || !GetClientRect(list, &client) || !IntersectRect(&visible, &*bounds, &client)) {
+    Complain(L"row " + std::to_wstring(row) + L" of the list view " + HandleText(list) +
+             L" is not in view");
+    return kNotFound;
+  }
+  const LPARAM at =
+      MAKELPARAM((visible.left + visible.right) / 2, (visible.top + visible.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  Print(HandleText(list));
+  return kDone;
+}
+
 // --box closes as the caption's close box does (the system command); otherwise a plain
 // WM_CLOSE is posted.
 int Close(const WindowQuery& query, const Options& options) {
@@ -601,8 +844,13 @@ void Usage() {
       L"  click       --title T CONTROL [--force] clicks a button, check box or radio button\n"
       L"  type        --title T CONTROL --text S [--force]\n"
       L"                                          types S over an edit box's text (LF = Enter)\n"
+      L"  grid        --title T [CONTROL]        a list view's rows: number, selected or\n"
+      L"                                          unselected, the cells (tab-separated)\n"
+      L"  dblclick-row --title T --row N [CONTROL] [--force]\n"
+      L"                                          double-clicks row N (from 0) of a list view\n"
       L"  close       --title T [--box]\n"
-      L"  CONTROL is --button TEXT, --id N or --nth CLASS:N (N-th of the class, from 1).\n"
+      L"  CONTROL is --button TEXT, --id N or --nth CLASS:N (N-th of the class, from 1);\n"
+      L"  for grid and dblclick-row the window's first list view when not given.\n"
       L"  A control the user cannot reach is refused; --force lets through one that is itself\n"
       L"  enabled and visible but inside a disabled window.");
 }
@@ -628,6 +876,8 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"state") return State(query);
   if (command == L"click") return Click(query, options);
   if (command == L"type") return Type(query, options);
+  if (command == L"grid") return Grid(query, options);
+  if (command == L"dblclick-row") return DoubleClickRow(query, options);
   if (command == L"close") return Close(query, options);
   Usage();
   return kUsage;
