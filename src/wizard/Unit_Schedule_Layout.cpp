@@ -142,9 +142,9 @@ void TFormSchedule::BuildLayout() {
   Label1 = &PutLabel(*this, folder, "Label1", 28, 106, "选择改变安装路径（双击鼠标快速改变路径）");
   Label1->SetTransparent(true);
   Separator1 = &Put<gui::Separator>(folder, "Separator1", 12, 125, 400, 2);
-  for (const HeaderSpec& spec : kHeaders) {
-    auto& header = Put<gui::HeaderCell>(folder, spec.name, spec.left, 130, spec.width, 21);
-    header.SetCaption(spec.caption);
+  for (const HeaderSpec& cell : kHeaders) {
+    auto& header = Put<gui::HeaderCell>(folder, cell.name, cell.left, 130, cell.width, 21);
+    header.SetCaption(cell.caption);
     FieldHeaders.push_back(&header);
   }
   Shape1 = &Put<gui::Shape>(folder, "Shape1", 26, 151, 388, 92);
