@@ -44,3 +44,8 @@ class EConvertError : public Exception {
 class ERegistryException : public Exception {
   using Exception::Exception;
 };
+// A COM call that failed: the system's text for its result code (such as "Class not
+// registered").
+class EOleSysError : public Exception {
+  using Exception::Exception;
+};

@@ -1,6 +1,7 @@
 #pragma once
 // The registry, through an accessor object in the runtime's manner: a root key, one key of it
 // open at a time, string values read and written by name.
+#include <cstdint>
 #include <memory>
 
 #include "platform/AnsiString.h"
@@ -41,6 +42,8 @@ class Registry {
   // Writes a REG_SZ value (an empty name: the key's default value). Throws ERegistryException
   // "Failed to set data for '%s'" when no key is open or the system refuses.
   void WriteString(const AnsiString& name, const AnsiString& value);
+  // Writes a REG_DWORD value; the same error as WriteString.
+  void WriteInteger(const AnsiString& name, std::uint32_t value);
 
   struct Impl;
 

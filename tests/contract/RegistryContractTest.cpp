@@ -153,6 +153,20 @@ TEST_F(RegistryContract, ANonStringValueIsReplacedByAStringWrite) {
   EXPECT_EQ(registry.ReadString("Serial"), "02080308");
 }
 
+TEST_F(RegistryContract, WriteIntegerStoresADwordThatReplacesAString) {
+  Registry registry;
+  EXPECT_EQ(RegistryErrorOf([&] { registry.WriteInteger("NoModify", 1); }),
+            "Failed to set data for 'NoModify'");
+  ASSERT_TRUE(registry.OpenKey(RegistryKey(), true));
+  registry.WriteString("EstimatedSize", "12");
+  registry.WriteInteger("EstimatedSize", 0x01020304u);
+  const auto stored = GetRawValue(RootKey::CurrentUser, RegistryKey(), "EstimatedSize");
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_EQ(stored->type, RawType::DWord);
+  EXPECT_EQ(stored->data,
+            std::string("\x04\x03\x02\x01", 4));  // little-endian, as Windows stores it
+}
+
 TEST_F(RegistryContract, ChineseKeyNamesValueNamesAndValuesRoundTrip) {
   // 運 ends in the byte of a backslash (DF 5C): one key name, not two.
   const AnsiString key = RegistryKey("软件\\運行");

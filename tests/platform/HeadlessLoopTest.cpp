@@ -87,26 +87,33 @@ TEST_F(HeadlessLoopTest, TimersWithEqualDeadlinesFireInArmingOrderAndAClockJumpF
   EXPECT_FALSE(Backend().TimerDeadline(first));
 }
 
-TEST_F(HeadlessLoopTest, ProcessMessagesServesQueueAndDueTimersButNoScriptedAction) {
+TEST_F(HeadlessLoopTest, ProcessMessagesServesQueueDueTimersAndOneScriptedActionPerCall) {
   auto& timer = MakeTimer("t", 50, true);
   int ticks = 0;
   timer.OnTimer = [&] { ++ticks; };
   bool posted = false;
-  bool stepped = false;
-  User().Step([&] { stepped = true; }, "step");
+  std::vector<std::string> steps;
+  bool ready = false;
+  User().Step([&] { steps.push_back("first"); }, "first");
+  User().Step([&] { steps.push_back("second"); }, "second");
+  User().WaitUntil([&] { return ready; }, "ready");
+  User().Step([&] { steps.push_back("third"); }, "third");
   App().Post([&] { posted = true; });
 
   App().ProcessMessages();
-  EXPECT_TRUE(posted);
+  EXPECT_TRUE(posted) << "queued calls are served before the user acts";
   EXPECT_EQ(ticks, 0) << "the timer is not due yet and ProcessMessages does not wait";
+  EXPECT_EQ(steps, (std::vector<std::string>{"first"})) << "one action per call";
   platform::Sleep(50);
   App().ProcessMessages();
   EXPECT_EQ(ticks, 1);
-  EXPECT_FALSE(stepped);
-
+  EXPECT_EQ(steps, (std::vector<std::string>{"first", "second"}));
+  App().ProcessMessages();
+  EXPECT_EQ(steps.size(), 2u) << "a wait holds the script back here too";
+  ready = true;
+  App().ProcessMessages();
+  EXPECT_EQ(steps, (std::vector<std::string>{"first", "second", "third"}));
   timer.SetEnabled(false);
-  Backend().WaitAndDispatch();
-  EXPECT_TRUE(stepped) << "an idle turn of a loop takes the action";
 }
 
 TEST_F(HeadlessLoopTest, StarvedLoopFailsNamingWhatItWaitsFor) {

@@ -57,4 +57,9 @@ void Registry::WriteString(const AnsiString& name, const AnsiString& value) {
                                               {sim::RegistryType::String, value});
 }
 
+void Registry::WriteInteger(const AnsiString& name, std::uint32_t value) {
+  if (!impl_->key) throw ERegistryException(Format("Failed to set data for '%s'", name.c_str()));
+  sim::SimMachine::Current().SetRegistryValue(root_, *impl_->key, name, sim::DWordValue(value));
+}
+
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -132,6 +133,7 @@ SimMachine::SimMachine(const fs::path& root) : serial_(nextSerial++) {
   }
   MapDrive('C', root / "C");
   fs::create_directories(HostPath(windowsFolder_));
+  fs::create_directories(HostPath(commonDesktopFolder_));
 }
 
 SimMachine::~SimMachine() { currentMachine = nullptr; }
@@ -625,6 +627,139 @@ bool SimMachine::ComInitialized(std::uint32_t threadId) const {
 void SimMachine::SetComRefused(bool refused) {
   std::lock_guard<std::mutex> lock(mutex_);
   comRefused_ = refused;
+}
+
+// ---------------------------------------------------------------- Program Manager and DDE
+
+void SimMachine::SetProgramManager(ProgramManagerState state) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  programManagerState_ = state;
+}
+
+ProgramManagerState SimMachine::GetProgramManager() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return programManagerState_;
+}
+
+std::vector<DdeConversationRecord> SimMachine::DdeConversations() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ddeConversations_;
+}
+
+std::vector<AnsiString> SimMachine::ProgramGroups() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return programManager_.Groups();
+}
+
+std::optional<std::vector<AnsiString>> SimMachine::ProgramGroupItems(
+    const AnsiString& group) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return programManager_.Items(group);
+}
+
+std::vector<AnsiString> SimMachine::StartedPrograms() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return startedPrograms_;
+}
+
+std::optional<std::size_t> SimMachine::ConnectDde(const AnsiString& service,
+                                                  const AnsiString& topic) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const bool answers = programManagerState_ == ProgramManagerState::Running &&
+                       SameTextAscii(service, "ProgMan") && SameTextAscii(topic, "ProgMan");
+  if (!answers) return std::nullopt;
+  DdeConversationRecord record;
+  record.service = service;
+  record.topic = topic;
+  ddeConversations_.push_back(record);
+  return ddeConversations_.size() - 1;
+}
+
+bool SimMachine::ExecuteDde(std::size_t conversation, const AnsiString& command, bool waited) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (conversation >= ddeConversations_.size() || !ddeConversations_[conversation].open) {
+    throw std::logic_error("a DDE command was sent in a conversation that is not open");
+  }
+  const bool carriedOut = programManager_.Execute(command, [this](const AnsiString& path) {
+    const fs::path host = HostPathLocked(path);
+    std::error_code error;
+    return !host.empty() && fs::is_regular_file(host, error);
+  });
+  ddeConversations_[conversation].executions.push_back({command, waited, carriedOut});
+  return carriedOut;
+}
+
+void SimMachine::DisconnectDde(std::size_t conversation) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (conversation < ddeConversations_.size()) ddeConversations_[conversation].open = false;
+}
+
+bool SimMachine::StartProgram(const AnsiString& commandLine) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  startedPrograms_.push_back(commandLine);
+  const AnsiString program = commandLine.substr(0, commandLine.find(' '));
+  const bool programManager =
+      SameTextAscii(program, "progman") || SameTextAscii(program, "progman.exe");
+  if (!programManager || programManagerState_ == ProgramManagerState::Missing) return false;
+  programManagerState_ = ProgramManagerState::Running;
+  return true;
+}
+
+// ---------------------------------------------------------------- shell links and notices
+
+AnsiString SimMachine::CommonDesktopFolder() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return commonDesktopFolder_;
+}
+
+void SimMachine::SetCommonDesktopFolder(const AnsiString& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  commonDesktopFolder_ = path;
+}
+
+void SimMachine::SetShellLinkRefused(bool refused) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  shellLinkRefused_ = refused;
+}
+
+bool SimMachine::ShellLinkRefused() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return shellLinkRefused_;
+}
+
+bool SimMachine::SaveShellLink(const SavedShellLink& link) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const fs::path host = HostPathLocked(link.file);
+  std::error_code error;
+  // The folder must be there; a folder of the file's name (a drive root among them) is no file.
+  if (host.empty() || !fs::is_directory(host.parent_path(), error) ||
+      fs::is_directory(host, error)) {
+    return false;
+  }
+  if (std::find(lockedFiles_.begin(), lockedFiles_.end(), host) != lockedFiles_.end()) return false;
+  // The simulated link's file: readable text naming what the link holds.
+  std::ofstream out(host, std::ios::binary | std::ios::trunc);
+  out << "[ShellLink]\r\nTarget=" << link.target << "\r\nWorkingFolder=" << link.workingFolder
+      << "\r\n";
+  out.close();
+  if (!out) return false;
+  savedShellLinks_.push_back(link);
+  return true;
+}
+
+std::vector<SavedShellLink> SimMachine::SavedShellLinks() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return savedShellLinks_;
+}
+
+void SimMachine::RecordAssociationNotice() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++associationNotices_;
+}
+
+int SimMachine::AssociationNotices() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return associationNotices_;
 }
 
 }  // namespace sim

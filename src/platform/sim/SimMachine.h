@@ -4,10 +4,8 @@
 // IniFile, Registry, Resources, Shell, SystemThread) act on. Files are real host files below the
 // drive folders, so tests compare real bytes; everything else (drive sizes, the registry,
 // processes, windows, mutexes, resources, the folder browser's answers, the shell-execute log,
-// the clock) is plain state that tests arrange and inspect.
-//
-// Still to come with the parts that need them: the common desktop folder and the Program
-// Manager's DDE command log.
+// Program Manager and its DDE conversations, the common desktop folder, the shell links saved and
+// the shell's association notices, the clock) is plain state that tests arrange and inspect.
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -23,6 +21,7 @@
 #include "platform/AnsiString.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/sim/SimProgramManager.h"
 
 namespace sim {
 
@@ -103,6 +102,13 @@ struct FolderBrowserOpening {
   bool initialFolderShown = false;  // pre-selected: it exists
 };
 
+// One shell link saved through IPersistFile::Save: the link's file, its target and working folder.
+struct SavedShellLink {
+  AnsiString file;
+  AnsiString target;
+  AnsiString workingFolder;
+};
+
 // One ShellExecute call.
 struct ShellExecuteCall {
   AnsiString owner;  // the owner form's name, "" without one
@@ -115,7 +121,8 @@ struct ShellExecuteCall {
 
 class SimMachine {
  public:
-  // Builds the machine on root: drive C: is root/"C", the Windows folder C:\WINDOWS is created.
+  // Builds the machine on root: drive C: is root/"C", the Windows folder C:\WINDOWS and the
+  // common desktop folder are created.
   explicit SimMachine(const std::filesystem::path& root);
   ~SimMachine();
   SimMachine(const SimMachine&) = delete;
@@ -259,6 +266,47 @@ class SimMachine {
   // apartment.
   void SetComRefused(bool refused);
 
+  // ---- Program Manager, its DDE conversations and the programs started to serve them
+  // Program Manager runs unless a test says otherwise.
+  void SetProgramManager(ProgramManagerState state);
+  ProgramManagerState GetProgramManager() const;
+  // Every conversation opened with Program Manager, in order, with the commands sent in it.
+  std::vector<DdeConversationRecord> DdeConversations() const;
+  // Program Manager's groups (names as first given, in order of making), and a group's item
+  // titles (nothing when there is no such group), as its commands made them.
+  std::vector<AnsiString> ProgramGroups() const;
+  std::optional<std::vector<AnsiString>> ProgramGroupItems(const AnsiString& group) const;
+  // The command lines the program asked to start, in order.
+  std::vector<AnsiString> StartedPrograms() const;
+  // For the sim's DDE: DdeConnect (service and topic "ProgMan", without regard to case, while
+  // Program Manager runs); the conversation's number, or nothing when nobody answers.
+  std::optional<std::size_t> ConnectDde(const AnsiString& service, const AnsiString& topic);
+  // Records the command and has Program Manager carry it out; its answer.
+  bool ExecuteDde(std::size_t conversation, const AnsiString& command, bool waited);
+  void DisconnectDde(std::size_t conversation);
+  // For the sim's program start: records the command line; only Program Manager can be started
+  // ("progman" as the first word, with or without ".exe"), and only when it is not missing.
+  bool StartProgram(const AnsiString& commandLine);
+
+  // ---- Shell links, the common desktop folder and the shell's association notices
+  // The all-users desktop folder: "C:\Users\Public\Desktop", made with the machine, unless a
+  // test sets another (which is not created); "" stands for a system that cannot name it.
+  AnsiString CommonDesktopFolder() const;
+  void SetCommonDesktopFolder(const AnsiString& path);
+  // Makes every following shell link creation fail with "Class not registered", as on a system
+  // without the ShellLink class.
+  void SetShellLinkRefused(bool refused);
+  bool ShellLinkRefused() const;
+  // For the sim's shell link: writes the link's file (replacing one) below the drive mapping and
+  // records the link. False, and nothing recorded, when the file's folder does not exist, the
+  // file cannot be written (a folder of that name, a locked file) or its drive is not there.
+  bool SaveShellLink(const SavedShellLink& link);
+  // The links saved, in order of saving (a file saved twice appears twice).
+  std::vector<SavedShellLink> SavedShellLinks() const;
+  // SHChangeNotify(SHCNE_ASSOCCHANGED): how many times the program said so.
+  void RecordAssociationNotice();
+  int AssociationNotices() const;
+
  private:
   struct MutexState {
     int handles = 0;
@@ -321,6 +369,14 @@ class SimMachine {
   bool priorityChangeRefused_ = false;
   std::map<std::uint32_t, int> comApartments_;  // open apartments per thread id
   bool comRefused_ = false;
+  ProgramManagerState programManagerState_ = ProgramManagerState::Running;
+  SimProgramManager programManager_;
+  std::vector<DdeConversationRecord> ddeConversations_;
+  std::vector<AnsiString> startedPrograms_;
+  AnsiString commonDesktopFolder_ = "C:\\Users\\Public\\Desktop";
+  bool shellLinkRefused_ = false;
+  std::vector<SavedShellLink> savedShellLinks_;
+  int associationNotices_ = 0;
 };
 
 }  // namespace sim

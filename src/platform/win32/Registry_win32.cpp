@@ -106,4 +106,13 @@ void Registry::WriteString(const AnsiString& name, const AnsiString& value) {
   }
 }
 
+void Registry::WriteInteger(const AnsiString& name, std::uint32_t value) {
+  if (!impl_->key) throw SetDataFailed(name);
+  const DWORD data = value;
+  if (::RegSetValueExW(impl_->key.Get(), win32::Wide(name).c_str(), 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&data), sizeof data) != ERROR_SUCCESS) {
+    throw SetDataFailed(name);
+  }
+}
+
 }  // namespace platform

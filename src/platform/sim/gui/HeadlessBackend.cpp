@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "platform/gui/Animate.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Button.h"
 #include "platform/gui/CheckBox.h"
@@ -43,8 +44,10 @@ void Erase(std::vector<T>& items, const T& item) {
 // to repaint; tells the back end when it goes.
 class HeadlessBackend::HeadlessPeer : public gui::Peer {
  public:
-  HeadlessPeer(gui::Control& control, std::weak_ptr<HeadlessBackend*> backend)
-      : control_(&control), backend_(std::move(backend)) {}
+  // mirror, when given, is what the peer of a kind does with an update besides counting it.
+  HeadlessPeer(gui::Control& control, std::weak_ptr<HeadlessBackend*> backend,
+               std::function<void(gui::Changes)> mirror = {})
+      : control_(&control), backend_(std::move(backend)), mirror_(std::move(mirror)) {}
   ~HeadlessPeer() override {
     if (auto backend = backend_.lock()) (*backend)->PeerGone(control_);
   }
@@ -52,6 +55,7 @@ class HeadlessBackend::HeadlessPeer : public gui::Peer {
     for (std::size_t bit = 0; bit < updates_.size(); ++bit) {
       if (changed.Has(static_cast<gui::Aspect>(1u << bit))) ++updates_[bit];
     }
+    if (mirror_) mirror_(changed);
   }
   void Invalidate() override { ++invalidations_; }
   int Invalidations() const { return invalidations_; }
@@ -65,6 +69,7 @@ class HeadlessBackend::HeadlessPeer : public gui::Peer {
  private:
   gui::Control* control_;
   std::weak_ptr<HeadlessBackend*> backend_;
+  std::function<void(gui::Changes)> mirror_;
   std::array<int, 16> updates_{};
   int invalidations_ = 0;
 };
@@ -76,6 +81,16 @@ HeadlessBackend::HeadlessBackend()
   RegisterPeers<gui::Form, gui::Panel, gui::Label, gui::Button, gui::CheckBox, gui::RadioButton,
                 gui::Edit, gui::Memo, gui::ProgressBar, gui::PageBook, gui::Page, gui::HeaderCell,
                 gui::Separator, gui::Shape, gui::Image, gui::StringGrid>();
+  // No system here lacks a clip: a named clip opens as soon as the peer hears of it.
+  Peers().Register<gui::Animate>([this](gui::Animate& animate) {
+    const auto open = [&animate] {
+      animate.ReportClipOpened(animate.GetCommonAvi() != gui::CommonAvi::None);
+    };
+    open();
+    return std::make_unique<HeadlessPeer>(animate, self_, [open](gui::Changes changed) {
+      if (changed.Has(gui::Aspect::Value)) open();
+    });
+  });
 }
 
 template <class... Kinds>
@@ -252,6 +267,13 @@ void HeadlessBackend::WaitAndDispatch() {
 }
 
 void HeadlessBackend::DispatchPending() {
+  DrainPending();
+  // The user's next action is input waiting in the queue, as a click on Cancel waits for the
+  // next ProcessMessages of a long run. One per call: a person acts once between two looks.
+  if (user_.TakeNextAction()) DrainPending();
+}
+
+void HeadlessBackend::DrainPending() {
   auto& application = gui::Application::Instance();
   bool busy = true;
   while (busy) {
@@ -263,7 +285,7 @@ void HeadlessBackend::DispatchPending() {
 
 void HeadlessBackend::ServeUntil(const std::function<bool()>& done) {
   for (;;) {
-    DispatchPending();
+    DrainPending();
     if (done()) return;
     if (!SleepUntilWoken(kWorkerWait) && !done()) {
       user_.Fail(DescribeLoop() + " waited " + std::to_string(kWorkerWait.count()) +

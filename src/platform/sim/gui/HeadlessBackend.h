@@ -10,8 +10,9 @@
 //   5. advance the virtual clock to the earliest armed timer and fire it;
 //   6. while worker threads run, wait (real time, at most ~10 s) for one of them to queue a call;
 //   7. otherwise the loop is starved: the test fails with a ScriptFailure naming the loop.
-// DispatchPending (ProcessMessages) does 1, 2 and 3 until nothing is left, without blocking.
-// ServeUntil does the same and then sleeps on a condition until woken, for at most ~10 s of real
+// DispatchPending (ProcessMessages) does 1, 2 and 3 until nothing is left, then takes the
+// scripted user's next action (4) and again does 1, 2 and 3, without blocking. ServeUntil does
+// 1, 2 and 3 and then sleeps on a condition until woken, for at most ~10 s of real
 // time before the test fails.
 //
 // Every control kind of the toolkit has a peer here that records which aspects the model told
@@ -92,6 +93,8 @@ class HeadlessBackend : public gui::Backend {
 
  private:
   class HeadlessPeer;
+  // Activations, queued calls and due timers until none is left.
+  void DrainPending();
   struct ArmedTimer {
     gui::Timer* timer;
     std::uint64_t deadline;

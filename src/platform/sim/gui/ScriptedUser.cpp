@@ -234,12 +234,20 @@ std::string ScriptedUser::WaitingFor() const {
 }
 
 bool ScriptedUser::TakeNextAction() {
-  if (actions_.empty()) return false;
-  if (actions_.front().ready && !actions_.front().ready()) return false;
-  Action action = std::move(actions_.front());
-  actions_.pop_front();
-  action.run();
-  return true;
+  bool passedWait = false;
+  while (!actions_.empty()) {
+    if (actions_.front().ready && !actions_.front().ready()) return passedWait;
+    Action action = std::move(actions_.front());
+    actions_.pop_front();
+    // A wait that is met is no action of its own: the person acts on what they waited for.
+    if (action.ready) {
+      passedWait = true;
+      continue;
+    }
+    action.run();
+    return true;
+  }
+  return passedWait;
 }
 
 gui::Control& ScriptedUser::FindControl(const AnsiString& name) {

@@ -1,5 +1,6 @@
 #include "platform/win32/gui/PeerKinds.h"
 
+#include "platform/gui/Animate.h"
 #include "platform/gui/Button.h"
 #include "platform/gui/CheckBox.h"
 #include "platform/gui/Edit.h"
@@ -26,6 +27,7 @@ void RegisterPeers(PeerRegistry& registry) {
   registry.Register<Edit>(&MakeEditPeer);
   registry.Register<Memo>(&MakeMemoPeer);
   registry.Register<ProgressBar>(&MakeProgressBarPeer);
+  registry.Register<Animate>(&MakeAnimatePeer);
   registry.Register<PageBook>(&MakePageBookPeer);
   registry.Register<Page>(&MakePagePeer);
   registry.Register<HeaderCell>(&MakeHeaderCellPeer);

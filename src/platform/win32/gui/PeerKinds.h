@@ -8,6 +8,7 @@
 
 namespace gui {
 class Form;
+class Animate;
 class Button;
 class CheckBox;
 class RadioButton;
@@ -34,6 +35,7 @@ std::unique_ptr<Peer> MakeRadioButtonPeer(RadioButton& radio);
 std::unique_ptr<Peer> MakeEditPeer(Edit& edit);
 std::unique_ptr<Peer> MakeMemoPeer(Memo& memo);
 std::unique_ptr<Peer> MakeProgressBarPeer(ProgressBar& bar);
+std::unique_ptr<Peer> MakeAnimatePeer(Animate& animate);
 std::unique_ptr<Peer> MakePageBookPeer(PageBook& book);
 std::unique_ptr<Peer> MakePagePeer(Page& page);
 std::unique_ptr<Peer> MakeHeaderCellPeer(HeaderCell& cell);
