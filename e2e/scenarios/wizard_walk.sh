@@ -24,7 +24,6 @@ product_size=$(e2e_setup_value Run RJSize)
 e2e_read_product_text licence 用户授权协议.txt
 licence=${licence%$'\r\n'}
 
-e2e_provide_simsun
 e2e_map_drives d "$E2E_RUN/drive-d" e "$E2E_RUN/drive-e"
 drives=$(e2e_drive_roots | paste -sd " ")
 [[ "$drives" == 'C:\ D:\ E:\'* ]] || e2e_fail "the prefix's drives are $drives, not C:, D:, E: first"

@@ -13,6 +13,7 @@
 namespace gui {
 class Button;
 class CheckBox;
+class DdeClientConv;
 class Edit;
 class HeaderCell;
 class Image;
@@ -78,6 +79,8 @@ class TFormSchedule : public gui::Form {
   gui::Label* Label8 = nullptr;
   gui::Label* Label9 = nullptr;
   gui::CheckBox* chbrun = nullptr;
+  // Used by the installation run to make the program group.
+  gui::DdeClientConv* DdeClientConv1 = nullptr;
 
   void FormCreate();
   void FormActivate();

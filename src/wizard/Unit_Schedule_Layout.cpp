@@ -1,6 +1,7 @@
 // The wizard window's components, their places, fonts and design texts.
 #include "platform/gui/Button.h"
 #include "platform/gui/CheckBox.h"
+#include "platform/gui/DdeClientConv.h"
 #include "platform/gui/Edit.h"
 #include "platform/gui/HeaderCell.h"
 #include "platform/gui/Image.h"
@@ -101,6 +102,7 @@ void TFormSchedule::BuildLayout() {
     const AnsiString name = Format("page%d", i + 1);
     pages[i] = &Put<gui::Page>(*ScheBook, name, 0, 0, kClientWidth, 300);
     pages[i]->SetCaption(name);
+    pages[i]->SetColor(gui::clWhite);  // the window's white behind every page
   }
 
   // Page 0, welcome.
@@ -183,6 +185,11 @@ void TFormSchedule::BuildLayout() {
   chbrun->SetCaption("运行软件");
   chbrun->SetColor(gui::clWhite);
   chbrun->SetChecked(true);
+
+  // The installation run makes the program group through this conversation; it opens only
+  // when asked.
+  DdeClientConv1 = &Make<gui::DdeClientConv>("DdeClientConv1");
+  DdeClientConv1->SetConnectMode(gui::DdeConnectMode::Manual);
 
   ScheBook->SetPageIndex(0);
 }

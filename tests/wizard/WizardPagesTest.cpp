@@ -1,6 +1,8 @@
 // The wizard's pages, the Next and Back buttons, the banner, the licence choice, the two close
 // confirmations and the finish action.
 #include "platform/Files.h"
+#include "platform/gui/DdeClientConv.h"
+#include "platform/gui/PageBook.h"
 #include "wizard/WizardFixture.h"
 
 namespace {
@@ -45,6 +47,20 @@ TEST_F(WizardPagesTest, FirstDisplayShowsTheWelcomePageWithTheCaptionInItsTexts)
                                                       Utf8("” 请点击“下一步”按钮继续。"));
     });
   });
+}
+
+TEST_F(WizardPagesTest, PagesAreWhiteAndTheProgramGroupConversationWaitsUnopened) {
+  RunWizard([&] {
+    Check([&] {
+      for (const gui::Page* page : Wizard().ScheBook->Pages()) {
+        EXPECT_EQ(page->GetColor(), gui::clWhite) << page->Name();
+      }
+      ASSERT_NE(Wizard().DdeClientConv1, nullptr);
+      EXPECT_EQ(Wizard().DdeClientConv1->ConnectMode(), gui::DdeConnectMode::Manual);
+      EXPECT_FALSE(Wizard().DdeClientConv1->Connected());
+    });
+  });
+  EXPECT_TRUE(Machine().DdeConversations().empty());
 }
 
 TEST_F(WizardPagesTest, NextWalksToTheConfirmationAndBackKeepsTheBannerOfThePageLeft) {
