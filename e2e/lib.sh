@@ -283,6 +283,7 @@ e2e_ensure_template() {
       WINEPREFIX=$fresh "$E2E_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" \
         /t REG_SZ /d N /f >>"$log" 2>&1 || e2e_fail "cannot configure the prefix: $(tail -3 "$log")"
     done
+    WINEPREFIX=$fresh e2e_provide_simsun
     WINEPREFIX=$fresh "$E2E_WINESERVER" -k 2>/dev/null
     WINEPREFIX=$fresh "$E2E_WINESERVER" -w 2>/dev/null
     touch "$fresh/.e2e-ready"
@@ -343,9 +344,10 @@ e2e_wait_window() {
     e2e_fail "no window titled '$title' appeared within $timeout s"
 }
 
+# Usage: e2e_window_info TITLE FIELD [CLASS] (the class tells apart windows of the same title)
 e2e_window_info() {
   local title=$1 field=$2
-  e2e_robot info --title "$title" | sed -n "s/^$field //p"
+  e2e_robot info --title "$title" ${3:+--class "$3"} | sed -n "s/^$field //p"
 }
 
 # The texts of a window and its controls: one "class<TAB>id<TAB>text" line each, CR shown as \r.
@@ -564,8 +566,9 @@ e2e_drive_roots() {
 
 # What a user sees of a window: its visible controls that show a text, one
 # "class<TAB>enabled<TAB>mark<TAB>text" line each, in the robot's order (text escaped).
+# Usage: e2e_shown_controls TITLE [CLASS]
 e2e_shown_controls() {
-  e2e_robot state --title "$1" |
+  e2e_robot state --title "$1" ${2:+--class "$2"} |
     awk -F'\t' 'BEGIN { OFS = "\t" } $4 == "visible" && $8 != "" { print $1, $5, $6, $8 }'
 }
 
@@ -588,10 +591,11 @@ e2e_expect_eventually() {
 
 # A screenshot of a window with something drawn in it: a window on screen that came out blank
 # (one colour, or almost) is a failure of what the user sees.
+# Usage: e2e_window_screenshot TITLE FILE [CLASS]
 e2e_window_screenshot() {
   local title=$1 file=$2 left top right bottom colours
   e2e_screenshot "$file"
-  read -r left top right bottom < <(e2e_window_info "$title" rect)
+  read -r left top right bottom < <(e2e_window_info "$title" rect "${3:-}")
   colours=$(convert "$file" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
     -format %k info:) || e2e_fail "cannot read the screenshot $file"
   ((colours >= 16)) || e2e_fail "the window '$title' looks blank on $file ($colours colours)"
@@ -599,17 +603,96 @@ e2e_window_screenshot() {
 }
 
 # Every Windows since Vista carries SimSun (宋体), whatever its language, and links its user
-# interface font Tahoma to it for Chinese characters; the wizard asks for it by name. A Wine
-# prefix outside a Chinese locale finds no font of that name and draws the Chinese texts in a
-# fallback without Latin letters, so the prefix is told that the machine's Chinese font is
-# SimSun. Call it before starting the program.
+# interface fonts to it for Chinese characters; the wizard asks for it by name. A Wine prefix
+# outside a Chinese locale finds no font of that name and draws the Chinese texts in a fallback
+# without Latin letters, so the prefix is told that the machine's Chinese font is SimSun, and
+# the interface fonts the setup's windows use (Tahoma, MS Sans Serif) are linked to it as
+# Windows links them. Every template prefix gets it when it is booted, so runs in every locale
+# have it.
 e2e_provide_simsun() {
-  local font name
-  font=$(LC_ALL=C fc-match -f '%{family[0]}' ':lang=zh-cn') && [[ -n "$font" ]] ||
-    e2e_fail "fontconfig names no Chinese font"
+  local font file name
+  IFS='|' read -r file font < <(LC_ALL=C fc-match -f '%{file}|%{family[0]}\n' ':lang=zh-cn') &&
+    [[ -n "$font" && -n "$file" ]] || e2e_fail "fontconfig names no Chinese font"
   for name in SimSun 宋体; do
     "$E2E_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /t REG_SZ \
       /d "$font" /f >/dev/null 2>&1 || e2e_fail "cannot give the prefix the font $name"
   done
-  e2e_log "SimSun (宋体) is $font"
+  for name in Tahoma 'MS Sans Serif'; do
+    "$E2E_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$name" /t REG_MULTI_SZ /d "${file##*/},$font" /f >/dev/null 2>&1 ||
+      e2e_fail "cannot link the font $name to $font"
+  done
+  e2e_log "SimSun (宋体) is $font, linked from Tahoma and MS Sans Serif"
 }
+
+# ---- what an installation leaves -----------------------------------------------------------
+
+# One registry value as `wine reg export` writes it, decoded: a string's text, "dword:N" (N in
+# decimal) for a DWORD; fails when the key or the value is missing. NAME "@" is the key's default
+# value. KEY starts with HKCU\ or HKCR\. Usage: e2e_registry_value KEY NAME
+e2e_registry_value() {
+  local key=$1 name=$2 file="$E2E_RUN/registry-export.reg"
+  rm -f "$file"
+  "$E2E_WINE" reg export "$key" "$file" /y >/dev/null 2>&1 || return 1
+  python3 - "$file" "$key" "$name" <<'PYTHON'
+import re
+import sys
+
+path, key, name = sys.argv[1:]
+roots = {"HKCU": "HKEY_CURRENT_USER", "HKCR": "HKEY_CLASSES_ROOT"}
+root, _, rest = key.partition("\\")
+header = "[" + roots.get(root.upper(), root) + "\\" + rest + "]"
+text = open(path, "rb").read().decode("utf-16")
+inside = False
+for line in text.splitlines():
+    if line.startswith("["):
+        inside = line.lower() == header.lower()
+        continue
+    if not inside:
+        continue
+    if name == "@":
+        match = re.match(r'@=(.*)$', line)
+    else:
+        match = re.match(r'"((?:[^"\\]|\\.)*)"=(.*)$', line)
+        if match and re.sub(r'\\(.)', r'\1', match.group(1)).lower() != name.lower():
+            match = None
+    if not match:
+        continue
+    data = match.group(match.lastindex)
+    if data.startswith('"'):
+        print(re.sub(r'\\(.)', r'\1', data[1:-1]))
+    elif data.startswith("dword:"):
+        print("dword:%d" % int(data[6:], 16))
+    else:
+        print(data)
+    sys.exit(0)
+sys.exit(1)
+PYTHON
+}
+
+# Checks one registry value. Usage: e2e_expect_registry_value KEY NAME EXPECTED
+e2e_expect_registry_value() {
+  local key=$1 name=$2 expected=$3 actual
+  actual=$(e2e_registry_value "$key" "$name") || e2e_fail "the registry has no value $name in $key"
+  e2e_expect_eq "$actual" "$expected" "$key $name"
+}
+
+# Compares every file the product's manifest lists with the product's own copy, byte for byte,
+# except the files named after the folder (install-relative, as the manifest spells them).
+# Usage: e2e_expect_installed_files FOLDER [SKIPPED...] (FOLDER: the install folder on the host)
+e2e_expect_installed_files() {
+  local folder=$1 name type path count=0
+  shift
+  while IFS=' ' read -r name type path; do
+    path=${path%$'\r'}
+    [[ -n "$path" ]] || continue
+    [[ " $* " != *" $path "* ]] || continue
+    path=${path//\\//}
+    cmp -s "$E2E_PRODUCT/$path" "$folder/$path" ||
+      e2e_fail "$folder/$path differs from the product's $path (or is missing)"
+    count=$((count + 1))
+  done < <(iconv -f CP936 -t UTF-8 "$E2E_PRODUCT/Setup.log")
+  ((count > 0)) || e2e_fail "the product's manifest lists no files"
+  e2e_log "all $count files of the manifest are installed byte for byte in $folder"
+}
+

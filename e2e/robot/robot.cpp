@@ -11,6 +11,8 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -849,10 +851,59 @@ void Usage() {
       L"  dblclick-row --title T --row N [CONTROL] [--force]\n"
       L"                                          double-clicks row N (from 0) of a list view\n"
       L"  close       --title T [--box]\n"
+      L"  link        FILE                       a shell link's target and working folder\n"
+      L"  hold        FILE                       keeps FILE open without sharing until killed\n"
       L"  CONTROL is --button TEXT, --id N or --nth CLASS:N (N-th of the class, from 1);\n"
       L"  for grid and dblclick-row the window's first list view when not given.\n"
       L"  A control the user cannot reach is refused; --force lets through one that is itself\n"
       L"  enabled and visible but inside a disabled window.");
+}
+
+// ---- files ---------------------------------------------------------------------------------
+
+// Prints a shell link's target and working folder, tab-separated, as the shell reads them.
+int Link(const std::wstring& file) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return kNotFound;
+  int result = kNotFound;
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&link)))) {
+    IPersistFile* persist = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
+      wchar_t target[MAX_PATH] = {};
+      wchar_t folder[MAX_PATH] = {};
+      // The target as the shell opens it: the link's item list. (Wine keeps the path copy that
+      // GetPath reads in the ANSI code page, which loses Chinese outside a Chinese locale.)
+      PIDLIST_ABSOLUTE item = nullptr;
+      const bool read = SUCCEEDED(persist->Load(file.c_str(), STGM_READ)) &&
+                        SUCCEEDED(link->GetIDList(&item)) && item &&
+                        SHGetPathFromIDListW(item, target) &&
+                        SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+      CoTaskMemFree(item);
+      if (read) {
+        Print(Escaped(target) + L"\t" + Escaped(folder));
+        result = kDone;
+      } else {
+        Complain(L"cannot read the link " + file);
+      }
+      persist->Release();
+    }
+    link->Release();
+  }
+  CoUninitialize();
+  return result;
+}
+
+// Keeps a file open without sharing, as a running program keeps its executable, until killed.
+int Hold(const std::wstring& file) {
+  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    Complain(L"cannot open " + file);
+    return kNotFound;
+  }
+  Print(L"holding");
+  for (;;) Sleep(1000);
 }
 
 int Run(int argc, wchar_t** argv) {
@@ -863,6 +914,8 @@ int Run(int argc, wchar_t** argv) {
   const std::wstring command = argv[1];
   if (command == L"probe") return Probe();
   if (command == L"list") return List();
+  if (command == L"link" && argc == 3) return Link(argv[2]);
+  if (command == L"hold" && argc == 3) return Hold(argv[2]);
 
   Options options;
   WindowQuery query;

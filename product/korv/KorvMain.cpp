@@ -12,25 +12,24 @@ constexpr char kWindowClass[] = "TKorv30";
 constexpr char kWindowTitle[] = "Korvello";
 constexpr int kResetLabelId = 101;
 
-// Folder of this executable with its trailing backslash. The path is in the ANSI code page, so
-// the walk steps over double-byte characters and never takes a trail byte for a backslash.
-std::string OwnFolder() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  const char* const begin = path;
-  const char* folderEnd = begin;
-  for (const char* p = begin; *p != '\0'; p = CharNextA(p)) {
-    if (*p == '\\' || *p == ':') folderEnd = p + 1;
-  }
-  return std::string(begin, folderEnd);
+// Folder of this executable with its trailing backslash, in UTF-16 so that a folder with a
+// Chinese name is found on any system.
+std::wstring OwnFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::wstring();
+  const std::wstring whole(path, length);
+  return whole.substr(0, whole.find_last_of(L"\\:") + 1);
 }
 
+// The value is plain ASCII ("88"), so its UTF-16 letters narrow one to one.
 std::string ReadResetOption() {
-  const std::string iniPath = OwnFolder() + "Options.ini";
-  char value[256] = {};
-  GetPrivateProfileStringA("Option", "Reset", "", value, sizeof value, iniPath.c_str());
-  return value;
+  const std::wstring iniPath = OwnFolder() + L"Options.ini";
+  wchar_t value[256] = {};
+  GetPrivateProfileStringW(L"Option", L"Reset", L"", value, 256, iniPath.c_str());
+  std::string narrow;
+  for (const wchar_t* c = value; *c; ++c) narrow += *c < 0x80 ? static_cast<char>(*c) : '?';
+  return narrow;
 }
 
 void CreateLabel(HWND parent, const std::string& text, int top, int id) {

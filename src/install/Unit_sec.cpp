@@ -1,8 +1,10 @@
 #include "install/Unit_sec.h"
 
 #include "host/Unit_main.h"
+#include "platform/gui/Animate.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Button.h"
+#include "platform/gui/PageBook.h"
 #include "platform/gui/ProgressBar.h"
 #include "platform/gui/Shape.h"
 #include "platform/gui/Timer.h"
@@ -12,6 +14,7 @@ namespace {
 
 constexpr const char* kCancelQuestion = "安装程序进行中,确定要退出安装吗?";
 constexpr const char* kCancelTitle = "退出安装";
+constexpr int kFinishPage = 5;
 
 }  // namespace
 
@@ -22,7 +25,11 @@ TFormsec::TFormsec(gui::Component* owner, AnsiString name)
   OnActivate = [this] { FormActivate(); };
   OnClose = [this](gui::CloseAction& action) { FormClose(action); };
   btncel->OnClick = [this] { btncelClick(); };
+  btnok->OnClick = [this] { btnokClick(); };
+  Timer1->OnTimer = [this] { Timer1Timer(); };
 }
+
+TFormsec::~TFormsec() = default;
 
 void TFormsec::BuildLayout() {
   SetBorderStyle(gui::BorderStyle::None);
@@ -42,6 +49,12 @@ void TFormsec::BuildLayout() {
   lbls->SetAutoSize(false);
   lbls->SetTransparent(true);
   lbls->SetCaption("正在安装...");
+  ams = &Put<gui::Animate>(*this, "ams", 40, 12, 272, 60);
+  ams->SetColor(gui::clWhite);
+  ams->SetCommonAvi(gui::CommonAvi::CopyFile);
+  ams->SetStartFrame(1);
+  ams->SetStopFrame(31);
+  ams->SetRepetitions(0);  // endlessly
   pgbs = &Put<gui::ProgressBar>(*this, "pgbs", 40, 112, 277, 17);
   pgbs->SetRange(0, 100);
   btncel = &Put<gui::Button>(*this, "btncel", 132, 156, 89, 25);
@@ -68,15 +81,40 @@ void TFormsec::BuildLayout() {
   Timer1->SetInterval(1000);
 }
 
-void TFormsec::FormCreate() { RunComplete = false; }
+void TFormsec::FormCreate() {
+  ams->SetActive(true);
+  RunComplete = false;
+}
 
-void TFormsec::FormActivate() { TargetName = Formain->ReadSetupValue("Run", "FileName"); }
+void TFormsec::Timer1Timer() {
+  Timer1->SetEnabled(false);
+  if (!RunComplete) return;
+  TFormSchedule& wizard = *FormSchedule;
+  wizard.InstallStarted = true;
+  wizard.ShowForm();
+  wizard.ScheBook->SetPageIndex(kFinishPage);
+  wizard.Label5->SetLeft(wizard.Label5->Left() + 16);
+  wizard.Label5->SetCaption(wizard.Caption() + " 已经成功安装在您的电脑中");
+  wizard.Label4->Hide();
+  wizard.BtnNext->SetCaption("完毕");
+  wizard.Label8->SetCaption(wizard.Caption() + " 安装完毕.");
+  wizard.btnpri->SetEnabled(false);
+  wizard.btnexit->SetEnabled(false);
+}
+
+void TFormsec::btnokClick() {
+  FormSchedule->InstallStarted = true;
+  FormSchedule->ShowForm();
+  Hide();
+}
 
 void TFormsec::btncelClick() {
   const int answer = gui::Application::Instance().MessageBox(kCancelQuestion, kCancelTitle,
                                                              gui::mb::kOkCancel, this);
   if (answer != gui::idOk) return;
   if (FormSchedule) FormSchedule->InstallStarted = false;
+  // A run waiting at a servicing point stops there.
+  cancelled_ = true;
   Formain->Close();
 }
 

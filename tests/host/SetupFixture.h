@@ -7,6 +7,7 @@
 
 #include "host/Unit_main.h"
 #include "main/Program.h"
+#include "platform/ComApartment.h"
 #include "support/SimTest.h"
 #include "wizard/Unit_Schedule.h"
 
@@ -28,19 +29,25 @@ class SetupFixture : public SimTest {
   void SetUp() override {
     SimTest::SetUp();
     // Stored in upper case, as the packaged executable stores them.
-    Machine().AddResource("FILETXT5", "TXTNAME", kManifest);
+    Machine().AddResource("FILETXT5", "TXTNAME", Manifest());
     if (WithConfigurationEntry()) Machine().AddResource("FILETXT7", "TXTNAME", Configuration());
     Machine().AddResource("FILETXT4", "TXTNAME", kLicence);
   }
   // A module built without the configuration entry, for the error path.
   virtual bool WithConfigurationEntry() const { return true; }
+  // The install manifest the module carries.
+  virtual std::string Manifest() const { return kManifest; }
   // The setup configuration the module carries.
   virtual std::string Configuration() const { return kConfiguration; }
 
   AnsiString Staged(const char* fileName) const { return AnsiString(kStagingFolder) + fileName; }
 
-  // The whole program on this machine: guard, both windows and the loop.
-  int RunWholeSetup() { return RunSetup(App(), guard_); }
+  // The whole program on this machine: COM for the user-interface thread, the guard, both
+  // windows and the loop.
+  int RunWholeSetup() {
+    const platform::ComApartment com;
+    return RunSetup(App(), guard_);
+  }
 
   // The worker hands the wizard to the loop through a synchronised call; a person cannot act on
   // the wizard before it is on screen.

@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# A whole installation, as a user clicks it: Next through the wizard into the proposed folder on
+# D:, the progress window while the product is extracted and registered, then the wizard's
+# finish page and "完毕". Every file of the manifest is in the install folder byte for byte; the
+# uninstall entry, the document type, the product keys and the compatibility value are in the
+# registry as the setup writes them; the desktop shortcut in the common desktop folder points at
+# the installed KORV.exe; Program Manager made the group (in a Chinese locale, where Wine's
+# Program Manager takes the commands); Options.ini says Reset=88 and the installed Korvello
+# runs and shows it. A second setup then finds the installation and asks before reinstalling.
+# With E2E_INSTALL_FOLDER set (a folder on D:, such as "D:\软件 安装\Korvello\"), the user
+# types it on the folder page instead.
+# shellcheck source=../lib.sh disable=SC2154  # e2e_start sets the process id variables
+source "$(dirname "$0")/../lib.sh"
+e2e_begin "${E2E_SCENARIO_NAME:-full_install}" "$@"
+
+wizard=$(e2e_wizard_title)
+serial=$(e2e_setup_value Form Serial)
+version=$(e2e_setup_value Form Version)
+link_name=$(e2e_setup_value Form desKtopLink)
+dir_name=$(e2e_setup_value SetupDir DirName)
+target=$(e2e_setup_value Run FileName)
+[[ -n "$serial" && -n "$link_name" && -n "$target" ]] ||
+  e2e_fail "Setup.ini lacks [Form] Serial, [Form] desKtopLink or [Run] FileName"
+
+drive_d=$E2E_RUN/drive-d
+e2e_map_drives d "$drive_d"
+folder=${E2E_INSTALL_FOLDER:-"D:\\Program Files\\$dir_name\\"}
+[[ "$folder" == 'D:\'*'\' ]] || e2e_fail "the install folder $folder is not a folder on D:"
+host_folder=$drive_d/${folder#D:\\}
+host_folder=${host_folder//\\//}
+host_folder=${host_folder%/}
+
+# Program Manager's group opens in a window of the same title in Wine: the wizard is the
+# setup's own form class.
+readonly FORM_CLASS=KorvForm
+click() {
+  e2e_robot click --title "$wizard" --class "$FORM_CLASS" "$@" >/dev/null ||
+    e2e_fail "cannot click $*"
+}
+next() { click --button '下一步 >'; }
+finish_button() {
+  e2e_shown_controls "$wizard" "$FORM_CLASS" | awk -F'\t' '$1 == "Button" && $4 == "完毕" { print $2 }'
+}
+
+# ---- the installation -----------------------------------------------------------------------
+
+e2e_start setup "$E2E_SETUP"
+e2e_wait_wizard "$wizard"
+next
+next
+if [[ -n "${E2E_INSTALL_FOLDER:-}" ]]; then
+  e2e_robot type --title "$wizard" --class "$FORM_CLASS" --nth Edit:2 --text "$folder" >/dev/null ||
+    e2e_fail "cannot type the install folder"
+fi
+next
+shows_confirmation() { e2e_shown_controls "$wizard" "$FORM_CLASS" | awk -F'\t' '$4 == "安装确认" { print "yes" }'; }
+e2e_expect_eventually "the confirmation page" yes shows_confirmation
+next
+
+# The progress window: borderless, white, with its status line, bar and Cancel.
+e2e_wait_window 安装 30
+style=$(e2e_window_info 安装 style)
+(((style & 0x00C00000) == 0)) || e2e_fail "the progress window has a caption (style $style)"
+e2e_robot state --title 安装 | grep -q $'\t取消$' || e2e_fail "the progress window shows no Cancel"
+sleep 1
+e2e_window_screenshot 安装 "$E2E_SHOTS/e2e-$E2E_NAME-progress.png"
+
+# About a second after the run, the wizard comes back on its finish page.
+deadline=$((SECONDS + 180))
+until [[ "$(finish_button)" == enabled ]]; do
+  ((SECONDS < deadline)) || e2e_fail "the wizard did not come back on its finish page"
+  e2e_is_running "$setup" || e2e_fail "the setup ended during the installation"
+  sleep 0.5
+done
+e2e_shown_controls "$wizard" "$FORM_CLASS" | grep -qF "$wizard 安装完毕." ||
+  e2e_fail "the finish page does not say the installation is complete"
+e2e_shown_controls "$wizard" "$FORM_CLASS" | grep -qF "$wizard 已经成功安装在您的电脑中" ||
+  e2e_fail "the finish page's banner does not say the product was installed"
+e2e_window_screenshot "$wizard" "$E2E_SHOTS/e2e-$E2E_NAME-finish.png" "$FORM_CLASS"
+e2e_log "the wizard is back on its finish page"
+
+click --button 完毕
+e2e_expect_exit "$setup" 60 "the setup" 0
+e2e_expect_no_staged_files
+
+# ---- what the installation left ------------------------------------------------------------
+
+# Options.ini is the product's, with the value the finish page wrote into it.
+e2e_expect_installed_files "$host_folder" Options.ini
+[[ -f "$host_folder/Uninstall.exe" ]] || e2e_fail "no Uninstall.exe in $host_folder"
+options=$(tr -d '\r' <"$host_folder/Options.ini")
+grep -qx 'Reset=88' <<<"$options" || e2e_fail "Options.ini says: $options"
+while IFS= read -r line; do
+  [[ "$line" == Reset=* ]] || grep -qxF "$line" <<<"$options" ||
+    e2e_fail "Options.ini lost the product's line $line"
+done < <(tr -d '\r' <"$E2E_PRODUCT/Options.ini")
+
+path="$folder$target"
+uninstall='HKCU\software\microsoft\windows\currentversion\uninstall\Korvello'
+e2e_expect_registry_value "$uninstall" displayname Korvello
+e2e_expect_registry_value "$uninstall" Publisher Lumenford
+e2e_expect_registry_value "$uninstall" uninstallstring "\"${folder}Uninstall.exe\""
+e2e_expect_registry_value "$uninstall" InstallLocation "$folder"
+e2e_expect_registry_value "$uninstall" DisplayIcon "\"$path\",0"
+e2e_expect_registry_value "$uninstall" NoModify dword:1
+e2e_expect_registry_value "$uninstall" NoRepair dword:1
+display_version=$(sed -E 's/(..)/\1./g; s/\.$//; s/(^|\.)0([0-9])/\1\2/g' <<<"$serial")
+e2e_expect_registry_value "$uninstall" DisplayVersion "$display_version"
+# The installed files' bytes in KB, rounded up (Options.ini comes later, from the finish page).
+files_bytes=$(find "$host_folder" -type f ! -name Options.ini -printf '%s\n' |
+  awk '{ s += $1 } END { print s }')
+e2e_expect_registry_value "$uninstall" EstimatedSize "dword:$(((files_bytes + 1023) / 1024))"
+
+e2e_expect_registry_value 'HKCR\.Orv' @ 'Software\KORVL'
+e2e_expect_registry_value 'HKCR\Software\KORVL' @ "$wizard"
+e2e_expect_registry_value 'HKCR\Software\KORVL\DefaultIcon' @ "$path,0"
+e2e_expect_registry_value 'HKCR\Software\KORVL\Shell\Open' @ '&Open'
+e2e_expect_registry_value 'HKCR\Software\KORVL\Shell\Open\Command' @ "\"$path\" \"%1\""
+e2e_expect_registry_value 'HKCU\Software\KORVL\Shell\PathName' Path "$folder"
+e2e_expect_registry_value 'HKCU\Software\KORVL\Shell\Serial' Serial "$serial"
+e2e_expect_registry_value 'HKCU\Software\KORVL\Shell\Version' Version "$version"
+e2e_expect_registry_value 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers' \
+  "${folder}KORV.exe" '~ DPIUNAWARE'
+e2e_log "the registry holds every value of the installation"
+
+link="C:\\users\\Public\\Desktop$link_name"
+link_read=$(e2e_robot link "$link") || e2e_fail "no shortcut $link"
+e2e_expect_eq "$link_read" "$(e2e_robot_escaped "$path")"$'\t'"$(e2e_robot_escaped "$folder")" \
+  "the shortcut's target and working folder"
+e2e_log "the desktop shortcut $link points at $path"
+
+if [[ $(e2e_ansi_code_page) == 936 ]]; then
+  group=$(find "$WINEPREFIX/drive_c/users" -type d -path '*Programs*' -name "$wizard" | head -1)
+  [[ -n "$group" ]] || e2e_fail "Program Manager made no group named $wizard"
+  [[ -f "$group/$wizard.lnk" ]] || e2e_fail "the group $group has no item $wizard"
+  e2e_log "Program Manager's group: $(ls "$group" | paste -sd ',')"
+fi
+
+# The setup started the installed Korvello, which read the options the setup wrote.
+e2e_robot wait-window --title "$E2E_PRODUCT_TITLE" --class "$E2E_PRODUCT_CLASS" --timeout 60 \
+  >/dev/null || e2e_fail "the installed Korvello did not start"
+e2e_texts "$E2E_PRODUCT_TITLE" | grep -q 'Reset=88' || e2e_fail "Korvello did not read Reset=88"
+e2e_robot close --title "$E2E_PRODUCT_TITLE" >/dev/null
+e2e_robot wait-gone --title "$E2E_PRODUCT_TITLE" --timeout 30 >/dev/null
+
+# ---- a second setup finds the installation ------------------------------------------------
+
+e2e_start again "$E2E_SETUP"
+e2e_wait_window "$E2E_CONFIRM_TITLE" 60
+e2e_texts "$E2E_CONFIRM_TITLE" | grep -qF "${wizard}已经安装，要再次安装吗？" ||
+  e2e_fail "the second setup did not ask before reinstalling"
+e2e_answer "$E2E_CONFIRM_TITLE" "$IDNO"
+e2e_expect_exit "$again" 30 "the second setup" 0
+e2e_pass

@@ -1,0 +1,105 @@
+#pragma once
+// The whole setup on a simulated machine whose module carries a small product: the user walks
+// the wizard to the confirmation page and starts the installation, which runs in the progress
+// window; the test then finishes the setup or inspects where the run stopped.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "install/Unit_sec.h"
+#include "platform/gui/ProgressBar.h"
+#include "wizard/WizardFixture.h"
+
+class InstallFixture : public WizardFixture {
+ protected:
+  static constexpr const char* kDefaultFolder = "D:\\Program Files\\Korvl280\\";
+  static constexpr const char* kDesktop = "C:\\Users\\Public\\Desktop";
+
+  // One payload entry of the product and the manifest line that names it.
+  struct Entry {
+    std::string name;
+    std::string type;
+    std::string path;  // install-relative
+    std::string bytes;
+  };
+
+  // The product the module carries: the main executable, the uninstaller, a text at the top
+  // and a picture two new folders down.
+  static std::vector<Entry> SmallProduct() {
+    return {{"FileExe", "exename", "KORV.exe", "MZ the main program"},
+            {"uninstall", "exename", "Uninstall.exe", "MZ the uninstaller"},
+            {"FileTxt1", "txtname", "ReadMe.txt", "自述\r\n"},
+            {"FileBmp1", "bmpname", "SdbFile\\Image\\Move1.BMP", std::string(3000, 'B')}};
+  }
+
+  // Call in the test fixture's constructor (before SetUp).
+  void UseProduct(std::vector<Entry> entries) { entries_ = std::move(entries); }
+  // The manifest as the module carries it; by default one line per entry, CR LF between them.
+  void UseManifest(std::string manifest) { manifest_ = std::move(manifest); }
+
+  void SetUp() override {
+    WizardFixture::SetUp();
+    Machine().MapDrive('D', Root() / "D");
+    for (const Entry& entry : entries_) Machine().AddResource(entry.name, entry.type, entry.bytes);
+    std::filesystem::create_directories(HostPath(kDesktop));
+  }
+
+  std::string Manifest() const override {
+    if (!manifest_.empty()) return manifest_;
+    std::string manifest;
+    for (const Entry& entry : entries_) {
+      if (!manifest.empty()) manifest += "\r\n";
+      manifest += entry.name + " " + entry.type + " " + entry.path;
+    }
+    return manifest;
+  }
+
+  TFormsec* Progress() {
+    return dynamic_cast<TFormsec*>(Formain ? Formain->FindComponent("Formsec") : nullptr);
+  }
+
+  // Walks from the welcome page to the confirmation page and starts the installation there.
+  void ScriptStartInstallation() {
+    User().Click("BtnNext").Click("BtnNext").Click("BtnNext").Click("BtnNext");
+  }
+  // Holds the script back until the run has brought the wizard back on its finish page.
+  void ScriptWaitForFinishPage() {
+    User().WaitUntil(
+        [&] { return FormSchedule && FormSchedule->Visible() && Page() == 5 && Progress(); },
+        "the wizard is back on its finish page");
+  }
+  // Holds the script back until the run has stopped early: the progress window is up, its
+  // run has returned and the wizard stays hidden.
+  void ScriptWaitForStoppedRun() {
+    User().WaitUntil([&] { return Progress() && Progress()->IsModal(); },
+                     "the progress window is up");
+  }
+
+  // Installs the product with the default choices and ends the setup with "完毕".
+  void RunWholeInstallation(const std::function<void()>& beforeFinish = {}) {
+    RunWizard(
+        [&] {
+          ScriptStartInstallation();
+          ScriptWaitForFinishPage();
+          if (beforeFinish) beforeFinish();
+          User().Click("BtnNext");
+        },
+        false);
+  }
+
+  std::string Installed(const std::string& relativePath, const char* folder = kDefaultFolder) {
+    return ReadFile(AnsiString(folder) + relativePath);
+  }
+
+  // A registry value as the program wrote it; "" (and a failure) when it is missing.
+  std::string RegistryString(platform::RootKey root, const AnsiString& key,
+                             const AnsiString& name) {
+    const auto value = Machine().GetRegistryValue(root, key, name);
+    EXPECT_TRUE(value.has_value()) << Utf8(key) << " " << Utf8(name);
+    return value ? Utf8(value->data) : std::string();
+  }
+
+ private:
+  std::vector<Entry> entries_ = SmallProduct();
+  std::string manifest_;
+};

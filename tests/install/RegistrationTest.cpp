@@ -1,0 +1,290 @@
+// The registration steps of a whole installation: the uninstall entry and the uninstaller, the
+// desktop shortcut, the Program Manager group, the document type, the product keys and the
+// compatibility value, and what happens when a step fails.
+#include "install/InstallFixture.h"
+#include "platform/gui/Edit.h"
+#include "support/TestNames.h"
+
+namespace {
+
+using platform::RootKey;
+
+constexpr const char* kUninstallKey =
+    "software\\microsoft\\windows\\currentversion\\uninstall\\Korvello";
+constexpr const char* kCompatibilityKey =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+const std::string kReinstallQuestion =
+    std::string("Korvellov2.8.3.8（标准版-k）") + "已经安装，要再次安装吗？\r\r" +
+    "若选择再次安装，请注意备份原软件中的数据资料，以免丢失宝贵数据。\r" +
+    "备份方法：退出本安装程序，运行Korvello，点击窗口顶行“文件”菜\r" +
+    "单，选择“另存为”保存数据到U盘，或其它熟悉的文件夹中。\r\r" +
+    "    按 [Yes] 按钮再次安装；按 [No] 结束\r";
+constexpr const char* kLinkFile = "C:\\Users\\Public\\Desktop\\Korvellov2.8.0(k).lnk";
+
+class RegistrationTest : public InstallFixture {
+ protected:
+  // Types another install folder on the folder page before going on.
+  void ScriptInstallInto(const AnsiString& folder) {
+    User().Click("BtnNext").Click("BtnNext").Type("Edit_Path", folder);
+    User().Click("BtnNext").Click("BtnNext");
+  }
+  std::uint32_t Dword(RootKey root, const AnsiString& key, const AnsiString& name) {
+    const auto value = Machine().GetRegistryValue(root, key, name);
+    EXPECT_TRUE(value && value->type == sim::RegistryType::DWord) << Utf8(name);
+    if (!value || value->data.size() != 4) return 0;
+    std::uint32_t number = 0;
+    for (int i = 3; i >= 0; --i) number = number << 8 | static_cast<unsigned char>(value->data[i]);
+    return number;
+  }
+  std::vector<std::string> ProgramManagerCommands() {
+    std::vector<std::string> commands;
+    for (const auto& conversation : Machine().DdeConversations()) {
+      for (const auto& execution : conversation.executions) {
+        commands.push_back(Utf8(execution.command));
+        EXPECT_FALSE(execution.waited) << "sent without waiting";
+      }
+    }
+    return commands;
+  }
+};
+
+struct FolderCase {
+  const char* what;
+  const char* folder;  // as typed on the folder page; empty: the proposed folder
+  const char* installed;
+};
+
+class RegistrationValuesTest : public RegistrationTest,
+                               public ::testing::WithParamInterface<FolderCase> {};
+
+TEST_P(RegistrationValuesTest, WritesEveryValueWithQuotedPaths) {
+  const FolderCase& c = GetParam();
+  RunWizard(
+      [&] {
+        if (*c.folder) {
+          ScriptInstallInto(c.folder);
+        } else {
+          ScriptStartInstallation();
+        }
+        ScriptWaitForFinishPage();
+        User().Click("BtnNext");
+      },
+      false);
+  const std::string folder = Utf8(c.installed);
+  const AnsiString windowsFolder = c.installed;
+  const std::string path = folder + "KORV.exe";
+  const std::string caption = Utf8(kCaption);
+
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "displayname"), "Korvello");
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "Publisher"), "Lumenford");
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "DisplayVersion"), "2.8.3.8");
+  EXPECT_EQ(
+      RegistryString(RootKey::CurrentUser, kUninstallKey, "URLInfoAbout").rfind("https://", 0), 0u);
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "uninstallstring"),
+            "\"" + folder + "Uninstall.exe\"");
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "InstallLocation"), folder);
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "DisplayIcon"),
+            "\"" + path + "\",0");
+  // 18 + 18 + 8 + 3000 bytes of the small product (the main program counted once): 4 KB.
+  EXPECT_EQ(Dword(RootKey::CurrentUser, kUninstallKey, "EstimatedSize"), 3u);
+  EXPECT_EQ(Dword(RootKey::CurrentUser, kUninstallKey, "NoModify"), 1u);
+  EXPECT_EQ(Dword(RootKey::CurrentUser, kUninstallKey, "NoRepair"), 1u);
+  EXPECT_EQ(Installed("Uninstall.exe", c.installed), "MZ the uninstaller");
+
+  EXPECT_EQ(RegistryString(RootKey::ClassesRoot, ".Orv", ""), "Software\\KORVL");
+  EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL", ""), caption);
+  EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\DefaultIcon", ""), path + ",0");
+  EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\Shell\\Open", ""), "&Open");
+  EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\Shell\\Open\\Command", ""),
+            "\"" + path + "\" \"%1\"");
+  EXPECT_EQ(Machine().AssociationNotices(), 1);
+
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path"),
+            folder);
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial"),
+            "02080308");
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Version", "Version"),
+            Utf8("2.8.3.8（标准版-k）"));
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kCompatibilityKey, windowsFolder + "KORV.exe"),
+            "~ DPIUNAWARE");
+
+  const auto links = Machine().SavedShellLinks();
+  ASSERT_EQ(links.size(), 1u);
+  EXPECT_EQ(Utf8(links[0].file), kLinkFile);
+  EXPECT_EQ(Utf8(links[0].target), path);
+  EXPECT_EQ(Utf8(links[0].workingFolder), folder);
+  EXPECT_TRUE(Exists(kLinkFile));
+
+  const std::vector<std::string> commands = {
+      "[creategroup(\"" + caption + "\",\"" + caption + "\")]",
+      "[additem(\"" + path + "\",\"" + caption + "\")]",
+      "[additem(\"" + folder + "Uninstall.exe\",\"" + Utf8("卸载") + caption + "\")]",
+      "[additem(\"" + folder + "help.chm\",\"" + Utf8("使用说明") + "\")]",
+      "[additem(\"" + folder + Utf8("用户授权协议.txt\",\"用户授权协议") + "\")]"};
+  EXPECT_EQ(ProgramManagerCommands(), commands);
+  ASSERT_EQ(Machine().DdeConversations().size(), 1u);
+  EXPECT_FALSE(Machine().DdeConversations()[0].open) << "the link is closed after the commands";
+  // Program Manager lists the items whose files are there: this product has no help or licence.
+  EXPECT_EQ(Machine().ProgramGroupItems(kCaption).value_or(std::vector<AnsiString>{}),
+            (std::vector<AnsiString>{kCaption, "卸载" + AnsiString(kCaption)}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RegistrationValuesTest,
+    ::testing::Values(FolderCase{"the proposed folder", "", "D:\\Program Files\\Korvl280\\"},
+                      FolderCase{"a Chinese folder with spaces", "D:\\我的 软件\\Korvello 2\\",
+                                 "D:\\我的 软件\\Korvello 2\\"}),
+    test_names::From(&FolderCase::what));
+
+class NoShortcutTest : public RegistrationTest {};
+
+TEST_F(NoShortcutTest, ClearingTheBoxWritesNoLinkButEveryOtherValueAndCommand) {
+  RunWizard(
+      [&] {
+        User().Click("BtnNext").Click("BtnNext").Click("chbdesktop");
+        User().Click("BtnNext").Click("BtnNext");
+        ScriptWaitForFinishPage();
+        User().Click("BtnNext");
+      },
+      false);
+  EXPECT_TRUE(Machine().SavedShellLinks().empty());
+  EXPECT_FALSE(Exists(kLinkFile));
+  EXPECT_EQ(ProgramManagerCommands().size(), 5u);
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial"),
+            "02080308");
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "displayname"), "Korvello");
+}
+
+class OtherTargetTest : public RegistrationTest {
+ public:
+  OtherTargetTest() {
+    ReplaceConfigurationLine("FileName=KORV.exe", "FileName=Korvello.exe");
+    UseManifest("FileExe exename Korvello.exe\r\nuninstall exename Uninstall.exe");
+  }
+};
+
+TEST_F(OtherTargetTest, NamesTheCompatibilityValueAfterKorvButUsesTheTargetEverywhereElse) {
+  RunWholeInstallation();
+  const std::string folder = kDefaultFolder;
+  const std::string path = folder + "Korvello.exe";
+  EXPECT_EQ(Installed("Korvello.exe"), "MZ the main program");
+  EXPECT_FALSE(Exists(AnsiString(kDefaultFolder) + "KORV.exe"));
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kCompatibilityKey, folder + "KORV.exe"),
+            "~ DPIUNAWARE");
+  EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\DefaultIcon", ""), path + ",0");
+  EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\Shell\\Open\\Command", ""),
+            "\"" + path + "\" \"%1\"");
+  ASSERT_EQ(Machine().SavedShellLinks().size(), 1u);
+  EXPECT_EQ(Machine().SavedShellLinks()[0].target, path);
+  ASSERT_GE(ProgramManagerCommands().size(), 2u);
+  EXPECT_EQ(ProgramManagerCommands()[1], "[additem(\"" + path + "\",\"" + Utf8(kCaption) + "\")]");
+  ASSERT_EQ(Machine().ShellExecuteLog().size(), 1u);
+  EXPECT_EQ(Machine().ShellExecuteLog()[0].file, path);
+}
+
+TEST_F(RegistrationTest, ASecondInstallationOverwritesTheKeysAndAddsACompatibilityValue) {
+  // An earlier installation of the same version into another folder.
+  const AnsiString earlier = "D:\\Korvello\\";
+  WriteFile(earlier + "KORV.exe", "the earlier copy");
+  Machine().SetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path",
+                             {sim::RegistryType::String, earlier});
+  Machine().SetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial",
+                             {sim::RegistryType::String, "02080308"});
+  Machine().SetRegistryValue(RootKey::CurrentUser, kCompatibilityKey, earlier + "KORV.exe",
+                             {sim::RegistryType::String, "~ DPIUNAWARE"});
+  Machine().SetRegistryValue(RootKey::CurrentUser, kUninstallKey, "uninstallstring",
+                             {sim::RegistryType::String, earlier + "Uninstall.exe"});
+  User().ExpectMessageDialog(gui::DialogType::Confirmation, kReinstallQuestion,
+                             gui::dlg::kYes | gui::dlg::kNo, gui::idYes);
+  RunWizard(
+      [&] {
+        ScriptInstallInto("D:\\Program Files\\Korvl280\\");
+        ScriptWaitForFinishPage();
+        User().Click("BtnNext");
+      },
+      false);
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path"),
+            kDefaultFolder);
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "uninstallstring"),
+            "\"" + std::string(kDefaultFolder) + "Uninstall.exe\"");
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kCompatibilityKey, earlier + "KORV.exe"),
+            "~ DPIUNAWARE");
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kCompatibilityKey,
+                           AnsiString(kDefaultFolder) + "KORV.exe"),
+            "~ DPIUNAWARE");
+  EXPECT_EQ(Machine().RegistryValueNames(RootKey::CurrentUser, kCompatibilityKey).size(), 2u);
+  EXPECT_EQ(ReadFile(earlier + "KORV.exe"), "the earlier copy");
+}
+
+TEST_F(RegistrationTest, WithoutProgramManagerTheRunGoesOnWithoutTheGroup) {
+  Machine().SetProgramManager(sim::ProgramManagerState::Missing);
+  RunWholeInstallation();
+  EXPECT_TRUE(ProgramManagerCommands().empty());
+  EXPECT_EQ(Utf8(Machine().StartedPrograms().at(0)), "ProgMan ProgMan") << "asked to start it";
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial"),
+            "02080308");
+}
+
+// A step that fails ends the run with the default error report: no completion, and what was
+// written before stays.
+struct FailingStepCase {
+  const char* what;
+  bool withUninstaller;  // the payload carries the uninstaller
+  std::function<void(sim::SimMachine&)> arrange;
+  const char* report;
+  bool uninstallEntry;  // written before the failure
+  bool link;
+};
+
+class FailingStepTest : public RegistrationTest,
+                        public ::testing::WithParamInterface<FailingStepCase> {
+ public:
+  FailingStepTest() {
+    if (GetParam().withUninstaller) return;
+    std::vector<Entry> product = SmallProduct();
+    product.erase(product.begin() + 1);
+    UseProduct(product);
+  }
+};
+
+TEST_P(FailingStepTest, EndsTheRunWithTheReportAndKeepsWhatWasWritten) {
+  const FailingStepCase& c = GetParam();
+  c.arrange(Machine());
+  RunWizard(
+      [&] {
+        ScriptStartInstallation();
+        User().ExpectErrorReport(c.report);
+        User().WaitUntil([&] { return Progress() && !Progress()->RunActive(); },
+                         "the run has stopped");
+        Check([&] {
+          EXPECT_FALSE(Progress()->RunComplete);
+          EXPECT_FALSE(Wizard().Visible());
+        });
+        User().Click("btncel").ExpectMessageBox(sim::Owner::Named("Formsec"), "退出安装",
+                                                "安装程序进行中,确定要退出安装吗?", 0x1, gui::idOk);
+      },
+      false);
+  EXPECT_TRUE(App().Terminated());
+  EXPECT_EQ(Machine().RegistryKeyExists(RootKey::CurrentUser, kUninstallKey), c.uninstallEntry);
+  EXPECT_EQ(!Machine().SavedShellLinks().empty(), c.link);
+  EXPECT_FALSE(
+      Machine().GetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial"));
+  EXPECT_TRUE(Machine().ShellExecuteLog().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FailingStepTest,
+    ::testing::Values(FailingStepCase{"no uninstaller in the payload", false,
+                                      [](sim::SimMachine&) {}, "Resource uninstall not found", true,
+                                      false},
+                      FailingStepCase{"no shell link object", true,
+                                      [](sim::SimMachine& m) { m.SetShellLinkRefused(true); },
+                                      "Class not registered", true, false},
+                      FailingStepCase{"the document type refused", true,
+                                      [](sim::SimMachine& m) {
+                                        m.SetRegistryWritesRefused(RootKey::ClassesRoot, true);
+                                      },
+                                      "Failed to set data for ''", true, true}),
+    test_names::From(&FailingStepCase::what));
+
+}  // namespace
