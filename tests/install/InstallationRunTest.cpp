@@ -93,6 +93,56 @@ TEST_F(InstallationRunTest, TheCompletionWaitsASecondAfterTheRunAndTheRunStartsO
   EXPECT_TRUE(App().Terminated());
 }
 
+// What the status line and the bar show over one run, as the screen would show them.
+class RunDisplayTest : public InstallationRunTest {
+ public:
+  RunDisplayTest() {
+    std::vector<Entry> product = SmallProduct();
+    product.push_back({"FileTxt2", "txtname", "My Notes.txt", "four words"});
+    UseProduct(product);
+    // A line without a backslash, one two new folders down, a line of four words.
+    UseManifest(
+        "FileExe exename KORV.exe\r\nFileTxt1 txtname ReadMe.txt\r\n"
+        "FileBmp1 bmpname SdbFile\\Image\\Move1.BMP\r\nFileTxt2 txtname My Notes.txt\r\n"
+        "uninstall exename Uninstall.exe");
+  }
+
+ protected:
+  void SetUp() override {
+    InstallationRunTest::SetUp();
+    Backend().WatchUpdates([this](const gui::Control& control, gui::Changes changed) {
+      if (control.Name() == "lbls" && changed.Has(gui::Aspect::Text)) {
+        statuses_.push_back(Utf8(control.Caption()));
+      }
+      if (control.Name() == "pgbs" && changed.Has(gui::Aspect::Value)) {
+        positions_.push_back(static_cast<const gui::ProgressBar&>(control).Position());
+      }
+    });
+  }
+  std::vector<std::string> statuses_;
+  std::vector<int> positions_;
+};
+
+TEST_F(RunDisplayTest, ShowsEachStepsStatusAndABarThatOnlyMovesForward) {
+  RunWholeInstallation();
+  const std::string folder = kDefaultFolder;
+  EXPECT_EQ(statuses_,
+            (std::vector<std::string>{
+                folder + "KORV.exe",
+                Utf8("安装主程序文件"),  // the install folder is made first
+                folder + "KORV.exe",
+                folder + "ReadMe.txt",               // no folder step
+                Utf8("创建文件夹\\SdbFile\\Image"),  // both levels in one step
+                "D:\\Program Files\\...\\SdbFile\\Image\\Move1.BMP",
+                folder + "My Notes.txt",  // the path keeps its space
+                folder + "Uninstall.exe", Utf8("创建反安装程序..."), Utf8("创建桌面快捷方式"),
+                Utf8("创建程序群组..."), Utf8("写入注册信息"), ""}));
+  // Five lines spread over 5..87; 87 again after the uninstaller changes nothing.
+  EXPECT_EQ(positions_, (std::vector<int>{1, 5, 21, 37, 54, 70, 87, 90, 95, 100}));
+  EXPECT_EQ(Installed("My Notes.txt"), "four words");
+  EXPECT_EQ(Installed("SdbFile\\Image\\Move1.BMP"), std::string(3000, 'B'));
+}
+
 // Where the manifest breaks off, the run ends with the default error report: no registration,
 // no completion, and the files written so far stay.
 struct BrokenManifestCase {

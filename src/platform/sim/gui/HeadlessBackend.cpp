@@ -56,6 +56,7 @@ class HeadlessBackend::HeadlessPeer : public gui::Peer {
       if (changed.Has(static_cast<gui::Aspect>(1u << bit))) ++updates_[bit];
     }
     if (mirror_) mirror_(changed);
+    if (auto backend = backend_.lock()) (*backend)->Updated(*control_, changed);
   }
   void Invalidate() override { ++invalidations_; }
   int Invalidations() const { return invalidations_; }
@@ -146,6 +147,10 @@ bool HeadlessBackend::FormTakesInput(const gui::Form& form) {
 std::unique_ptr<gui::Peer> HeadlessBackend::MakePeer(gui::Control& control) {
   if (auto* form = dynamic_cast<gui::Form*>(&control)) forms_.push_back(form);
   return std::make_unique<HeadlessPeer>(control, self_);
+}
+
+void HeadlessBackend::Updated(const gui::Control& control, gui::Changes changed) {
+  if (updateWatcher_) updateWatcher_(control, changed);
 }
 
 void HeadlessBackend::PeerGone(gui::Control* control) {

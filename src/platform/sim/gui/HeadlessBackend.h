@@ -72,6 +72,11 @@ class HeadlessBackend : public gui::Backend {
   int Updates(const gui::Control& control, gui::Aspect aspect) const;
   // How many ticks the back end has fired, in all.
   int TicksFired() const { return ticksFired_; }
+  // Called with every update a peer gets, as the screen would show it: a test records what a
+  // window showed over time (a status line's texts, a bar's positions).
+  void WatchUpdates(std::function<void(const gui::Control&, gui::Changes)> watcher) {
+    updateWatcher_ = std::move(watcher);
+  }
 
   // gui::Backend
   bool FormTakesInput(const gui::Form& form) override;
@@ -95,6 +100,8 @@ class HeadlessBackend : public gui::Backend {
   class HeadlessPeer;
   // Activations, queued calls and due timers until none is left.
   void DrainPending();
+  void Updated(const gui::Control& control, gui::Changes changed);
+  std::function<void(const gui::Control&, gui::Changes)> updateWatcher_;
   struct ArmedTimer {
     gui::Timer* timer;
     std::uint64_t deadline;
