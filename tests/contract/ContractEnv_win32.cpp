@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "contract/ContractEnv.h"
+#include "contract/Win32Support.h"
 #include "platform/win32/Cp936.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
@@ -47,26 +48,6 @@ AnsiString NewScratchFolder() {
     throw std::runtime_error("cannot create the scratch folder " + Readable(folder));
   }
   return folder;
-}
-
-// Deletes folder (ending in a backslash) and everything in it; what cannot go stays. Wide all
-// the way, so a name the tests left that code page 936 cannot hold goes too.
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry;
-  const UniqueFind search(::FindFirstFileW((folder + L"*").c_str(), &entry));
-  if (search) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(folder + name + L"\\");
-      } else {
-        ::SetFileAttributesW((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW((folder + name).c_str());
-      }
-    } while (::FindNextFileW(search.Get(), &entry));
-  }
-  ::RemoveDirectoryW(folder.c_str());
 }
 
 // The file name part of the running program's path.
@@ -129,6 +110,24 @@ struct ContractEnv::Impl {
 };
 
 ContractEnv::ContractEnv() : impl_(std::make_unique<Impl>()) {}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry;
+  const UniqueFind search(::FindFirstFileW((folder + L"*").c_str(), &entry));
+  if (search) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(folder + name + L"\\");
+      } else {
+        ::SetFileAttributesW((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW((folder + name).c_str());
+      }
+    } while (::FindNextFileW(search.Get(), &entry));
+  }
+  ::RemoveDirectoryW(folder.c_str());
+}
 
 ContractEnv::~ContractEnv() { RemoveTree(impl_->wideScratch); }
 

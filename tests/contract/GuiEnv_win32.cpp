@@ -1,8 +1,10 @@
 // The contract's GUI in the Windows build: the real back end, and a user who sends the
 // controls' windows what the system sends them for a person's clicks and keys.
+#include <stdexcept>
 #include <string>
 
 #include "contract/GuiEnv.h"
+#include "contract/Win32Support.h"
 #include "platform/win32/Cp936.h"
 #include "platform/win32/gui/Win32Backend.h"
 #include "platform/win32/gui/WindowPeer.h"
@@ -10,12 +12,6 @@
 namespace contract {
 
 namespace {
-
-HWND WindowOf(gui::Control& control) {
-  const gui::win32::WindowPeer* peer = gui::win32::WindowPeer::Of(&control);
-  if (!peer || !peer->Handle()) throw std::runtime_error("the control has no window");
-  return peer->Handle();
-}
 
 bool IsButtonClass(HWND window) {
   wchar_t name[32] = {};
@@ -66,6 +62,12 @@ AnsiString GuiEnv::ShownText(gui::Control& control) {
 
 bool GuiEnv::ShownChecked(gui::Control& control) {
   return ::SendMessageW(WindowOf(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+HWND WindowOf(gui::Control& control) {
+  const gui::win32::WindowPeer* peer = gui::win32::WindowPeer::Of(&control);
+  if (!peer || !peer->Handle()) throw std::runtime_error("the control has no window");
+  return peer->Handle();
 }
 
 }  // namespace contract

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "contract/ProgramGroups.h"
+#include "contract/Win32Support.h"
 #include "platform/win32/Cp936.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
@@ -48,23 +49,6 @@ std::vector<AnsiString> Entries(const std::wstring& folder, const wchar_t* patte
   } while (::FindNextFileW(search.Get(), &entry));
   std::sort(names.begin(), names.end());
   return names;
-}
-
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry;
-  const UniqueFind search(::FindFirstFileW((folder + L"*").c_str(), &entry));
-  if (search) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(folder + name + L"\\");
-      } else {
-        ::DeleteFileW((folder + name).c_str());
-      }
-    } while (::FindNextFileW(search.Get(), &entry));
-  }
-  ::RemoveDirectoryW(folder.c_str());
 }
 
 // A search for a visible top-level window of one process.

@@ -4,20 +4,11 @@
 #include <string>
 
 #include "contract/ShownAnimation.h"
+#include "contract/Win32Support.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/gui/WindowPeer.h"
 
 namespace contract {
-
-namespace {
-
-HWND WindowOf(gui::Control& control) {
-  const gui::win32::WindowPeer* peer = gui::win32::WindowPeer::Of(&control);
-  if (!peer || !peer->Handle()) throw std::runtime_error("the control has no window");
-  return peer->Handle();
-}
-
-}  // namespace
 
 bool ShownAsSystemAnimation(gui::Animate& animate) {
   const HWND window = WindowOf(animate);
