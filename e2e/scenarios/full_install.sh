@@ -10,6 +10,7 @@
 # With E2E_INSTALL_FOLDER set (a folder on D:, such as "D:\软件 安装\Korvello\"), the user
 # types it on the folder page instead.
 # shellcheck source=../lib.sh disable=SC2154  # e2e_start sets the process id variables
+# shellcheck disable=SC1003  # drive roots, meant as written
 source "$(dirname "$0")/../lib.sh"
 e2e_begin "${E2E_SCENARIO_NAME:-full_install}" "$@"
 
@@ -133,7 +134,7 @@ if [[ $(e2e_ansi_code_page) == 936 ]]; then
   group=$(find "$WINEPREFIX/drive_c/users" -type d -path '*Programs*' -name "$wizard" | head -1)
   [[ -n "$group" ]] || e2e_fail "Program Manager made no group named $wizard"
   [[ -f "$group/$wizard.lnk" ]] || e2e_fail "the group $group has no item $wizard"
-  e2e_log "Program Manager's group: $(ls "$group" | paste -sd ',')"
+  e2e_log "Program Manager's group: $(find "$group" -mindepth 1 -printf '%f\n' | sort | paste -sd ',')"
 fi
 
 # The setup started the installed Korvello, which read the options the setup wrote.
