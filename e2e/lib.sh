@@ -441,9 +441,9 @@ e2e_close_setup() {
   e2e_expect_exit "$setup_pid" 30 "the setup" 0
 }
 
-# The staging folder is the Temp folder inside the Windows folder (C:\windows\Temp); Wine's
-# file names are case-insensitive, the prefix spells it in lower case.
-e2e_staging_folder() {
+# The Temp folder inside the Windows folder (C:\windows\Temp); Wine's file names are
+# case-insensitive, the prefix spells it in lower case.
+e2e_temp_folder() {
   local windows="$WINEPREFIX/drive_c/windows" entry
   for entry in "$windows"/*; do
     if [[ -d "$entry" && "${entry##*/}" == [Tt][Ee][Mm][Pp] ]]; then
@@ -454,21 +454,44 @@ e2e_staging_folder() {
   echo "$windows/temp"
 }
 
+# The setup stages its files in a folder of its own inside the Temp folder ("KorvSetup-" and a
+# random name): the folders of that kind there now, one a line.
+e2e_staging_folders() {
+  find "$(e2e_temp_folder)" -mindepth 1 -maxdepth 1 -type d -name 'KorvSetup-*' 2>/dev/null
+}
+
+# The one staging folder of the running setup.
+e2e_staging_folder() {
+  local folders
+  folders=$(e2e_staging_folders)
+  [[ -n "$folders" ]] || e2e_fail "the setup made no staging folder in $(e2e_temp_folder)"
+  (($(wc -l <<<"$folders") == 1)) || e2e_fail "more than one staging folder: $folders"
+  echo "$folders"
+}
+
+# No staging folder is left, and files planted at the staged names in the shared Temp folder
+# (e2e_seed_stale_staged_files) are as they were: not read, not replaced, not removed.
 e2e_expect_no_staged_files() {
-  local folder name
-  folder=$(e2e_staging_folder)
+  local left name folder
+  left=$(e2e_staging_folders)
+  [[ -z "$left" ]] || e2e_fail "the staging folder is left: $left"
+  folder=$(e2e_temp_folder)
   for name in "${E2E_STAGED_FILES[@]}"; do
-    [[ ! -e "$folder/$name" ]] || e2e_fail "$folder/$name exists"
+    [[ ! -e "$folder/$name.planted" ]] || cmp -s "$folder/$name.planted" "$folder/$name" ||
+      e2e_fail "the file planted at $folder/$name was changed or removed"
   done
 }
 
-# Leaves stale copies of the staged files, as an earlier run that died would.
+# Plants files at the staged names in the shared Temp folder, as another user (or a run that
+# died, when the setup staged there) could: the setup must neither use nor touch them.
 e2e_seed_stale_staged_files() {
   local folder name
-  folder=$(e2e_staging_folder)
+  folder=$(e2e_temp_folder)
   mkdir -p "$folder"
   for name in "${E2E_STAGED_FILES[@]}"; do
-    echo "stale copy left by an earlier run" >"$folder/$name"
+    printf '[Form]\r\nCaption=planted by someone else\r\n[Run]\r\nFileName=planted.exe\r\n' \
+      >"$folder/$name"
+    cp "$folder/$name" "$folder/$name.planted"
   done
 }
 

@@ -3,7 +3,8 @@
 # no Wine and never skips): a GUI program of the build's architecture (PE32 Intel 80386 for the
 # product, PE32+ x86-64 for its 64-bit twin) whose resources hold the two application manifests
 # (type 24, id 1: language-neutral asking for version 6 of the common controls, language 2052
-# asking for administrator rights) and the payload entries the program loads by name.
+# asking for administrator rights) and the payload entries the program loads by name. It imports
+# only DLLs that the system never takes from the folder of setup.exe.
 # shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 E2E_NAME=setup_exe_format
@@ -35,6 +36,31 @@ grep -qE "^$expected_format" <<<"$format" ||
 headers=$("$E2E_OBJDUMP" -p "$E2E_SETUP") || e2e_fail "objdump cannot read setup.exe"
 grep -qP '^Subsystem\s+00000002\s+\(Windows GUI\)' <<<"$headers" ||
   e2e_fail "setup.exe is not a Windows GUI program: $(grep '^Subsystem' <<<"$headers")"
+
+# ---- the imported DLLs ---------------------------------------------------------------------
+
+# The loader resolves imports before the program's first instruction, so no narrowing of the DLL
+# search can protect them: setup.exe may import only DLLs that the system always takes from its
+# own folder: the known DLLs (the KnownDLLs key of a Windows 10 session manager; ntdll is mapped
+# into every process before anything else). Any other DLL must be loaded at run time, after the
+# search is narrowed to the system folder: the common controls too, which load further DLLs by
+# name while they start (under Wine a uxtheme.dll beside setup.exe).
+readonly ALLOWED_IMPORTS=(
+  ntdll kernel32 user32 gdi32 advapi32 sechost rpcrt4 combase ole32 oleaut32 clbcatq coml2
+  shell32 shlwapi shcore comdlg32 imm32 msctf msvcrt gdiplus imagehlp psapi setupapi difxapi
+  normaliz nsi ws2_32 wldap32
+)
+imports=$(awk '$1 == "DLL" && $2 == "Name:" { print $3 }' <<<"$headers")
+[[ -n "$imports" ]] || e2e_fail "objdump lists no imported DLL of setup.exe"
+e2e_log "imports: $(xargs <<<"$imports")"
+while read -r dll; do
+  base=${dll,,}
+  base=${base%.dll}
+  [[ " ${ALLOWED_IMPORTS[*]} " == *" $base "* ]] ||
+    e2e_fail "setup.exe imports $dll, which the system may load from the folder of setup.exe" \
+      "(a planted copy beside it would run elevated): load it at run time from the system folder"
+done <<<"$imports"
+e2e_log "every imported DLL is a known DLL of the system"
 
 # ---- the resource directory ----------------------------------------------------------------
 

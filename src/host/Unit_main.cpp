@@ -4,6 +4,7 @@
 
 #include "host/BankersRound.h"
 #include "install/Unit_sec.h"
+#include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/ScopeExit.h"
@@ -151,9 +152,15 @@ void TFormain::StageSetupFiles() {
   PayloadReader manifest(kStagedFiles[0].entryName, kStagedEntryType);
   PayloadReader configuration(kStagedFiles[1].entryName, kStagedEntryType);
   PayloadReader licence(kStagedFiles[2].entryName, kStagedEntryType);
-  manifest.SaveToFile(StagingFolder + kStagedFiles[0].fileName);
-  configuration.SaveToFile(StagingFolder + kStagedFiles[1].fileName);
-  licence.SaveToFile(StagingFolder + kStagedFiles[2].fileName);
+  // Without the run's own folder nothing is staged, not even in the shared folder around it.
+  if (!stagingFolderMade_) {
+    throw EFCreateError(Format("Cannot create file \"%s\". %s",
+                               (StagingFolder + kStagedFiles[0].fileName).c_str(),
+                               stagingFailure_.c_str()));
+  }
+  manifest.SaveToNewFile(StagingFolder + kStagedFiles[0].fileName);
+  configuration.SaveToNewFile(StagingFolder + kStagedFiles[1].fileName);
+  licence.SaveToNewFile(StagingFolder + kStagedFiles[2].fileName);
 }
 
 void TFormain::FormShow() {
@@ -177,9 +184,14 @@ void TFormain::Panel1Resize() {
 }
 
 void TFormain::FormClose(gui::CloseAction& action) {
-  for (const StagedFile& staged : kStagedFiles) {
-    const AnsiString path = StagingFolder + staged.fileName;
-    if (platform::FileExists(path)) platform::DeleteFile(path);
+  if (stagingFolderMade_) {
+    for (const StagedFile& staged : kStagedFiles) {
+      const AnsiString path = StagingFolder + staged.fileName;
+      if (platform::FileExists(path)) platform::DeleteFile(path);
+    }
+    if (platform::RemoveDirectory(StagingFolder.substr(0, StagingFolder.size() - 1))) {
+      stagingFolderMade_ = false;
+    }
   }
   action = gui::CloseAction::Free;
 }
@@ -203,14 +215,19 @@ void TFormain::showsec() {
 }
 
 AnsiString TFormain::ReadSetupValue(const AnsiString& section, const AnsiString& key) const {
+  if (!stagingFolderMade_) return AnsiString();
   const TIniFile configuration(StagingFolder + "orvlSetup.ini");
   return configuration.ReadString(section, key, AnsiString());
 }
 
 AnsiString TFormain::GetStagingFolder() {
-  const AnsiString folder = platform::WindowsDirectory() + "\\Temp";
-  if (!platform::DirectoryExists(folder)) platform::CreateDirectory(folder);
-  return folder + "\\";
+  const AnsiString temp = platform::WindowsDirectory() + "\\Temp";
+  if (!platform::DirectoryExists(temp)) platform::CreateDirectory(temp);
+  // A folder of this run's own inside the shared Temp folder: nobody else can have put files
+  // there first, link them elsewhere, or change them while the elevated setup reads them.
+  const std::optional<AnsiString> folder = platform::CreatePrivateFolder(temp, &stagingFailure_);
+  stagingFolderMade_ = folder.has_value();
+  return (folder ? *folder : temp) + "\\";
 }
 
 bool TFormain::IsProductRunning() {

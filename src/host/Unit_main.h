@@ -51,6 +51,10 @@ class TFormain : public gui::Form {
  private:
   void BuildLayout();
   void StageSetupFiles();
+  // Whether StagingFolder is this run's own folder, made and not yet removed; why it could not
+  // be made otherwise.
+  bool stagingFolderMade_ = false;
+  AnsiString stagingFailure_;
 };
 
 extern TFormain* Formain;

@@ -1,6 +1,7 @@
 #pragma once
 // Files, folders and the Windows folder.
 #include <cstddef>
+#include <optional>
 
 #include "platform/AnsiString.h"
 
@@ -19,6 +20,20 @@ bool CreateDirectory(const AnsiString& path);
 bool ForceDirectories(const AnsiString& path);
 // DeleteFileW; true on success.
 bool DeleteFile(const AnsiString& path);
+
+// Creates a new folder below parent whose name no other program can guess (a fresh random name;
+// an existing folder is never taken over), with an access list that lets only Administrators
+// and SYSTEM in. The folder's path, without a trailing backslash; nothing when it cannot be
+// made, with the system's reason in *reason when given.
+std::optional<AnsiString> CreatePrivateFolder(const AnsiString& parent,
+                                              AnsiString* reason = nullptr);
+// RemoveDirectoryW: removes an empty folder; true on success.
+bool RemoveDirectory(const AnsiString& path);
+
+// Like WriteWholeFile, but the file must be new: nothing that already stands at the path (a
+// file, a link, a folder) is opened, followed or replaced. The same error when it cannot be
+// created.
+void WriteNewFile(const AnsiString& path, const void* data, std::size_t size);
 
 // Creates or truncates the file and writes all bytes in a single write call.
 // Throws EFCreateError "Cannot create file \"%s\". %s" (path, the system's reason) when the

@@ -35,6 +35,40 @@ TEST_F(FilesContract, WrittenBytesReadBackExactlyAndARewriteReplacesThem) {
   EXPECT_TRUE(platform::FileExists(file));
 }
 
+TEST_F(FilesContract, ANewFileIsWrittenOnlyWhereNothingStands) {
+  const AnsiString file = Scratch("orvlSetup.ini");
+  const std::string bytes = "[Form]\r\nCaption=新\r\n";
+  platform::WriteNewFile(file, bytes.data(), bytes.size());
+  EXPECT_EQ(platform::ReadWholeFile(file), bytes);
+  for (const AnsiString& taken : {file, Scratch()}) {
+    bool refused = false;
+    try {
+      platform::WriteNewFile(taken, "x", 1);
+    } catch (const EFCreateError& error) {
+      refused = std::string(error.what()).rfind("Cannot create file \"" + taken + "\". ", 0) == 0;
+    }
+    EXPECT_TRUE(refused) << taken;
+  }
+  EXPECT_EQ(platform::ReadWholeFile(file), bytes) << "the file standing there is left alone";
+}
+
+TEST_F(FilesContract, PrivateFoldersAreNewEachTimeAndGoWhenEmpty) {
+  const auto first = platform::CreatePrivateFolder(Scratch().substr(0, Scratch().size() - 1));
+  const auto second = platform::CreatePrivateFolder(Scratch().substr(0, Scratch().size() - 1));
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(*first, *second);
+  EXPECT_EQ(first->rfind(Scratch() + "KorvSetup-", 0), 0u) << *first;
+  EXPECT_TRUE(platform::DirectoryExists(*first));
+  Write(*first + "\\staged.txt", "x");
+  EXPECT_FALSE(platform::RemoveDirectory(*first)) << "a folder with a file in it stays";
+  ASSERT_TRUE(platform::DeleteFile(*first + "\\staged.txt"));
+  EXPECT_TRUE(platform::RemoveDirectory(*first));
+  EXPECT_FALSE(platform::DirectoryExists(*first));
+  AnsiString reason;
+  EXPECT_FALSE(platform::CreatePrivateFolder(Scratch("missing"), &reason));
+  EXPECT_FALSE(reason.empty()) << "the system's reason";
+}
+
 // What one call answers in a scratch folder that holds the file "file.txt" and the folder
 // "folder".
 struct QueryCase {

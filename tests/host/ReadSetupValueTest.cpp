@@ -8,8 +8,7 @@ class ReadSetupValueTest : public SetupFixture {
   void SetUp() override {
     SetupFixture::SetUp();
     host_ = &App().Make<TFormain>("probe");
-    host_->StagingFolder = kStagingFolder;
-    std::filesystem::create_directories(HostPath("C:\\WINDOWS\\Temp"));
+    host_->StagingFolder = host_->GetStagingFolder();
   }
   void WriteConfiguration(const std::string& text) { WriteFile(Staged("orvlSetup.ini"), text); }
   TFormain* host_ = nullptr;

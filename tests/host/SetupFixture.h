@@ -13,7 +13,7 @@
 
 class SetupFixture : public SimTest {
  protected:
-  static constexpr const char* kStagingFolder = "C:\\WINDOWS\\Temp\\";
+  static constexpr const char* kTempFolder = "C:\\WINDOWS\\Temp\\";
   static constexpr const char* kManifest = "FileExe exename KORV.exe\r\nFileTxt5 txtname Setup.log";
   static constexpr const char* kConfiguration =
       "[***]\r\n[Form]\r\nCaption=Korvellov2.8.3.8（标准版-k）\r\nSerial=02080308\r\n";
@@ -40,7 +40,15 @@ class SetupFixture : public SimTest {
   // The setup configuration the module carries.
   virtual std::string Configuration() const { return kConfiguration; }
 
-  AnsiString Staged(const char* fileName) const { return AnsiString(kStagingFolder) + fileName; }
+  // The run's own staging folder inside C:\WINDOWS\Temp\, with its trailing backslash: the one
+  // the setup made, or before it has, the one it will make.
+  AnsiString StagingFolder() {
+    const std::vector<AnsiString> made = Machine().PrivateFolders();
+    return (made.empty() ? AnsiString(kTempFolder) + Machine().PeekPrivateFolderName()
+                         : made.back()) +
+           "\\";
+  }
+  AnsiString Staged(const char* fileName) { return StagingFolder() + fileName; }
 
   // The whole program on this machine: COM for the user-interface thread, the guard, both
   // windows and the loop.

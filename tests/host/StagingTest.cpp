@@ -1,4 +1,5 @@
-// The three setup files staged in the Temp folder inside the Windows folder, and their removal.
+// The three setup files staged in a folder of the run's own inside the Windows folder's Temp
+// folder, and their removal with that folder.
 #include "SetupFixture.h"
 
 namespace {
@@ -17,13 +18,68 @@ class StagingTest : public SetupFixture {
   }
 };
 
-TEST_F(StagingTest, StagingFolderIsTheTempFolderInsideTheWindowsFolderAndIsCreated) {
+TEST_F(StagingTest, StagingFolderIsANewPrivateFolderInTheTempFolderOfTheWindowsFolder) {
   Machine().SetWindowsFolder("D:\\WinNT");
   Machine().MapDrive('D', Root() / "D");
   std::filesystem::create_directories(Root() / "D" / "WinNT");
   App().CreateForm(Formain);
-  EXPECT_EQ(Formain->StagingFolder, "D:\\WinNT\\Temp\\");
-  EXPECT_TRUE(std::filesystem::is_directory(HostPath("D:\\WinNT\\Temp")));
+  const std::vector<AnsiString> made = Machine().PrivateFolders();
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(made[0].rfind("D:\\WinNT\\Temp\\KorvSetup-", 0), 0u) << made[0];
+  EXPECT_EQ(Formain->StagingFolder, made[0] + "\\");
+  EXPECT_TRUE(std::filesystem::is_directory(HostPath(made[0])));
+}
+
+TEST_F(StagingTest, AFolderStandingAtTheChosenNameIsPassedOverAndLeftAlone) {
+  // Someone guessed the name and made the folder first, with a configuration of their own.
+  const AnsiString planted = AnsiString(kTempFolder) + Machine().PeekPrivateFolderName();
+  WriteFile(planted + "\\orvlSetup.ini", "[Form]\r\nCaption=planted\r\n");
+  ScriptWaitForWizard();
+  User().Step(
+      [&] {
+        EXPECT_NE(Formain->StagingFolder, planted + "\\");
+        EXPECT_EQ(Utf8(FormSchedule->Caption()), Utf8(kWizardCaption));
+        ExpectStagedAsTheirEntries();
+      },
+      "the wizard shows");
+  ScriptCloseWizardConfirmed();
+  RunWholeSetup();
+  EXPECT_EQ(ReadFile(planted + "\\orvlSetup.ini"), "[Form]\r\nCaption=planted\r\n");
+  EXPECT_EQ(Machine().PrivateFolders().size(), 1u);
+  ExpectNothingStaged();
+}
+
+TEST_F(StagingTest, FilesPlantedAtTheSharedFolderNamesAreNeitherReadNorWrittenThrough) {
+  const AnsiString shared = kTempFolder;
+  WriteFile(shared + "orvlSetup.ini", "[Form]\r\nCaption=planted\r\n[Run]\r\nFileName=evil.exe\r\n");
+  // A link at the manifest's old name to a file elsewhere.
+  WriteFile("C:\\elsewhere.txt", "not to be overwritten");
+  std::filesystem::create_symlink(HostPath("C:\\elsewhere.txt"), HostPath(shared + "orvlSetup.log"));
+  ScriptWaitForWizard();
+  User().Step(
+      [&] {
+        EXPECT_EQ(Utf8(FormSchedule->Caption()), Utf8(kWizardCaption));
+        EXPECT_EQ(Formain->ReadSetupValue("Run", "FileName"), "");
+      },
+      "the wizard shows the setup's own caption");
+  ScriptCloseWizardConfirmed();
+  RunWholeSetup();
+  EXPECT_EQ(ReadFile("C:\\elsewhere.txt"), "not to be overwritten");
+  EXPECT_TRUE(Exists(shared + "orvlSetup.ini")) << "another user's file is not removed";
+  EXPECT_FALSE(Exists(Machine().PrivateFolders().at(0))) << "the run's folder is removed";
+}
+
+TEST_F(StagingTest, WithoutItsOwnFolderTheSetupStagesNothingAndSaysSo) {
+  Machine().SetPrivateFoldersRefused(true);
+  User().ExpectErrorReport(
+      "Cannot create file \"C:\\WINDOWS\\Temp\\orvlSetup.log\". Access is denied");
+  User().Step([&] { EXPECT_TRUE(Formain->Visible()); }, "backdrop stays").CloseBox("Formain");
+  RunWholeSetup();
+  for (const char* name : {"orvlSetup.log", "orvlSetup.ini", "SQXY.txt"}) {
+    EXPECT_FALSE(Exists(AnsiString(kTempFolder) + name)) << name << " staged in the shared folder";
+  }
+  EXPECT_FALSE(FormSchedule->Visible());
+  EXPECT_TRUE(App().Terminated());
 }
 
 TEST_F(StagingTest, FilesAreStagedWhileTheWizardRunsAndRemovedWhenTheHostCloses) {
@@ -75,9 +131,9 @@ TEST_F(StagingWithoutConfigurationTest, MissingEntryIsReportedNothingIsStagedAnd
 
 TEST_F(StagingTest, UnwritableStagedFileIsReportedAndTheFilesBeforeItStay) {
   Machine().LockFile(Staged("orvlSetup.ini"));
-  User().ExpectErrorReport(
-      "Cannot create file \"C:\\WINDOWS\\Temp\\orvlSetup.ini\". The process cannot access "
-      "the file because it is being used by another process");
+  User().ExpectErrorReport("Cannot create file \"" + Staged("orvlSetup.ini") +
+                           "\". The process cannot access the file because it is being used by "
+                           "another process");
   User()
       .Step(
           [&] {

@@ -139,9 +139,8 @@ TEST_F(WizardPagesTest, AnUnreadableLicenceIsReportedAndTheBannerAndBackStayAsTh
   RunWizard([&] {
     Check([&] { platform::DeleteFile(Staged("SQXY.txt")); }, "the staged licence goes");
     User().Click("BtnNext");
-    User().ExpectErrorReport(
-        "Cannot open file \"C:\\WINDOWS\\Temp\\SQXY.txt\". The system cannot find the file "
-        "specified");
+    User().ExpectErrorReport("Cannot open file \"" + Staged("SQXY.txt") +
+                             "\". The system cannot find the file specified");
     Check([&] {
       EXPECT_EQ(Page(), 1);
       EXPECT_TRUE(Wizard().Panel_Top->Visible());

@@ -23,6 +23,9 @@ import tempfile
 
 MANIFEST_NAME = "Setup.log"
 PAYLOAD_LANGUAGE = 0x0804  # Chinese (PRC): LANGUAGE 4, 2
+# The linker stamps the link time into the program's header (and so into its checksum); a zero
+# stamp makes the same product packed with the same kit come out byte for byte the same.
+REPRODUCIBLE_LINK_FLAGS = ["-Wl,--no-insert-timestamp"]
 
 # Entries the setup program opens by name, not only through the manifest.
 REQUIRED_ENTRIES = [
@@ -52,6 +55,12 @@ RESOURCE_COMPILER_WORDS = frozenset(
 IDENTIFIER = re.compile(r"[A-Za-z_][A-Za-z0-9_]*\Z")
 # Characters Windows does not allow in a file name (the backslash separates folders).
 FORBIDDEN_PATH_CHARS = set('<>:"/|?*') | {chr(c) for c in range(32)}
+# A path beginning "C:" would leave the install folder for the root or current folder of a drive.
+DRIVE_PREFIX = re.compile(r"[A-Za-z]:")
+# Names that open a device in every folder, with any extension ("NUL.txt") and in any case.
+DEVICE_NAMES = frozenset(
+    ["CON", "PRN", "AUX", "NUL"] + [f"{port}{n}" for port in ("COM", "LPT") for n in range(1, 10)]
+)
 
 
 class PackError(Exception):
@@ -84,21 +93,42 @@ def check_identifier(what, value):
     return None
 
 
+def device_name(part):
+    """The device a file or folder name opens instead of a file ("nul .txt" -> "NUL"), or None."""
+    # Windows looks only at the name before the first dot, without its trailing spaces.
+    stem = part.split(".", 1)[0].rstrip(" ").upper()
+    return stem if stem in DEVICE_NAMES else None
+
+
+def check_path_name(part):
+    """Problem with one folder or file name of an install-relative path, or None."""
+    if part == "":
+        return "the path has an empty folder or file name (doubled or trailing backslash)"
+    if part in (".", ".."):
+        return "the path must stay inside the install folder (no '.' or '..')"
+    if part.endswith(".") or part.endswith(" ") or part.startswith(" "):
+        return f"the name {part!r} in the path begins or ends with a space or ends with a dot"
+    device = device_name(part)
+    if device:
+        return f"the name {part!r} in the path is the Windows device name {device}"
+    return None
+
+
 def check_relative_path(rel):
     """Problem with an install-relative path, or None."""
-    if rel.startswith("\\"):
-        return "the path must be relative to the install folder (it starts with a backslash)"
+    if rel.startswith(("\\", "/")):
+        lead = "a backslash" if rel[0] == "\\" else "a slash"
+        return f"the path must be relative to the install folder (it starts with {lead})"
+    if DRIVE_PREFIX.match(rel):
+        return f"the path must be relative to the install folder (it names the drive {rel[:2]!r})"
     bad = sorted({c for c in rel if c in FORBIDDEN_PATH_CHARS})
     if bad:
         shown = " ".join(repr(c) for c in bad)
         return f"the path holds characters a Windows file name cannot have: {shown}"
     for part in rel.split("\\"):
-        if part == "":
-            return "the path has an empty folder or file name (doubled or trailing backslash)"
-        if part in (".", ".."):
-            return "the path must stay inside the install folder (no '.' or '..')"
-        if part.endswith(".") or part.endswith(" ") or part.startswith(" "):
-            return f"the name {part!r} in the path begins or ends with a space or a dot"
+        problem = check_path_name(part)
+        if problem:
+            return problem
     return None
 
 
@@ -338,6 +368,7 @@ def pack(kit_dir, product_dir, out_path):
         run(
             shlex.split(kit["KORV_CXX"])
             + shlex.split(kit["KORV_LDFLAGS"])
+            + REPRODUCIBLE_LINK_FLAGS
             + ["-o", linked]
             + kit_files
             + [os.path.join(work_dir, "payload.o")]

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Checks of the packer's manifest validation and of its reading of compiled resources.
+"""Checks of the packer's manifest validation, of its reading of compiled resources and, where a
+setup kit has been built, that packing is reproducible.
 
 Run: python3 -m unittest discover -s tools/pack -p 'test_*.py'
 """
@@ -9,6 +10,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -33,11 +35,11 @@ def encode(lines, ending=b"\r\n", final=True):
 
 
 class ProductFolder:
-    """A throw-away product folder whose manifest is the given bytes."""
+    """A throw-away product folder whose manifest is the given bytes; each file holds its name."""
 
-    def __init__(self, manifest_bytes):
+    def __init__(self, manifest_bytes, extra_files=()):
         self.path = tempfile.mkdtemp(prefix="korvpack-test.")
-        for rel in PRODUCT_FILES:
+        for rel in PRODUCT_FILES + list(extra_files):
             target = os.path.join(self.path, rel)
             os.makedirs(os.path.dirname(target), exist_ok=True)
             with open(target, "wb") as out:
@@ -52,8 +54,8 @@ class ProductFolder:
         shutil.rmtree(self.path)
 
 
-def manifest_errors(manifest_bytes):
-    with ProductFolder(manifest_bytes) as product:
+def manifest_errors(manifest_bytes, extra_files=()):
+    with ProductFolder(manifest_bytes, extra_files) as product:
         try:
             packer.read_manifest(product)
         except packer.PackError as error:
@@ -93,21 +95,98 @@ class ManifestValidationTest(unittest.TestCase):
             ("FileDat1 类型 KORV.exe", "letters, digits and underscores"),
             ("Icon exename KORV.exe", "reserved word"),
             ("FileDat1 rcdata KORV.exe", "reserved word"),
-            ("FileDat1 exename ..\\KORV.exe", "inside the install folder"),
-            ("FileDat1 exename \\KORV.exe", "relative to the install folder"),
-            ("FileDat1 exename C:\\KORV.exe", "characters a Windows file name cannot have"),
-            ("FileDat1 exename UserFile/KORV.exe", "characters a Windows file name cannot have"),
-            ("FileDat1 exename UserFile\\\\KORV.exe", "empty folder or file name"),
-            ("FileDat1 exename UserFile\\", "empty folder or file name"),
         ]
-        bad_line_number = len(GOOD_LINES) + 1
         for bad_line, expected in cases:
             with self.subTest(line=bad_line):
-                message = manifest_errors(encode(GOOD_LINES + [bad_line]))
-                self.assertIsNotNone(message)
-                self.assertIn(f"line {bad_line_number}: ", message)
-                self.assertIn(expected, message)
-                self.assertIn(f'"{bad_line}"', message)
+                self.assert_line_refused(bad_line, expected)
+
+    def assert_line_refused(self, bad_line, expected):
+        """The line, put after the good lines, is refused with its number, text and reason."""
+        message = manifest_errors(encode(GOOD_LINES + [bad_line]))
+        self.assertIsNotNone(message)
+        prefix = f"Setup.log line {len(GOOD_LINES) + 1}: "
+        reports = [report for report in message.splitlines() if report.strip().startswith(prefix)]
+        self.assertEqual(len(reports), 1, message)
+        self.assertIn(expected, reports[0])
+        self.assertTrue(reports[0].endswith(f'"{bad_line}"'), reports[0])
+
+    def test_path_that_could_write_outside_the_install_folder_is_refused(self):
+        # The setup runs elevated: every path must name a plain file below the install folder.
+        # (path, expected reason)
+        absolute = "the path must be relative to the install folder"
+        dots = "the path must stay inside the install folder (no '.' or '..')"
+        empty = "the path has an empty folder or file name"
+        chars = "the path holds characters a Windows file name cannot have"
+        edge = "in the path begins or ends with a space or ends with a dot"
+        device = "in the path is the Windows device name"
+        cases = [
+            ("\\KORV.exe", f"{absolute} (it starts with a backslash)"),
+            ("\\\\server\\share\\KORV.exe", f"{absolute} (it starts with a backslash)"),
+            ("/KORV.exe", f"{absolute} (it starts with a slash)"),
+            ("/UserFile\\KORV.exe", f"{absolute} (it starts with a slash)"),
+            ("C:\\KORV.exe", f"{absolute} (it names the drive 'C:')"),
+            ("d:KORV.exe", f"{absolute} (it names the drive 'd:')"),
+            ("..\\KORV.exe", dots),
+            ("UserFile\\..\\..\\KORV.exe", dots),
+            ("UserFile\\..", dots),
+            (".\\KORV.exe", dots),
+            ("UserFile\\.\\KORV.exe", dots),
+            ("UserFile\\\\KORV.exe", empty),
+            ("UserFile\\", empty),
+            ("UserFile \\KORV.exe", f"the name 'UserFile ' {edge}"),
+            ("KORV.exe.", f"the name 'KORV.exe.' {edge}"),
+            ("UserFile.\\KORV.exe", f"the name 'UserFile.' {edge}"),
+            ("UserFile\\ 例题.Orv", f"the name ' 例题.Orv' {edge}"),
+            ("...", f"the name '...' {edge}"),
+            ("CON", f"the name 'CON' {device} CON"),
+            ("nul.txt", f"the name 'nul.txt' {device} NUL"),
+            ("Prn.tar.gz", f"the name 'Prn.tar.gz' {device} PRN"),
+            ("UserFile\\aux\\KORV.exe", f"the name 'aux' {device} AUX"),
+            ("UserFile\\NUL .txt", f"the name 'NUL .txt' {device} NUL"),
+            ("COM1.dat", f"the name 'COM1.dat' {device} COM1"),
+            ("com9", f"the name 'com9' {device} COM9"),
+            ("LPT1\\KORV.exe", f"the name 'LPT1' {device} LPT1"),
+            ("用户\\lpt9.Orv", f"the name 'lpt9.Orv' {device} LPT9"),
+            ("UserFile/KORV.exe", f"{chars}: '/'"),
+            ("UserFile\\C:KORV.exe", f"{chars}: ':'"),
+            ("KORV.exe:stream", f"{chars}: ':'"),
+            ("a<b>.txt", f"{chars}: '<' '>'"),
+            ('"KORV".exe', f"{chars}: '\"'"),
+            ("a|b.txt", f"{chars}: '|'"),
+            ("KORV?.exe", f"{chars}: '?'"),
+            ("*.exe", f"{chars}: '*'"),
+            ("KORV\tx.exe", f"{chars}: '\\t'"),
+            ("KORV\x01.exe", f"{chars}: '\\x01'"),
+            ("KORV\x1f.exe", f"{chars}: '\\x1f'"),
+        ]
+        for path, expected in cases:
+            with self.subTest(path=path):
+                self.assert_line_refused(f"FileDat1 exename {path}", expected)
+
+    def test_plain_paths_below_the_install_folder_are_kept(self):
+        # Names that only look like devices, Chinese names, spaces and dots inside names.
+        paths = [
+            "数据 文件\\说明 第一章.txt",
+            "用户\\CON名.txt",
+            "CONSOLE.txt",
+            "NULL",
+            "AUXILIARY\\con_backup.dat",
+            "COM10.dat",
+            "LPT0.txt",
+            "Prn1",
+            ".korv\\a.b.c.txt",
+            "Data..1\\v 1.0 final.dat",
+        ]
+        for path in paths:
+            with self.subTest(path=path):
+                line = f"FileDat1 name1 {path}"
+                on_disk = path.replace("\\", "/")
+                with ProductFolder(encode(GOOD_LINES + [line]), [on_disk]) as product:
+                    entries = packer.read_manifest(product)
+                    last = entries[-1]
+                    self.assertEqual((last.line_number, last.rel_path), (len(GOOD_LINES) + 1, path))
+                    with open(last.file_path, "rb") as listed:
+                        self.assertEqual(listed.read(), on_disk.encode("utf-8"))
 
     def test_line_ends_and_encoding_are_checked(self):
         cases = [
@@ -184,6 +263,51 @@ class CompiledPayloadTest(unittest.TestCase):
                     changed.write(b"!")
                 with self.assertRaisesRegex(packer.PackError, "line 1: the compiled resource"):
                     packer.verify_payload(entries, os.path.join(work, "payload.res"))
+
+
+REPO_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+def setup_kits():
+    """The kits to pack with: $KORV_PACKKIT, else the kits of the Windows builds that have one.
+
+    tools/test.sh builds the Windows builds before it runs these checks, with KORV_BUILD_ROOT
+    set, so there the kits exist."""
+    if os.environ.get("KORV_PACKKIT"):
+        return [os.environ["KORV_PACKKIT"]]
+    build_root = os.environ.get("KORV_BUILD_ROOT") or os.path.join(REPO_ROOT, "build")
+    kits = [os.path.join(build_root, build, "packkit") for build in ("win", "win64")]
+    return [kit for kit in kits if os.path.isfile(os.path.join(kit, "kit.env"))]
+
+
+def wait_for_next_second():
+    """Sleeps into the next second of the clock, so two links see different times."""
+    now = time.time()
+    time.sleep(int(now) + 1 - now + 0.01)
+
+
+@unittest.skipIf(not setup_kits(),
+                 "no setup kit: build one (tools/build.sh win) or set KORV_PACKKIT")
+class ReproduciblePackTest(unittest.TestCase):
+    def test_packing_the_same_product_twice_gives_the_same_bytes(self):
+        for kit in setup_kits():
+            with self.subTest(kit=kit):
+                with ProductFolder(encode(GOOD_LINES)) as product, \
+                        tempfile.TemporaryDirectory() as first_dir, \
+                        tempfile.TemporaryDirectory() as second_dir:
+                    first = os.path.join(first_dir, "setup.exe")
+                    second = os.path.join(second_dir, "other name.exe")
+                    packer.pack(kit, product, first)
+                    wait_for_next_second()
+                    packer.pack(kit, product, second)
+                    with open(first, "rb") as one, open(second, "rb") as other:
+                        first_bytes, second_bytes = one.read(), other.read()
+                self.assertEqual(first_bytes[:2], b"MZ")
+                self.assertEqual(len(first_bytes), len(second_bytes))
+                pairs = zip(first_bytes, second_bytes)
+                differing = [offset for offset, (a, b) in enumerate(pairs) if a != b]
+                self.assertEqual(differing, [], f"the packs differ at {len(differing)} offsets, "
+                                 f"the first at {differing[:1]}")
 
 
 if __name__ == "__main__":

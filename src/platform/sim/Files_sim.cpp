@@ -89,6 +89,44 @@ bool DeleteFile(const AnsiString& path) {
   return fs::remove(host, error) && !error;
 }
 
+std::optional<AnsiString> CreatePrivateFolder(const AnsiString& parent, AnsiString* reason) {
+  const auto failed = [reason](const char* why) -> std::optional<AnsiString> {
+    if (reason) *reason = why;
+    return std::nullopt;
+  };
+  sim::SimMachine& machine = sim::SimMachine::Current();
+  if (machine.PrivateFoldersRefused()) return failed(sim::reason::kAccessDenied);
+  if (!IsDirectory(Host(parent))) return failed(sim::reason::kPathNotFound);
+  // A name someone made first (a folder, a file, a link) is passed over, never taken over.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    const AnsiString folder = parent + "\\" + machine.TakePrivateFolderName();
+    const fs::path host = Host(folder);
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(host, error))) continue;
+    if (!fs::create_directory(host, error) || error) return failed(sim::reason::kAccessDenied);
+    machine.RecordPrivateFolder(folder);
+    return folder;
+  }
+  return failed(sim::reason::kFileExists);
+}
+
+bool RemoveDirectory(const AnsiString& path) {
+  const fs::path host = Host(path);
+  std::error_code error;
+  return IsDirectory(host) && fs::is_empty(host, error) && fs::remove(host, error) && !error;
+}
+
+void WriteNewFile(const AnsiString& path, const void* data, std::size_t size) {
+  const fs::path host = Host(path);
+  std::error_code error;
+  // Whatever stands at the path, a link to anywhere included, is left alone.
+  if (!host.empty() && fs::exists(fs::symlink_status(host, error))) {
+    throw EFCreateError(
+        Format("Cannot create file \"%s\". %s", path.c_str(), sim::reason::kFileExists));
+  }
+  WriteWholeFile(path, data, size);
+}
+
 void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) {
   const fs::path host = Host(path);
   AnsiString reason = ReasonBeforeOpening(host, false);

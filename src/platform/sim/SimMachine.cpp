@@ -762,4 +762,50 @@ int SimMachine::AssociationNotices() const {
   return associationNotices_;
 }
 
+// ---------------------------------------------------------------- Private folders
+
+namespace {
+
+// A name that looks random: the sequence number through a 64-bit mix.
+AnsiString PrivateFolderName(std::uint64_t number) {
+  std::uint64_t x = number + 0x9E3779B97F4A7C15ull;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  x ^= x >> 31;
+  return Format("KorvSetup-%08X%08X", static_cast<unsigned>(x >> 32),
+                static_cast<unsigned>(x & 0xFFFFFFFFu));
+}
+
+}  // namespace
+
+AnsiString SimMachine::PeekPrivateFolderName() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return PrivateFolderName(privateFolderNames_);
+}
+
+AnsiString SimMachine::TakePrivateFolderName() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return PrivateFolderName(privateFolderNames_++);
+}
+
+void SimMachine::RecordPrivateFolder(const AnsiString& windowsPath) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  privateFolders_.push_back(windowsPath);
+}
+
+std::vector<AnsiString> SimMachine::PrivateFolders() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return privateFolders_;
+}
+
+void SimMachine::SetPrivateFoldersRefused(bool refused) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  privateFoldersRefused_ = refused;
+}
+
+bool SimMachine::PrivateFoldersRefused() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return privateFoldersRefused_;
+}
+
 }  // namespace sim

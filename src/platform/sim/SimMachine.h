@@ -163,6 +163,18 @@ class SimMachine {
   void LockFile(const AnsiString& windowsPath);
   bool IsLocked(const std::filesystem::path& hostPath) const;
 
+  // ---- Private folders (a fresh random name, only Administrators and SYSTEM let in)
+  // The name the next private folder will try first ("KorvSetup-" and 16 hex digits); each try
+  // takes a name, so a test can plant something there and see it passed over.
+  AnsiString PeekPrivateFolderName() const;
+  AnsiString TakePrivateFolderName();
+  // The private folders made, in order (Windows paths, without a trailing backslash).
+  void RecordPrivateFolder(const AnsiString& windowsPath);
+  std::vector<AnsiString> PrivateFolders() const;
+  // The system refuses to make private folders (no right to set the access list, a full disk).
+  void SetPrivateFoldersRefused(bool refused);
+  bool PrivateFoldersRefused() const;
+
   // ---- Named mutexes (names are case-sensitive, as kernel object names are)
   // Another process holds a mutex of this name.
   void HoldMutexElsewhere(const AnsiString& name);
@@ -354,6 +366,9 @@ class SimMachine {
   std::vector<ShellExecuteCall> shellExecuteLog_;
   AnsiString windowsFolder_ = "C:\\WINDOWS";
   std::vector<std::filesystem::path> lockedFiles_;
+  std::uint64_t privateFolderNames_ = 0;
+  std::vector<AnsiString> privateFolders_;
+  bool privateFoldersRefused_ = false;
   std::map<AnsiString, MutexState> mutexes_;
   std::vector<SimProcess> processes_;
   std::uint32_t nextProcessId_ = 1000;

@@ -10,5 +10,6 @@ constexpr const char* kSharingViolation =
     "The process cannot access the file because it is being used by another process";
 constexpr const char* kNotEnoughMemory = "Not enough storage is available to process this command";
 constexpr const char* kInvalidParameter = "The parameter is incorrect";
+constexpr const char* kFileExists = "The file exists";
 
 }  // namespace sim::reason

@@ -1,4 +1,8 @@
+// rand_s, the C runtime's face of the system's random source.
+#define _CRT_RAND_S
 #include "platform/Files.h"
+
+#include <stdlib.h>
 
 #include <limits>
 
@@ -7,6 +11,8 @@
 #include "platform/win32/SystemError.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
+
+#include <sddl.h>
 
 namespace platform {
 
@@ -68,10 +74,31 @@ bool DeleteFile(const AnsiString& path) {
   return ::DeleteFileW(win32::Wide(path).c_str()) != FALSE;
 }
 
-void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) {
+namespace {
+
+// 64 bits from the system's random source, as 16 hex digits.
+std::optional<AnsiString> RandomName() {
+  unsigned int high = 0;
+  unsigned int low = 0;
+  if (rand_s(&high) != 0 || rand_s(&low) != 0) return std::nullopt;
+  return Format("KorvSetup-%08X%08X", high, low);
+}
+
+struct LocalFreeTraits {
+  using Type = PSECURITY_DESCRIPTOR;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type value) noexcept { ::LocalFree(value); }
+};
+
+// Full control for Administrators and SYSTEM, inherited by what is made inside; nothing
+// inherited from the shared parent.
+constexpr wchar_t kPrivateFolderAccess[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+
+void WriteFileWith(const AnsiString& path, const void* data, std::size_t size, DWORD creation,
+                   DWORD flags) {
   win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(),
-                                             GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                             GENERIC_READ | GENERIC_WRITE, 0, nullptr, creation,
+                                             FILE_ATTRIBUTE_NORMAL | flags, nullptr));
   if (!file) {
     const DWORD error = ::GetLastError();
     throw EFCreateError(Format("Cannot create file \"%s\". %s", path.c_str(),
@@ -84,6 +111,46 @@ void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) 
       written != size) {
     throw Exception("Stream write error");
   }
+}
+
+}  // namespace
+
+std::optional<AnsiString> CreatePrivateFolder(const AnsiString& parent, AnsiString* reason) {
+  const auto failed = [reason](DWORD error) -> std::optional<AnsiString> {
+    if (reason) *reason = win32::SystemErrorMessage(error);
+    return std::nullopt;
+  };
+  win32::UniqueResource<LocalFreeTraits> descriptor;
+  PSECURITY_DESCRIPTOR made = nullptr;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kPrivateFolderAccess, SDDL_REVISION_1,
+                                                              &made, nullptr)) {
+    return failed(::GetLastError());
+  }
+  descriptor.Reset(made);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
+  // A name someone made first is passed over, never taken over.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    const std::optional<AnsiString> name = RandomName();
+    if (!name) return failed(ERROR_NOT_ENOUGH_MEMORY);
+    const AnsiString folder = parent + "\\" + *name;
+    if (::CreateDirectoryW(win32::Wide(folder).c_str(), &attributes)) return folder;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS) return failed(error);
+  }
+  return failed(ERROR_ALREADY_EXISTS);
+}
+
+bool RemoveDirectory(const AnsiString& path) {
+  return ::RemoveDirectoryW(win32::Wide(path).c_str()) != FALSE;
+}
+
+void WriteNewFile(const AnsiString& path, const void* data, std::size_t size) {
+  // A link standing at the path is not followed: creating new fails on it as on any file.
+  WriteFileWith(path, data, size, CREATE_NEW, FILE_FLAG_OPEN_REPARSE_POINT);
+}
+
+void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) {
+  WriteFileWith(path, data, size, CREATE_ALWAYS, 0);
 }
 
 AnsiString ReadWholeFile(const AnsiString& path) {

@@ -3,9 +3,9 @@
 // full names and converts at the seam with code page 936 (Cp936.h), never through the system's
 // own code page; UNICODE stays undefined so that no name changes meaning behind its back. Some
 // macros share names with the program's own declarations: the character-set macros
-// (CreateDirectory, DeleteFile, WriteProfileString, MessageBox, CopyFile) would rename them; RGB
-// and the *_CHARSET constants would break the toolkit's. They are removed here; the toolkit uses
-// its own constants.
+// (CreateDirectory, DeleteFile, RemoveDirectory, WriteProfileString, MessageBox, CopyFile)
+// would rename them; RGB and the *_CHARSET constants would break the toolkit's. They are
+// removed here; the toolkit uses its own constants.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -16,6 +16,7 @@
 
 #undef CreateDirectory
 #undef DeleteFile
+#undef RemoveDirectory
 #undef CopyFile
 #undef WriteProfileString
 #undef MessageBox

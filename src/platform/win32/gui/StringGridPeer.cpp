@@ -18,6 +18,7 @@
 #include "platform/ScopeExit.h"
 #include "platform/gui/StringGrid.h"
 #include "platform/win32/Cp936.h"
+#include "platform/win32/gui/CommonControls.h"
 #include "platform/win32/gui/PeerKinds.h"
 
 #include <commctrl.h>
@@ -28,7 +29,6 @@ namespace {
 
 using platform::win32::Wide;
 
-inline void DestroyImageList(HIMAGELIST list) noexcept { ::ImageList_Destroy(list); }
 using UniqueImageList = platform::win32::UniqueResource<
     platform::win32::traits::Simple<HIMAGELIST, nullptr, &DestroyImageList>>;
 
@@ -223,7 +223,7 @@ class StringGridPeer : public WindowPeer {
   void SetIconHeight(int height) {
     height = std::max(height, 1);
     if (height == iconHeight_) return;
-    UniqueImageList icons(::ImageList_Create(1, height, ILC_COLOR, 0, 1));
+    UniqueImageList icons(CreateImageList(1, height, ILC_COLOR, 0, 1));
     if (!icons) return;
     // The list view owns the image list it shows and gives back the one it showed before.
     UniqueImageList previous(reinterpret_cast<HIMAGELIST>(

@@ -8,6 +8,7 @@
 #include "platform/gui/Timer.h"
 #include "platform/win32/Cp936.h"
 #include "platform/win32/gui/BaseWindow.h"
+#include "platform/win32/gui/CommonControls.h"
 #include "platform/win32/gui/MessageDialogWindow.h"
 #include "platform/win32/gui/PeerKinds.h"
 #include "platform/win32/gui/TaskWindows.h"
@@ -61,8 +62,6 @@ class Win32Backend : public Backend {
  public:
   Win32Backend() {
     RegisterPeers(Peers());
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
     const auto face = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     RegisterWindowClass(kApplicationClass, &BaseWindow<Win32Backend>::Procedure, nullptr);
     RegisterWindowClass(kFormClass, &PeerWindow::Procedure, nullptr);
@@ -232,6 +231,8 @@ class Win32Backend : public Backend {
     }
   }
 
+  // First made and last gone: every window of the back end uses its classes.
+  CommonControlsLibrary commonControls_{ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   bool loopRunning_ = false;
   UINT_PTR lastTimerId_ = 0;
   std::map<Timer*, UINT_PTR> timers_;
