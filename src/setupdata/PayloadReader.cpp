@@ -14,3 +14,7 @@ void PayloadReader::Open(const AnsiString& name, const AnsiString& type) {
 void PayloadReader::SaveToFile(const AnsiString& path) const {
   platform::WriteWholeFile(path, entry_.data, entry_.size);
 }
+
+void PayloadReader::SaveToNewFile(const AnsiString& path) const {
+  platform::WriteNewFile(path, entry_.data, entry_.size);
+}

@@ -20,6 +20,8 @@ class PayloadReader {
   // loaded resource. Throws EFCreateError "Cannot create file \"%s\". %s" when the file cannot
   // be created.
   void SaveToFile(const AnsiString& path) const;
+  // The same into a file that must be new: nothing standing at the path is opened or followed.
+  void SaveToNewFile(const AnsiString& path) const;
 
  private:
   platform::ResourceBytes entry_;
