@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the builds, tests and the demo need on Debian, and only what is missing:
-# compilers (native and MinGW-w64), GoogleTest, Python, Wine (64- and 32-bit), Xvfb, screenshot
-# tools, a CJK font, the zh_CN.UTF-8 locale in which Wine uses code page 936 and the
-# en_US.UTF-8 locale of the English-system scenarios.
+# compilers (native g++, clang with libFuzzer and the sanitizers, MinGW-w64), GoogleTest, Python,
+# Wine (64- and 32-bit), Xvfb, screenshot tools, a CJK font, the zh_CN.UTF-8 locale in which
+# Wine uses code page 936 and the en_US.UTF-8 locale of the English-system scenarios.
 set -euo pipefail
 
 packages=(
   cmake g++ libgtest-dev python3
+  clang libclang-rt-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales

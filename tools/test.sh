@@ -8,8 +8,25 @@
 # was skipped by every Windows build (the 32-bit build may skip what its 64-bit twin runs).
 # The last line is the count over all suites: "N passed, N failed, N skipped".
 #
+# The fuzz step builds the libFuzzer targets of tests/fuzz/ with clang (build folder fuzz/) and
+# runs each for KORV_FUZZ_SECONDS (25 by default) on its corpus; a target that finds a crash or
+# a broken promise fails. Modes: --fuzz runs only that step; --sanitize runs only the unit tests
+# built once with AddressSanitizer and UndefinedBehaviorSanitizer (asan/) and once with
+# ThreadSanitizer (tsan/), which fail on any report.
+#
 # KORV_BUILD_ROOT puts the builds in another folder than build/.
 set -euo pipefail
+
+mode=all
+case "${1:-}" in
+  "") ;;
+  --fuzz) mode=fuzz ;;
+  --sanitize) mode=sanitize ;;
+  *)
+    echo "usage: $0 [--fuzz | --sanitize]" >&2
+    exit 2
+    ;;
+esac
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KORV_BUILD_ROOT="$(realpath -m "${KORV_BUILD_ROOT:-$root/build}")"
@@ -17,7 +34,7 @@ export KORV_BUILD_ROOT
 cd "$root"
 
 tools/deps.sh
-tools/build.sh
+[ "$mode" = all ] && tools/build.sh
 
 results="$(mktemp -d)"
 trap 'rm -rf "$results"' EXIT
@@ -151,6 +168,78 @@ run_ctest() {
 # Lists the tests of a suite with the outcome given, one per line.
 tests_with() { awk -F '\t' -v outcome="$2" '$1 == outcome { print $2 }' "$results/$1.tests"; }
 
+# Builds the libFuzzer targets and runs each briefly; one result per target, with the number
+# of inputs it ran. A crash's input is kept in the build folder and named in the output.
+run_fuzz() {
+  local dir="$KORV_BUILD_ROOT/fuzz" seconds="${KORV_FUZZ_SECONDS:-25}" lines="$results/fuzz.lines"
+  echo "== fuzz targets ($(shown "$dir"), ${seconds} s each)"
+  if ! CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKORV_FUZZ=ON >/dev/null || ! cmake --build "$dir" -j2; then
+    failed+=("fuzz (build)")
+    return
+  fi
+  local passed=0 failed_count=0 program target log runs crash
+  : >"$lines"
+  for program in "$dir"/tests/fuzz/*_fuzz; do
+    target="$(basename "$program")"
+    log="$results/fuzz-$target.log"
+    mkdir -p "$results/fuzz-corpus/$target"
+    # New inputs go to a scratch folder; the committed corpus is only read.
+    if "$program" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$dir/$target-" \
+      "$results/fuzz-corpus/$target" "$root/tests/fuzz/corpus/$target" >"$log" 2>&1; then
+      passed=$((passed + 1))
+      printf 'passed\t%s\t\n' "$target" >>"$lines"
+    else
+      failed_count=$((failed_count + 1))
+      printf 'failed\t%s\t\n' "$target" >>"$lines"
+      tail -n 30 "$log"
+    fi
+    runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)"
+    crash="$(sed -n 's/.*Test unit written to //p' "$log" | head -n 1)"
+    echo "$target: ${runs:-no} inputs run${crash:+, crash input kept as $crash}"
+  done
+  if [ $((passed + failed_count)) -eq 0 ]; then
+    failed+=("fuzz (no targets)")
+    return
+  fi
+  [ "$failed_count" -eq 0 ] || failed+=("fuzz")
+  tally fuzz < <(echo "$passed $failed_count 0"; cat "$lines")
+}
+
+# Builds the host build with the sanitizers given into folder and runs its unit tests there.
+run_sanitized() {
+  local suite="$1" dir="$2" sanitizers="$3"
+  echo "== unit tests with $sanitizers ($(shown "$dir"))"
+  if ! cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Debug "-DKORV_SANITIZE=$sanitizers" \
+    >/dev/null || ! cmake --build "$dir" -j2; then
+    failed+=("$suite (build)")
+    return
+  fi
+  run_ctest "$suite" "$dir" unit --no-tests=error --timeout 300
+}
+
+if [ "$mode" = sanitize ]; then
+  # No leak, memory or undefined-behaviour report passes; each sanitizer stops at its first.
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+  run_sanitized unit-asan "$KORV_BUILD_ROOT/asan" "address;undefined"
+  run_sanitized unit-tsan "$KORV_BUILD_ROOT/tsan" thread
+fi
+if [ "$mode" = fuzz ]; then
+  run_fuzz
+fi
+if [ "$mode" != all ]; then
+  if [ ${#failed[@]} -gt 0 ]; then
+    printf 'FAILED: %s\n' "${failed[@]}"
+  else
+    echo "All tests passed."
+  fi
+  echo "$total_passed passed, $total_failed failed, $total_skipped skipped"
+  [ ${#failed[@]} -eq 0 ]
+  exit
+fi
+
 echo "== packer checks"
 run_unittest "$results/packer.counts" || failed+=("packer")
 if [ -f "$results/packer.counts" ]; then
@@ -163,6 +252,8 @@ host="$KORV_BUILD_ROOT/host"
 echo "== unit tests ($(shown "$host"))"
 # A test that hangs fails after two minutes instead of stopping the whole run.
 run_ctest unit "$host" unit --no-tests=error --timeout 120
+
+run_fuzz
 
 windows_builds=()
 for build in win win64; do
