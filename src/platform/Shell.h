@@ -29,4 +29,16 @@ std::intptr_t ShellExecute(const gui::Form* owner, const AnsiString& operation,
                            const AnsiString& file, const AnsiString& parameters,
                            const AnsiString& directory, int showCommand);
 
+// How StartAsSignedInUser started a program.
+enum class StartedThrough { DesktopShell, Directly };
+
+// Starts file as ShellExecute does, but through the desktop shell's own process (its automation
+// object for the desktop window, IShellDispatch2::ShellExecute), so the program runs as the
+// signed-in user, not with this elevated process's rights. Where that path is not there (no
+// desktop shell window, any error on the way), starts it directly with ShellExecute, so the
+// program always starts. Which path was taken.
+StartedThrough StartAsSignedInUser(const gui::Form* owner, const AnsiString& operation,
+                                   const AnsiString& file, const AnsiString& parameters,
+                                   const AnsiString& directory, int showCommand);
+
 }  // namespace platform

@@ -167,10 +167,11 @@ void TFormSchedule::FinishAction() {
   if (RunAfterFinish && InstallStarted) {
     const AnsiString options = Formain->InstallFolder + "Options.ini";
     const bool written = platform::WriteProfileString(options, "Option", "Reset", "88");
-    // The product starts whether or not its options could be written.
-    platform::ShellExecute(this, "open",
-                           Formain->InstallFolder + Formain->ReadSetupValue("Run", "FileName"), "",
-                           "", kShowCommand);
+    // The product starts whether or not its options could be written, as the signed-in user
+    // rather than with the setup's administrator rights.
+    platform::StartAsSignedInUser(
+        this, "open", Formain->InstallFolder + Formain->ReadSetupValue("Run", "FileName"), "", "",
+        kShowCommand);
     if (!written) throw EIniFileException(Format("Unable to write to %s", options.c_str()));
   }
   Formain->Close();

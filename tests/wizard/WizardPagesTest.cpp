@@ -196,7 +196,13 @@ void ScriptFinishPage(sim::ScriptedUser& user) {
       "the run has completed");
 }
 
-TEST_F(WizardPagesTest, FinishWritesTheOptionsValueStartsTheProductAndEndsTheSetup) {
+// The finish action starts the product as the signed-in user through the desktop shell, and
+// directly (owned by the wizard) where no desktop shell offers that.
+class FinishTest : public WizardPagesTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FinishTest, WritesTheOptionsValueStartsTheProductAndEndsTheSetup) {
+  const bool desktopShell = GetParam();
+  Machine().SetDesktopShellAvailable(desktopShell);
   std::filesystem::create_directories(HostPath("D:\\Program Files\\Korvl280"));
   RunWizard(
       [&] {
@@ -210,13 +216,19 @@ TEST_F(WizardPagesTest, FinishWritesTheOptionsValueStartsTheProductAndEndsTheSet
   EXPECT_NE(options.find("Reset=88"), std::string::npos) << options;
   const auto log = Machine().ShellExecuteLog();
   ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(Utf8(log[0].owner), "FormSchedule");
+  EXPECT_EQ(log[0].throughDesktopShell, desktopShell);
+  EXPECT_EQ(Utf8(log[0].owner), desktopShell ? "" : "FormSchedule");
   EXPECT_EQ(Utf8(log[0].operation), "open");
   EXPECT_EQ(Utf8(log[0].file), "D:\\Program Files\\Korvl280\\KORV.exe");
   EXPECT_EQ(log[0].parameters, "");
   EXPECT_EQ(log[0].directory, "");
   EXPECT_EQ(log[0].showCommand, 5);
 }
+
+INSTANTIATE_TEST_SUITE_P(StartedThrough, FinishTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "TheDesktopShell" : "ItselfWithoutADesktopShell";
+                         });
 
 TEST_F(WizardPagesTest, FinishWithoutRunningTheProductWritesAndStartsNothing) {
   std::filesystem::create_directories(HostPath("D:\\Program Files\\Korvl280"));

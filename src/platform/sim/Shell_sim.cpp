@@ -71,4 +71,17 @@ std::intptr_t ShellExecute(const gui::Form* owner, const AnsiString& operation,
   return ShellFinds(file, directory) ? kStarted : kFileNotFound;
 }
 
+StartedThrough StartAsSignedInUser(const gui::Form* owner, const AnsiString& operation,
+                                   const AnsiString& file, const AnsiString& parameters,
+                                   const AnsiString& directory, int showCommand) {
+  sim::SimMachine& machine = sim::SimMachine::Current();
+  if (!machine.DesktopShellAvailable()) {
+    ShellExecute(owner, operation, file, parameters, directory, showCommand);
+    return StartedThrough::Directly;
+  }
+  // The desktop shell's process has no owner window of this program.
+  machine.RecordShellExecute({"", operation, file, parameters, directory, showCommand, true});
+  return StartedThrough::DesktopShell;
+}
+
 }  // namespace platform

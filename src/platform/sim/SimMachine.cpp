@@ -762,6 +762,18 @@ int SimMachine::AssociationNotices() const {
   return associationNotices_;
 }
 
+// ---------------------------------------------------------------- Desktop shell
+
+void SimMachine::SetDesktopShellAvailable(bool available) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  desktopShellAvailable_ = available;
+}
+
+bool SimMachine::DesktopShellAvailable() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return desktopShellAvailable_;
+}
+
 // ---------------------------------------------------------------- Private folders
 
 namespace {

@@ -117,6 +117,7 @@ struct ShellExecuteCall {
   AnsiString parameters;
   AnsiString directory;
   int showCommand = 0;
+  bool throughDesktopShell = false;  // started by the desktop shell's process, as its user
 };
 
 class SimMachine {
@@ -240,6 +241,9 @@ class SimMachine {
   std::optional<AnsiString> OpenFolderBrowser(const FolderBrowserOpening& opening);
   std::vector<FolderBrowserOpening> FolderBrowserOpenings() const;
   void RecordShellExecute(const ShellExecuteCall& call);
+  // Whether the desktop shell offers its automation object (a desktop shell runs by default).
+  void SetDesktopShellAvailable(bool available);
+  bool DesktopShellAvailable() const;
   std::vector<ShellExecuteCall> ShellExecuteLog() const;
 
   // ---- Payload resources of the running module
@@ -392,6 +396,7 @@ class SimMachine {
   bool shellLinkRefused_ = false;
   std::vector<SavedShellLink> savedShellLinks_;
   int associationNotices_ = 0;
+  bool desktopShellAvailable_ = true;
 };
 
 }  // namespace sim
