@@ -165,6 +165,17 @@ run_ctest() {
   fi
 }
 
+# The verdict and the count over all suites; fails when any suite failed.
+summarize() {
+  if [ ${#failed[@]} -gt 0 ]; then
+    printf 'FAILED: %s\n' "${failed[@]}"
+  else
+    echo "All tests passed."
+  fi
+  echo "$total_passed passed, $total_failed failed, $total_skipped skipped"
+  [ ${#failed[@]} -eq 0 ]
+}
+
 # Lists the tests of a suite with the outcome given, one per line.
 tests_with() { awk -F '\t' -v outcome="$2" '$1 == outcome { print $2 }' "$results/$1.tests"; }
 
@@ -230,13 +241,7 @@ if [ "$mode" = fuzz ]; then
   run_fuzz
 fi
 if [ "$mode" != all ]; then
-  if [ ${#failed[@]} -gt 0 ]; then
-    printf 'FAILED: %s\n' "${failed[@]}"
-  else
-    echo "All tests passed."
-  fi
-  echo "$total_passed passed, $total_failed failed, $total_skipped skipped"
-  [ ${#failed[@]} -eq 0 ]
+  summarize
   exit
 fi
 
@@ -304,10 +309,4 @@ else
   fi
 fi
 
-if [ ${#failed[@]} -gt 0 ]; then
-  printf 'FAILED: %s\n' "${failed[@]}"
-else
-  echo "All tests passed."
-fi
-echo "$total_passed passed, $total_failed failed, $total_skipped skipped"
-[ ${#failed[@]} -eq 0 ]
+summarize
