@@ -300,12 +300,13 @@ e2e_robot() { "$E2E_WINE" "$E2E_ROBOT" "$@"; }
 
 # Starts a Windows program from its own folder, as a double-click would, in the background.
 # The Wine loader becomes the program's process, so its exit status is the program's exit code.
-# Usage: e2e_start VAR program.exe -- sets VAR to the process id.
+# Usage: e2e_start VAR program.exe [ARGUMENT...] -- sets VAR to the process id. Wine puts the
+# arguments on the Windows command line, quoting one that holds a space.
 e2e_start() {
   local var=$1 program=$2
   local log
   log="$E2E_RUN/$(basename "$program").$RANDOM.log"
-  (cd "$(dirname "$program")" && exec "$E2E_WINE" "$(basename "$program")") >"$log" 2>&1 &
+  (cd "$(dirname "$program")" && exec "$E2E_WINE" "$(basename "$program")" "${@:3}") >"$log" 2>&1 &
   local pid=$!
   E2E_BACKGROUND_PIDS+=("$pid")
   printf -v "$var" '%s' "$pid"

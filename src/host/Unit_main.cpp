@@ -132,7 +132,12 @@ void TFormain::BuildLayout() {
 void TFormain::FormCreate() {
   ContinueSetup = true;
   StagingFolder = GetStagingFolder();
-  if (IsProductRunning()) {
+  const bool productRunning = IsProductRunning();
+  if (productRunning && Silent()) {
+    // A silent run never ends the user's Korvello: it leaves it running and installs nothing.
+    Fail(SetupExitCode::ProductRunning, "Korvello is running");
+    ContinueSetup = false;
+  } else if (productRunning) {
     const int answer = gui::Application::Instance().MessageBox(
         kProductRunningText, kRunNoticeTitle,
         gui::mb::kYesNo | gui::mb::kIconWarning | gui::mb::kSystemModal, this);
@@ -143,8 +148,27 @@ void TFormain::FormCreate() {
     }
   }
   if (!ContinueSetup) return;
-  StageSetupFiles();
-  Thread1->Start();
+  if (!Silent()) {
+    StageSetupFiles();
+    Thread1->Start();
+    return;
+  }
+  // A silent run is driven by the program once the windows exist; it shows none of them.
+  try {
+    StageSetupFiles();
+  } catch (const std::exception& error) {
+    Fail(SetupExitCode::WriteFailed, error.what());
+    ContinueSetup = false;
+  }
+}
+
+void TFormain::LogLine(const AnsiString& text) {
+  if (Log) Log->Line(text);
+}
+
+void TFormain::Fail(SetupExitCode code, const AnsiString& why) {
+  if (ExitCode == SetupExitCode::Installed) ExitCode = code;
+  LogLine(Format("error (exit code %d): ", static_cast<int>(code)) + why);
 }
 
 void TFormain::StageSetupFiles() {

@@ -1,8 +1,12 @@
 #pragma once
 // The host window: the full-screen backdrop that owns the setup state, stages the setup files,
 // deals with a running Korvello, hands over to the wizard and removes the staged files at the end.
+#include <memory>
+
+#include "install/InstallLog.h"
 #include "platform/AnsiString.h"
 #include "platform/gui/Form.h"
+#include "setupdata/CommandLine.h"
 #include "thread/WorkerThread.h"
 
 namespace gui {
@@ -29,6 +33,17 @@ class TFormain : public gui::Form {
   AnsiString StagingFolder;
   AnsiString InstallFolder;
   AnsiString VersionSerial;
+  // The command line's switches, set before the window is created; the exit code a silent run
+  // ends with (its first failure); the log of /LOG=.
+  SetupSwitches Switches;
+  SetupExitCode ExitCode = SetupExitCode::Installed;
+  std::unique_ptr<InstallLog> Log;
+
+  bool Silent() const { return Switches.silent; }
+  // A line of the log, when there is one.
+  void LogLine(const AnsiString& text);
+  // Records a failure of the kind of code (the first one counts) and logs why.
+  void Fail(SetupExitCode code, const AnsiString& why);
 
   void FormCreate();
   void FormShow();

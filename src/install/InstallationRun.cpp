@@ -82,6 +82,25 @@ void TFormsec::FormActivate() {
   }
 }
 
+SetupExitCode TFormsec::RunSilently() {
+  runStarted_ = true;
+  TargetName = Formain->ReadSetupValue("Run", "FileName");
+  runActive_ = true;
+  const auto ended = platform::MakeScopeExit([this] { runActive_ = false; });
+  try {
+    RunInstallation();
+  } catch (const RunCancelled&) {
+    // Stopped at a failure already recorded.
+  } catch (const std::exception& error) {
+    Formain->Fail(registering_ ? SetupExitCode::RegistrationFailed : SetupExitCode::WriteFailed,
+                  error.what());
+  }
+  if (!RunComplete && Formain->ExitCode == SetupExitCode::Installed) {
+    Formain->Fail(SetupExitCode::WriteFailed, "the installation did not complete");
+  }
+  return Formain->ExitCode;
+}
+
 void TFormsec::RunInstallation() {
   ServiceMessages();
   SetProgress(1);
@@ -98,11 +117,12 @@ bool TFormsec::InstallMainExecutable(PayloadReader& reader) {
     SetStatus(DisplayPath(TargetName));
     if (!EnsureInstallFolder(Formain->InstallFolder)) return false;
     reader.SaveToFile(Formain->InstallFolder + TargetName);
-    installedBytes_[TargetName] = reader.Size();
+    LoggedFile(TargetName, reader.Size());
     SetProgress(kFirstEntryPosition);
     Pause();
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    Formain->Fail(SetupExitCode::WriteFailed, error.what());
     gui::Application::Instance().ShowMessage(kMainExecutableRunning);
     if (FormSchedule) FormSchedule->InstallStarted = false;
     Formain->Close();
@@ -123,19 +143,23 @@ void TFormsec::ExtractManifest(PayloadReader& reader) {
 }
 
 void TFormsec::Register(std::unique_ptr<PayloadReader> reader) {
+  registering_ = true;
   SetStatus("创建反安装程序...");
   WriteUninstallEntry(std::move(reader));
+  Formain->LogLine("done: uninstall entry and Uninstall.exe");
   SetProgress(87);
   Pause();
   ServiceMessages();
 
   SetStatus("创建桌面快捷方式");
   CreateShortcut();
+  Formain->LogLine("done: desktop shortcut");
   SetProgress(90);
   Pause();
 
   SetStatus("创建程序群组...");
   CreateProgramGroup();
+  Formain->LogLine("done: program group");
   SetProgress(95);
   Pause();
 
@@ -143,6 +167,7 @@ void TFormsec::Register(std::unique_ptr<PayloadReader> reader) {
   ServiceMessages();
   RegisterProduct(".Orv", "Software\\KORVL", 0, Formain->InstallFolder + TargetName,
                   FormSchedule->Caption());
+  Formain->LogLine("done: document type and product keys");
   SetProgress(100);
   Pause();
   SetStatus("");
@@ -153,7 +178,10 @@ void TFormsec::Register(std::unique_ptr<PayloadReader> reader) {
 bool TFormsec::EnsureInstallFolder(const AnsiString& folder) {
   if (platform::DirectoryExists(folder)) return true;
   SetStatus("安装主程序文件");
-  return CreateFolderOrReport(folder, "创建主文件夹\\" + folder + " 失败");
+  const AnsiString failure = "创建主文件夹\\" + folder + " 失败";
+  if (CreateFolderOrReport(folder, failure)) return true;
+  Formain->Fail(SetupExitCode::FolderNotCreated, failure);
+  return false;
 }
 
 bool TFormsec::EnsureEntryFolder(const AnsiString& relativeFolder) {
@@ -161,7 +189,12 @@ bool TFormsec::EnsureEntryFolder(const AnsiString& relativeFolder) {
   const AnsiString folder = Formain->InstallFolder + relativeFolder;
   if (platform::DirectoryExists(folder)) return true;
   SetStatus("创建文件夹\\" + relativeFolder);
-  return CreateFolderOrReport(folder, "创建文件夹\\" + relativeFolder + " 失败");
+  const AnsiString failure = "创建文件夹\\" + relativeFolder + " 失败";
+  if (CreateFolderOrReport(folder, failure)) return true;
+  Formain->Fail(SetupExitCode::WriteFailed, failure);
+  // A silent run ends at its first failure; on screen the line is skipped and the run goes on.
+  if (Formain->Silent()) throw RunCancelled{};
+  return false;
 }
 
 void TFormsec::ExtractEntry(PayloadReader& reader, const AnsiString& name, const AnsiString& type,
@@ -171,7 +204,7 @@ void TFormsec::ExtractEntry(PayloadReader& reader, const AnsiString& name, const
   ServiceMessages();
   reader.Open(name, type);
   reader.SaveToFile(Formain->InstallFolder + relativePath);
-  installedBytes_[relativePath] = reader.Size();
+  LoggedFile(relativePath, reader.Size());
   // Spread over the bar in proportion to the line, so it fills steadily and never overflows.
   SetProgress(kFirstEntryPosition + static_cast<int>((lineIndex + 1) * kEntriesSpan / lineCount));
   Pause();
@@ -183,6 +216,12 @@ void TFormsec::ServiceMessages() {
 }
 
 void TFormsec::SetStatus(const AnsiString& text) { lbls->SetCaption(text); }
+
+void TFormsec::LoggedFile(const AnsiString& relativePath, std::uint64_t bytes) {
+  installedBytes_[relativePath] = bytes;
+  Formain->LogLine(Format("file %s%s (%llu bytes)", Formain->InstallFolder.c_str(),
+                          relativePath.c_str(), static_cast<unsigned long long>(bytes)));
+}
 
 void TFormsec::SetProgress(int position) { pgbs->SetPosition(position); }
 

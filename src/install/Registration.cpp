@@ -32,11 +32,33 @@ constexpr std::size_t kProgramManagerCommandLimit = 256;
 
 AnsiString Quoted(const AnsiString& text) { return "\"" + text + "\""; }
 
+// One value written, as the log shows it: root, key, name ("(default)" for the key's own), data.
+void LogValue(const platform::Registry& registry, const AnsiString& key, const AnsiString& name,
+              const AnsiString& data) {
+  const char* root = registry.GetRootKey() == platform::RootKey::ClassesRoot ? "HKEY_CLASSES_ROOT"
+                                                                             : "HKEY_CURRENT_USER";
+  Formain->LogLine(Format("registry %s\\%s: %s = %s", root, key.c_str(),
+                          name.empty() ? "(default)" : name.c_str(), data.c_str()));
+}
+
+// Writes a string value of the open key and logs it.
+void WriteLogged(platform::Registry& registry, const AnsiString& key, const AnsiString& name,
+                 const AnsiString& value) {
+  registry.WriteString(name, value);
+  LogValue(registry, key, name, value);
+}
+
+void WriteLogged(platform::Registry& registry, const AnsiString& key, const AnsiString& name,
+                 std::uint32_t value) {
+  registry.WriteInteger(name, value);
+  LogValue(registry, key, name, Format("%u (DWORD)", value));
+}
+
 // Opens key with creation, writes one string value and closes the key again.
 void WriteKeyValue(platform::Registry& registry, const AnsiString& key, const AnsiString& name,
                    const AnsiString& value) {
   registry.OpenKey(key, true);
-  registry.WriteString(name, value);
+  WriteLogged(registry, key, name, value);
   registry.CloseKey();
 }
 
@@ -90,22 +112,24 @@ void TFormsec::WriteUninstallEntry(std::unique_ptr<PayloadReader> reader) {
   const AnsiString uninstaller = folder + kUninstaller;
   registry.CloseKey();
   registry.OpenKey(kUninstallKey, true);
-  registry.WriteString("displayname", kDisplayName);
-  registry.WriteString("Publisher", kPublisher);
-  registry.WriteString("DisplayVersion", DisplayVersionOf(Formain->VersionSerial));
-  registry.WriteString("URLInfoAbout", kUrlInfoAbout);
+  WriteLogged(registry, kUninstallKey, "displayname", kDisplayName);
+  WriteLogged(registry, kUninstallKey, "Publisher", kPublisher);
+  WriteLogged(registry, kUninstallKey, "DisplayVersion", DisplayVersionOf(Formain->VersionSerial));
+  WriteLogged(registry, kUninstallKey, "URLInfoAbout", kUrlInfoAbout);
   // Quoted, so that a folder with spaces never makes Windows guess which program is meant.
-  registry.WriteString("uninstallstring", Quoted(uninstaller));
-  registry.WriteString("InstallLocation", folder);
-  registry.WriteString("DisplayIcon", Quoted(folder + TargetName) + ",0");
-  registry.WriteInteger("NoModify", 1);
-  registry.WriteInteger("NoRepair", 1);
+  WriteLogged(registry, kUninstallKey, "uninstallstring", Quoted(uninstaller));
+  WriteLogged(registry, kUninstallKey, "InstallLocation", folder);
+  WriteLogged(registry, kUninstallKey, "DisplayIcon", Quoted(folder + TargetName) + ",0");
+  WriteLogged(registry, kUninstallKey, "NoModify", std::uint32_t{1});
+  WriteLogged(registry, kUninstallKey, "NoRepair", std::uint32_t{1});
   reader->Open("uninstall", "exename");
-  installedBytes_[kUninstaller] = reader->Size();
-  std::uint64_t installed = 0;
-  for (const auto& file : installedBytes_) installed += file.second;
-  registry.WriteInteger("EstimatedSize", KilobytesRoundedUp(installed));
+  std::uint64_t installed = reader->Size();
+  for (const auto& file : installedBytes_) {
+    if (file.first != kUninstaller) installed += file.second;
+  }
+  WriteLogged(registry, kUninstallKey, "EstimatedSize", KilobytesRoundedUp(installed));
   reader->SaveToFile(uninstaller);
+  LoggedFile(kUninstaller, reader->Size());
 }
 
 void TFormsec::CreateShortcut() {
@@ -113,11 +137,20 @@ void TFormsec::CreateShortcut() {
   platform::ShellLink link;
   link.SetPath(path);
   link.SetWorkingDirectory(FolderOf(path));
-  if (!CreateDesktopShortcut) return;
+  if (!CreateDesktopShortcut) {
+    Formain->LogLine("shortcut: not asked for");
+    return;
+  }
   const AnsiString desktop = platform::CommonDesktopFolder();
   // Without a desktop folder there is no place for the link; the run goes on without it.
-  if (desktop.empty()) return;
-  link.Save(desktop + Formain->ReadSetupValue("Form", "desKtopLink"));
+  if (desktop.empty()) {
+    Formain->LogLine("shortcut: the system names no common desktop folder");
+    return;
+  }
+  const AnsiString file = desktop + Formain->ReadSetupValue("Form", "desKtopLink");
+  const bool saved = link.Save(file);
+  Formain->LogLine(Format("shortcut %s -> %s: %s", file.c_str(), path.c_str(),
+                          saved ? "written" : "could not be written"));
 }
 
 void TFormsec::CreateProgramGroup() {
@@ -135,8 +168,15 @@ void TFormsec::CreateProgramGroup() {
     };
     // A command too long for Program Manager is left out; that item is then missing.
     for (const AnsiString& command : commands) {
-      if (!command.empty()) conversation.ExecuteMacro(command, false);
+      if (command.empty()) {
+        Formain->LogLine("program group: a command over 256 bytes left out");
+      } else {
+        const bool sent = conversation.ExecuteMacro(command, false);
+        Formain->LogLine("program group " + command + (sent ? ": sent" : ": not sent"));
+      }
     }
+  } else {
+    Formain->LogLine("program group: Program Manager does not answer");
   }
   conversation.CloseLink();
 }

@@ -9,6 +9,7 @@
 
 #include "platform/AnsiString.h"
 #include "platform/gui/Form.h"
+#include "setupdata/CommandLine.h"
 
 namespace gui {
 class Animate;
@@ -54,6 +55,9 @@ class TFormsec : public gui::Form {
 
   // The status line's text for a file at relativePath below the install folder.
   AnsiString DisplayPath(const AnsiString& relativePath) const;
+  // The run without a window: what a silent installation does. The exit code of its first
+  // failure, Installed when it completed.
+  SetupExitCode RunSilently();
   // True while the run is in progress (it services messages at its fixed points meanwhile).
   bool RunActive() const { return runActive_; }
 
@@ -81,7 +85,11 @@ class TFormsec : public gui::Form {
   void RegisterProduct(const AnsiString& extension, const AnsiString& keyPath, int iconIndex,
                        const AnsiString& targetPath, const AnsiString& caption);
 
+  // A file written below the install folder: counted for the uninstall entry and logged.
+  void LoggedFile(const AnsiString& relativePath, std::uint64_t bytes);
+
   bool runStarted_ = false;
+  bool registering_ = false;
   bool runActive_ = false;
   bool cancelled_ = false;
   // The bytes written per install-relative path (a file written twice counts once).

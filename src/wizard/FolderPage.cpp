@@ -71,6 +71,11 @@ void TFormSchedule::GetDriveList(std::vector<AnsiString>& list) {
 }
 
 void TFormSchedule::ApplyDefaultDrive(const std::vector<AnsiString>& drives) {
+  // A folder given on the command line (/D=) is the one proposed.
+  if (Formain->Switches.installFolder) {
+    Formain->InstallFolder = *Formain->Switches.installFolder;
+    return;
+  }
   for (const char* root : kDefaultDrives) {
     if (Lists(drives, root)) {
       Formain->InstallFolder = ProgramFilesFolder(root);

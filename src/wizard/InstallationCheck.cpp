@@ -36,7 +36,7 @@ AnsiString ReadProductValue(platform::Registry& registry, const AnsiString& key,
 
 }  // namespace
 
-void TFormSchedule::CheckExistingInstallation() {
+InstalledCopy TFormSchedule::FindInstalledCopy(AnsiString& installedFolder) {
   Formain->VersionSerial = Formain->ReadSetupValue("Form", "Serial");
   AnsiString installedSerial;
   AnsiString installedPath;
@@ -46,21 +46,30 @@ void TFormSchedule::CheckExistingInstallation() {
     installedSerial = ReadProductValue(registry, kSerialKey, "Serial");
     installedPath = ReadProductValue(registry, kPathKey, "Path");
   }
-  if (!installedSerial.empty() && !installedPath.empty() &&
-      platform::FileExists(installedPath + kInstalledExecutable)) {
-    const int setupSerial = StrToInt(Formain->VersionSerial);
-    const double recordedSerial = StrToFloat(installedSerial);
-    AnsiString prompt;
-    if (setupSerial == recordedSerial) {
-      prompt = ReinstallPrompt(Caption());
-    } else if (setupSerial < recordedSerial) {
-      prompt = kOlderVersionPrompt;
-    }
-    if (!prompt.empty()) {
-      const int answer = gui::Application::Instance().MessageDlg(
-          prompt, gui::DialogType::Confirmation, gui::dlg::kYes | gui::dlg::kNo);
-      if (answer == gui::idNo) Formain->Close();
-    }
+  if (installedSerial.empty() || installedPath.empty() ||
+      !platform::FileExists(installedPath + kInstalledExecutable)) {
+    return InstalledCopy::None;
+  }
+  installedFolder = installedPath;
+  const int setupSerial = StrToInt(Formain->VersionSerial);
+  const double recordedSerial = StrToFloat(installedSerial);
+  if (setupSerial == recordedSerial) return InstalledCopy::SameVersion;
+  return setupSerial < recordedSerial ? InstalledCopy::NewerVersion : InstalledCopy::OlderVersion;
+}
+
+void TFormSchedule::CheckExistingInstallation() {
+  AnsiString installedFolder;
+  const InstalledCopy installed = FindInstalledCopy(installedFolder);
+  AnsiString prompt;
+  if (installed == InstalledCopy::SameVersion) {
+    prompt = ReinstallPrompt(Caption());
+  } else if (installed == InstalledCopy::NewerVersion) {
+    prompt = kOlderVersionPrompt;
+  }
+  if (!prompt.empty()) {
+    const int answer = gui::Application::Instance().MessageDlg(
+        prompt, gui::DialogType::Confirmation, gui::dlg::kYes | gui::dlg::kNo);
+    if (answer == gui::idNo) Formain->Close();
   }
   Formain->InstallFolder = Formain->ReadSetupValue("SetupDir", "SetupPath") + "\\";
   Edit_Path->SetText(Formain->InstallFolder);

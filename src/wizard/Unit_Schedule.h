@@ -27,6 +27,9 @@ class Shape;
 class StringGrid;
 }  // namespace gui
 
+// A copy of the product recorded by an earlier installation, compared with this setup's.
+enum class InstalledCopy { None, SameVersion, OlderVersion, NewerVersion };
+
 // Program-wide options set by the wizard's check boxes.
 extern bool CreateDesktopShortcut;
 extern bool RunAfterFinish;
@@ -99,6 +102,9 @@ class TFormSchedule : public gui::Form {
   void DiskGridDblClick();
   void Edit_PathChange();
 
+  // The copy recorded under HKEY_CURRENT_USER\Software\KORVL (its KORV.exe still there) and
+  // its folder; sets the host's VersionSerial. EConvertError when a serial is not a number.
+  InstalledCopy FindInstalledCopy(AnsiString& installedFolder);
   // Fills the drive table; with applyDefaultDrive, first applies the default-drive choice.
   void RefreshDiskGrid(bool applyDefaultDrive);
   // Clears list and fills it with the drive roots ("C:\", "D:\", ...).

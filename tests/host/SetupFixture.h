@@ -54,7 +54,8 @@ class SetupFixture : public SimTest {
   // windows and the loop.
   int RunWholeSetup() {
     const platform::ComApartment com;
-    return RunSetup(App(), guard_);
+    const AnsiString commandLine = Machine().CommandLine();
+    return RunSetup(App(), guard_, ParseSetupSwitches(commandLine), commandLine);
   }
 
   // The worker hands the wizard to the loop through a synchronised call; a person cannot act on

@@ -133,17 +133,35 @@ void Application::Forget(Form& form) {
 
 int Application::MessageBox(const AnsiString& text, const AnsiString& title, unsigned flags,
                             Form* owner) {
+  if (silentReport_) {
+    silentReport_(text);
+    return 0;
+  }
   if (owner) owner->HandleNeeded();
   return backend_->SystemMessageBox(owner, text, title, flags);
 }
 
 int Application::MessageDlg(const AnsiString& text, DialogType type, unsigned buttons) {
+  if (silentReport_) {
+    silentReport_(text);
+    return 0;
+  }
   return backend_->MessageDialog(text, type, buttons);
 }
 
-void Application::ShowMessage(const AnsiString& text) { backend_->PlainMessage(text, title_); }
+void Application::ShowMessage(const AnsiString& text) {
+  if (silentReport_) {
+    silentReport_(text);
+    return;
+  }
+  backend_->PlainMessage(text, title_);
+}
 
 void Application::HandleException(const std::exception& error) {
+  if (silentReport_) {
+    silentReport_(error.what());
+    return;
+  }
   backend_->ErrorReport(error.what(), title_);
 }
 

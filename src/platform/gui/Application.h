@@ -37,9 +37,15 @@ class Application : public Component {
   // under the error report. The first form created is the main form.
   template <class T>
   void CreateForm(T*& ref) {
+    CreateForm(ref, [](T&) {});
+  }
+  // The same, with prepare run on the new form before its creation handler.
+  template <class T, class Prepare>
+  void CreateForm(T*& ref, Prepare prepare) {
     auto& form = Make<T>(AnsiString());
     ref = &form;
     if (!mainForm_) mainForm_ = &form;
+    prepare(form);
     form.DoCreate();
   }
   Form* MainForm() const { return mainForm_; }
@@ -86,11 +92,20 @@ class Application : public Component {
 
   // The default error report.
   void HandleException(const std::exception& error);
+
+  // A run that shows nothing: message boxes, dialogs, plain messages and error reports are not
+  // shown but handed to report (their text), and answered with 0, which is none of the answers
+  // a box can give, so no question is ever taken as a yes or an OK.
+  void ShowNothing(std::function<void(const AnsiString& text)> report) {
+    silentReport_ = std::move(report);
+  }
+  bool ShowsNothing() const { return static_cast<bool>(silentReport_); }
   // Runs an event handler; an exception escaping it is shown by the default error report.
   void Guard(const std::function<void()>& handler);
 
  private:
   std::unique_ptr<Backend> backend_;
+  std::function<void(const AnsiString&)> silentReport_;
   AnsiString title_;
   Form* mainForm_ = nullptr;
   Form* activeForm_ = nullptr;

@@ -762,6 +762,18 @@ int SimMachine::AssociationNotices() const {
   return associationNotices_;
 }
 
+// ---------------------------------------------------------------- Command line
+
+void SimMachine::SetCommandLine(const AnsiString& line) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  commandLine_ = line;
+}
+
+AnsiString SimMachine::CommandLine() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return commandLine_;
+}
+
 // ---------------------------------------------------------------- Desktop shell
 
 void SimMachine::SetDesktopShellAvailable(bool available) {

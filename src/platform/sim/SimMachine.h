@@ -241,6 +241,9 @@ class SimMachine {
   std::optional<AnsiString> OpenFolderBrowser(const FolderBrowserOpening& opening);
   std::vector<FolderBrowserOpening> FolderBrowserOpenings() const;
   void RecordShellExecute(const ShellExecuteCall& call);
+  // The program's command line ("setup.exe" unless a test gives another).
+  void SetCommandLine(const AnsiString& line);
+  AnsiString CommandLine() const;
   // Whether the desktop shell offers its automation object (a desktop shell runs by default).
   void SetDesktopShellAvailable(bool available);
   bool DesktopShellAvailable() const;
@@ -397,6 +400,7 @@ class SimMachine {
   std::vector<SavedShellLink> savedShellLinks_;
   int associationNotices_ = 0;
   bool desktopShellAvailable_ = true;
+  AnsiString commandLine_ = "\"C:\\Downloads\\setup.exe\"";
 };
 
 }  // namespace sim

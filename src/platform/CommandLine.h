@@ -1,0 +1,16 @@
+#pragma once
+// The program's command line, and text for files other programs read in UTF-8.
+#include <string>
+
+#include "platform/AnsiString.h"
+
+namespace platform {
+
+// GetCommandLineW in code page 936: the program's name (as it was started) and the arguments
+// as they were written. EEncodingError when code page 936 cannot hold it.
+AnsiString CommandLine();
+
+// The text in UTF-8. EEncodingError for bytes that are not code page 936 text.
+std::string Utf8Text(const AnsiString& text);
+
+}  // namespace platform
