@@ -70,35 +70,33 @@ AnsiString TFormsec::DisplayPath(const AnsiString& relativePath) const {
 
 void TFormsec::FormActivate() {
   // The window is activated again when the wizard comes back over it: the run happens once.
-  if (runStarted_) return;
-  runStarted_ = true;
-  TargetName = Formain->ReadSetupValue("Run", "FileName");
-  runActive_ = true;
-  const auto ended = platform::MakeScopeExit([this] { runActive_ = false; });
-  try {
-    RunInstallation();
-  } catch (const RunCancelled&) {
-    // The setup is ending; the host closed itself when Cancel was confirmed.
-  }
+  if (!runStarted_) RunOnce();
 }
 
 SetupExitCode TFormsec::RunSilently() {
-  runStarted_ = true;
-  TargetName = Formain->ReadSetupValue("Run", "FileName");
-  runActive_ = true;
-  const auto ended = platform::MakeScopeExit([this] { runActive_ = false; });
-  try {
-    RunInstallation();
-  } catch (const RunCancelled&) {
-    // Stopped at a failure already recorded.
-  } catch (const std::exception& error) {
-    Formain->Fail(registering_ ? SetupExitCode::RegistrationFailed : SetupExitCode::WriteFailed,
-                  error.what());
-  }
+  RunOnce();
   if (!RunComplete && Formain->ExitCode == SetupExitCode::Installed) {
     Formain->Fail(SetupExitCode::WriteFailed, "the installation did not complete");
   }
   return Formain->ExitCode;
+}
+
+void TFormsec::RunOnce() {
+  runStarted_ = true;
+  TargetName = Formain->ReadSetupValue("Run", "FileName");
+  runActive_ = true;
+  const auto ended = platform::MakeScopeExit([this] { runActive_ = false; });
+  try {
+    RunInstallation();
+  } catch (const RunCancelled&) {
+    // Stopped by a confirmed Cancel (the host has closed itself), or, silently, at a failure
+    // already recorded.
+  } catch (const std::exception& error) {
+    Formain->Fail(registering_ ? SetupExitCode::RegistrationFailed : SetupExitCode::WriteFailed,
+                  error.what());
+    // On screen the error goes on to the window's error report.
+    if (!Formain->Silent()) throw;
+  }
 }
 
 void TFormsec::RunInstallation() {

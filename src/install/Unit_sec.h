@@ -63,6 +63,8 @@ class TFormsec : public gui::Form {
 
  private:
   void BuildLayout();
+  // Starts the run once; records an error that ends it with its kind.
+  void RunOnce();
   void RunInstallation();
   // The main executable, first of all; false when the run ends there.
   bool InstallMainExecutable(PayloadReader& reader);
