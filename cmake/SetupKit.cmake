@@ -40,7 +40,9 @@ add_custom_command(
   VERBATIM)
 
 # Settings read by tools/pack/packer.py (one shell-quoted KEY=value per line).
-set(korv_link_flags "-static -static-libgcc -static-libstdc++ -mwindows")
+# File sections aligned like memory pages: Wine maps such an image (the payload included) from
+# the file instead of reading it whole into private memory.
+set(korv_link_flags "-static -static-libgcc -static-libstdc++ -mwindows -Wl,--file-alignment=4096 -Wl,--gc-sections -s")
 # The system libraries are korv_core's own (KORV_SYSTEM_LIBRARIES of the top CMakeLists.txt).
 if(NOT KORV_SYSTEM_LIBRARIES)
   message(FATAL_ERROR "KORV_SYSTEM_LIBRARIES is empty: the setup kit links korv_core's system "
