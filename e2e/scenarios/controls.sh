@@ -26,16 +26,6 @@ memo_lines=(授权许可须知 请仔细阅读下面的协议条款 一、许可
 locked_edit='C:\锁定\不可输入'
 locked_checked=0
 
-# A text as the robot prints it: backslashes doubled, CR, LF and tab as \r, \n and \t.
-robot_escaped() {
-  local text=$1
-  text=${text//\\/\\\\}
-  text=${text//$'\r'/\\r}
-  text=${text//$'\n'/\\n}
-  text=${text//$'\t'/\\t}
-  printf '%s' "$text"
-}
-
 joined() {
   local separator=$1 text='' item
   shift
@@ -69,13 +59,13 @@ expected_state() {
   row Button 2 visible enabled "$(mark "$checked")" - 创建桌面快捷方式
   row Button 3 visible enabled "$(mark "$agree")" - 我同意以上条款
   row Button 4 visible enabled "$(mark "$disagree")" - 我不同意以上条款
-  row Edit 1 visible enabled - - "$(robot_escaped "$edit")"
-  row Edit 2 visible enabled - - "$(robot_escaped "$(joined $'\r\n' "${memo_lines[@]}")")"
+  row Edit 1 visible enabled - - "$(e2e_robot_escaped "$edit")"
+  row Edit 2 visible enabled - - "$(e2e_robot_escaped "$(joined $'\r\n' "${memo_lines[@]}")")"
   row msctls_progress32 1 visible enabled - $((clicks * PROGRESS_STEP)) ''
   row KorvPanel 1 visible disabled - - ''
-  row Edit 3 visible enabled - - "$(robot_escaped "$locked_edit")"
+  row Edit 3 visible enabled - - "$(e2e_robot_escaped "$locked_edit")"
   row Button 5 visible enabled "$(mark "$locked_checked")" - 锁定的选项
-  row Static 1 visible enabled - - "$(robot_escaped "$(model_text)")"
+  row Static 1 visible enabled - - "$(e2e_robot_escaped "$(model_text)")"
 }
 
 shown_model() {
@@ -88,7 +78,7 @@ shown_model() {
 # it in its own time), then compares the whole window: the model and every control.
 expect_gallery() {
   local what=$1 want shown='' deadline=$((SECONDS + 15))
-  want=$(robot_escaped "$(model_text)")
+  want=$(e2e_robot_escaped "$(model_text)")
   while ((SECONDS < deadline)); do
     shown=$(shown_model)
     [[ "$shown" == "$want" ]] && break

@@ -31,16 +31,10 @@ host_folder=$drive_d/${folder#D:\\}
 host_folder=${host_folder//\\//}
 host_folder=${host_folder%/}
 
-# Program Manager's group opens in a window of the same title in Wine: the wizard is the
-# setup's own form class.
-readonly FORM_CLASS=KorvForm
-click() {
-  e2e_robot click --title "$wizard" --class "$FORM_CLASS" "$@" >/dev/null ||
-    e2e_fail "cannot click $*"
-}
+click() { e2e_wizard_click "$wizard" "$@"; }
 next() { click --button '下一步 >'; }
 finish_button() {
-  e2e_shown_controls "$wizard" "$FORM_CLASS" | awk -F'\t' '$1 == "Button" && $4 == "完毕" { print $2 }'
+  e2e_shown_controls "$wizard" "$E2E_FORM_CLASS" | awk -F'\t' '$1 == "Button" && $4 == "完毕" { print $2 }'
 }
 
 # ---- the installation -----------------------------------------------------------------------
@@ -50,12 +44,11 @@ e2e_wait_wizard "$wizard"
 next
 next
 if [[ -n "${E2E_INSTALL_FOLDER:-}" ]]; then
-  e2e_robot type --title "$wizard" --class "$FORM_CLASS" --nth Edit:2 --text "$folder" >/dev/null ||
+  e2e_robot type --title "$wizard" --class "$E2E_FORM_CLASS" --nth Edit:2 --text "$folder" >/dev/null ||
     e2e_fail "cannot type the install folder"
 fi
 next
-shows_confirmation() { e2e_shown_controls "$wizard" "$FORM_CLASS" | awk -F'\t' '$4 == "安装确认" { print "yes" }'; }
-e2e_expect_eventually "the confirmation page" yes shows_confirmation
+e2e_expect_eventually "the confirmation page" yes e2e_wizard_shows "$wizard" 安装确认
 next
 
 # The progress window: borderless, white, with its status line, bar and Cancel.
@@ -73,11 +66,11 @@ until [[ "$(finish_button)" == enabled ]]; do
   e2e_is_running "$setup" || e2e_fail "the setup ended during the installation"
   sleep 0.5
 done
-e2e_shown_controls "$wizard" "$FORM_CLASS" | grep -qF "$wizard 安装完毕." ||
+e2e_shown_controls "$wizard" "$E2E_FORM_CLASS" | grep -qF "$wizard 安装完毕." ||
   e2e_fail "the finish page does not say the installation is complete"
-e2e_shown_controls "$wizard" "$FORM_CLASS" | grep -qF "$wizard 已经成功安装在您的电脑中" ||
+e2e_shown_controls "$wizard" "$E2E_FORM_CLASS" | grep -qF "$wizard 已经成功安装在您的电脑中" ||
   e2e_fail "the finish page's banner does not say the product was installed"
-e2e_window_screenshot "$wizard" "$E2E_SHOTS/e2e-$E2E_NAME-finish.png" "$FORM_CLASS"
+e2e_window_screenshot "$wizard" "$E2E_SHOTS/e2e-$E2E_NAME-finish.png" "$E2E_FORM_CLASS"
 e2e_log "the wizard is back on its finish page"
 
 click --button 完毕

@@ -13,9 +13,6 @@ e2e_begin install_locked "$@"
 
 readonly APPLICATION_TITLE=korvlSetup
 readonly LOCKED_TEXT='所要安装的程序正在运行中,请退出后再安装!'
-# Program Manager's group window may share the wizard's title: the wizard is the setup's own
-# form class.
-readonly FORM_CLASS=KorvForm
 
 wizard=$(e2e_wizard_title)
 dir_name=$(e2e_setup_value SetupDir DirName)
@@ -48,25 +45,13 @@ e2e_log "$holder_name holds $folder$target open without sharing"
 
 # ---- the wizard to the confirmation page ---------------------------------------------------
 
-click() {
-  e2e_robot click --title "$wizard" --class "$FORM_CLASS" "$@" >/dev/null ||
-    e2e_fail "cannot click $*"
-}
-next() { click --button '下一步 >'; }
-shows_confirmation() {
-  e2e_shown_controls "$wizard" "$FORM_CLASS" | awk -F'\t' '$4 == "安装确认" { print "yes" }'
-}
-
 e2e_start setup "$E2E_SETUP"
 e2e_wait_wizard "$wizard"
 # The running-product question comes before the wizard; none may have come.
 e2e_robot exists --title "$E2E_NOTICE_TITLE" >/dev/null &&
   e2e_fail "the setup took the holder for the running product: $(e2e_texts "$E2E_NOTICE_TITLE")"
-next
-next
-next
-e2e_expect_eventually "the confirmation page" yes shows_confirmation
-next
+e2e_wizard_to_confirmation "$wizard"
+e2e_wizard_click "$wizard" --button '下一步 >'
 
 # ---- the run cannot write the executable ---------------------------------------------------
 
