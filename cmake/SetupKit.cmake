@@ -40,25 +40,20 @@ add_custom_command(
   VERBATIM)
 
 # Settings read by tools/pack/packer.py (one shell-quoted KEY=value per line).
-# File sections aligned like memory pages: Wine maps such an image (the payload included) from
-# the file instead of reading it whole into private memory.
-set(korv_link_flags "-static -static-libgcc -static-libstdc++ -mwindows -Wl,--file-alignment=4096 -Wl,--gc-sections -s")
-# The system libraries are korv_core's own (KORV_SYSTEM_LIBRARIES of the top CMakeLists.txt).
-if(NOT KORV_SYSTEM_LIBRARIES)
-  message(FATAL_ERROR "KORV_SYSTEM_LIBRARIES is empty: the setup kit links korv_core's system "
-    "libraries, set where korv_core is defined")
+# The link flags and system libraries are the top CMakeLists.txt's, where korv_core is defined.
+if(NOT KORV_SETUP_LINK_FLAGS OR NOT KORV_SYSTEM_LINK_ARGS)
+  message(FATAL_ERROR "KORV_SETUP_LINK_FLAGS or KORV_SYSTEM_LINK_ARGS is empty: the setup kit "
+    "links with the flags and system libraries set where korv_core is defined")
 endif()
-list(TRANSFORM KORV_SYSTEM_LIBRARIES PREPEND -l OUTPUT_VARIABLE korv_system_libraries)
-list(JOIN korv_system_libraries " " korv_system_libraries)
 file(GENERATE OUTPUT ${KORV_PACKKIT_DIR}/kit.env CONTENT
 "# Setup kit of the ${CMAKE_SYSTEM_PROCESSOR} build, written by cmake/SetupKit.cmake.
 KORV_KIT_ARCH=\"${CMAKE_SYSTEM_PROCESSOR}\"
 KORV_CXX=\"${CMAKE_CXX_COMPILER}\"
 KORV_WINDRES=\"${CMAKE_RC_COMPILER}\"
-KORV_LDFLAGS=\"${korv_link_flags}\"
+KORV_LDFLAGS=\"${KORV_SETUP_LINK_FLAGS}\"
 KORV_OBJECTS=\"main.o setup_resources.o\"
 KORV_LIBRARIES=\"libkorv_core.a\"
-KORV_SYSLIBS=\"${korv_system_libraries}\"
+KORV_SYSLIBS=\"${KORV_SYSTEM_LINK_ARGS}\"
 ")
 
 add_custom_command(

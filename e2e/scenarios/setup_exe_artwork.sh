@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The wizard's two pictures inside the build's setup.exe, checked without running it (so this
 # scenario needs no Wine and never skips): BITMAP resources IMAGLEFT (the 165 x 300 side picture)
-# and IMAGTOP (the 540 x 54 banner), 24 bits per pixel, whose bytes are the pictures the build
-# drew (artwork/*.bmp without their 14-byte file header), so the packed program carries them.
+# and IMAGTOP (the 540 x 54 banner), 8 bits per pixel run-length encoded (they travel in every
+# setup program), whose bytes are the pictures the build drew (artwork/*.bmp without their
+# 14-byte file header), so the packed program carries them.
 # The resource directory is read from the file by a small PE reader, apart from objdump.
 # shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
@@ -19,7 +20,8 @@ artwork="$build_dir/artwork"
 command -v python3 >/dev/null || e2e_fail "python3 is not installed"
 
 # For every name of the given pictures: "name<TAB>language<TAB>width<TAB>height<TAB>bits<TAB>
-# same|differs|missing", the last field comparing the resource with <artwork>/<name>.bmp.
+# compression<TAB>same|differs|missing", the last field comparing the resource with
+# <artwork>/<name>.bmp.
 bitmaps=$(python3 - "$E2E_SETUP" "$artwork" IMAGLEFT IMAGTOP <<'PY'
 import os
 import struct
@@ -65,21 +67,21 @@ def main(exe_path, artwork_dir, names):
         found = dict(entries(target & 0x7FFFFFFF))
         for name in names:
             if name not in found:
-                print(f"{name}\t-\t-\t-\t-\tmissing")
+                print(f"{name}\t-\t-\t-\t-\t-\tmissing")
                 continue
             for language, leaf in entries(found[name] & 0x7FFFFFFF):
                 rva, size = struct.unpack_from("<II", data, root + leaf)
                 start = offset_of(rva)
                 bitmap = data[start:start + size]
-                width, height, _, bits = struct.unpack_from("<iiHH", bitmap, 4)
+                width, height, _, bits, compression = struct.unpack_from("<iiHHI", bitmap, 4)
                 picture = os.path.join(artwork_dir, name.lower() + ".bmp")
                 with open(picture, "rb") as drawn:
                     same = drawn.read()[14:] == bitmap
-                print(f"{name}\t{language}\t{width}\t{height}\t{bits}\t"
+                print(f"{name}\t{language}\t{width}\t{height}\t{bits}\t{compression}\t"
                       f"{'same' if same else 'differs'}")
         return
     for name in names:
-        print(f"{name}\t-\t-\t-\t-\tmissing")
+        print(f"{name}\t-\t-\t-\t-\t-\tmissing")
 
 main(sys.argv[1], sys.argv[2], sys.argv[3:])
 PY
@@ -89,12 +91,13 @@ e2e_log "BITMAP resources: $(tr '\t\n' ' ;' <<<"$bitmaps")"
 expect_picture() {
   local name=$1 width=$2 height=$3 found
   found=$(awk -F'\t' -v name="$name" '$1 == name' <<<"$bitmaps")
-  [[ -n "$found" && "$(cut -f6 <<<"$found")" != missing ]] ||
+  [[ -n "$found" && "$(cut -f7 <<<"$found")" != missing ]] ||
     e2e_fail "setup.exe has no BITMAP resource $name"
   e2e_expect_eq "$(wc -l <<<"$found")" 1 "languages of the BITMAP resource $name"
-  e2e_expect_eq "$(cut -f3-5 <<<"$found" | tr '\t' ' ')" "$width $height 24" \
-    "width, height and bits per pixel of $name"
-  e2e_expect_eq "$(cut -f6 <<<"$found")" same \
+  # Compression 1: BI_RLE8.
+  e2e_expect_eq "$(cut -f3-6 <<<"$found" | tr '\t' ' ')" "$width $height 8 1" \
+    "width, height, bits per pixel and compression of $name"
+  e2e_expect_eq "$(cut -f7 <<<"$found")" same \
     "the bytes of $name compared with the build's $artwork/${name,,}.bmp"
 }
 

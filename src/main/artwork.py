@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the wizard's two pictures as 24-bit bitmaps, so that no binary picture lives in the
-repository: the side picture of the welcome page (165 x 300) and the banner above the other
-pages (540 x 54). setup.rc carries them as the BITMAP resources IMAGLEFT and IMAGTOP.
+"""Writes the wizard's two pictures, so that no binary picture lives in the repository: the side
+picture of the welcome page (165 x 300) and the banner above the other pages (540 x 54).
+setup.rc carries them as the BITMAP resources IMAGLEFT and IMAGTOP. They travel inside every
+setup program, so they are 8-bit run-length encoded bitmaps: drawn in flat bands of at most 256
+colours, a row takes a few dozen bytes instead of three bytes a pixel.
 
 The content depends on nothing but this script: two runs give identical files.
 
@@ -16,14 +18,18 @@ import struct
 import sys
 
 SIDE_SIZE = (165, 300)
+# The side picture's gradient in steps of about four rows: no visible bands, and with the lighter
+# stripes and the edge it keeps within the 256 colours of an 8-bit picture.
+SIDE_GRADIENT_STEPS = 80
 BANNER_SIZE = (540, 54)
 
 # Top-left, top-right, bottom-left, bottom-right quarter of a quadrants picture, as RGB.
 QUADRANT_COLOURS = ((255, 0, 0), (0, 160, 0), (0, 0, 255), (255, 255, 0))
+BI_RLE8 = 1
 
 
 def bitmap(width, height, pixel):
-    """A 24-bit bottom-up BMP file; pixel(x, y) gives the (r, g, b) of a row counted from the
+    """A 24-bit bottom-up BMP file (the test pictures); pixel(x, y) gives the (r, g, b) of a row counted from the
     top."""
     stride = (width * 3 + 3) & ~3
     pixels_size = stride * height
@@ -40,6 +46,34 @@ def bitmap(width, height, pixel):
     return header + info + b"".join(rows)
 
 
+def rle8_bitmap(width, height, pixel):
+    """An 8-bit bottom-up BMP file, run-length encoded (BI_RLE8), whose palette holds the
+    picture's colours; pixel(x, y) gives the (r, g, b) of a row counted from the top."""
+    rows = [[pixel(x, y) for x in range(width)] for y in range(height)]
+    palette = sorted({colour for row in rows for colour in row})
+    if len(palette) > 256:
+        raise ValueError(f"{len(palette)} colours do not fit an 8-bit picture")
+    index = {colour: i for i, colour in enumerate(palette)}
+    encoded = bytearray()
+    for row in reversed(rows):
+        x = 0
+        while x < width:
+            run = 1
+            while x + run < width and run < 255 and row[x + run] == row[x]:
+                run += 1
+            encoded += bytes((run, index[row[x]]))
+            x += run
+        encoded += b"\0\0"  # end of the row
+    encoded += b"\0\1"  # end of the picture
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    offset = 14 + 40 + len(colours)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(encoded), 0, 0, offset)
+    info = struct.pack(
+        "<IiiHHIIiiII", 40, width, height, 1, 8, BI_RLE8, len(encoded), 2835, 2835, len(palette), 0
+    )
+    return header + info + colours + bytes(encoded)
+
+
 def blend(a, b, t):
     """The colour a fraction t (0..1) of the way from a to b."""
     return tuple(round(p + (q - p) * t) for p, q in zip(a, b))
@@ -48,7 +82,8 @@ def blend(a, b, t):
 def side_pixel(x, y):
     """A soft blue that deepens downwards, crossed by faint diagonal bands."""
     width, height = SIDE_SIZE
-    colour = blend((232, 242, 252), (92, 140, 204), y / (height - 1))
+    step = round(y / (height - 1) * (SIDE_GRADIENT_STEPS - 1))
+    colour = blend((232, 242, 252), (92, 140, 204), step / (SIDE_GRADIENT_STEPS - 1))
     if (x + y) // 12 % 4 == 0:
         colour = blend(colour, (255, 255, 255), 0.18)
     if x == width - 1:
@@ -81,8 +116,8 @@ def write(path, data):
 def main(argv):
     if len(argv) == 3 and argv[1] == "setup":
         os.makedirs(argv[2], exist_ok=True)
-        write(os.path.join(argv[2], "imagleft.bmp"), bitmap(*SIDE_SIZE, side_pixel))
-        write(os.path.join(argv[2], "imagtop.bmp"), bitmap(*BANNER_SIZE, banner_pixel))
+        write(os.path.join(argv[2], "imagleft.bmp"), rle8_bitmap(*SIDE_SIZE, side_pixel))
+        write(os.path.join(argv[2], "imagtop.bmp"), rle8_bitmap(*BANNER_SIZE, banner_pixel))
         return 0
     if len(argv) == 5 and argv[1] == "quadrants":
         width, height = int(argv[2]), int(argv[3])

@@ -52,6 +52,12 @@ RESOURCE_COMPILER_WORDS = frozenset(
     """.split()
 )
 
+# The most payload a setup program of each kind can carry. A 32-bit program maps its whole image,
+# the payload included, into the 2 GB address space of its process as it starts, below the
+# system's own DLLs and beside its stacks and heaps; with a larger payload it would not start at
+# all, so such a setup.exe is never written. 64-bit programs have room to spare.
+PAYLOAD_LIMITS = {"i686": 1500 << 20, "i386": 1500 << 20, "x86": 1500 << 20}
+
 IDENTIFIER = re.compile(r"[A-Za-z_][A-Za-z0-9_]*\Z")
 # Characters Windows does not allow in a file name (the backslash separates folders).
 FORBIDDEN_PATH_CHARS = set('<>:"/|?*') | {chr(c) for c in range(32)}
@@ -268,6 +274,21 @@ def read_kit(kit_dir):
     return settings
 
 
+def check_payload_size(entries, kit):
+    """Refuses a payload larger than the kit's kind of setup program can start with."""
+    arch = kit.get("KORV_KIT_ARCH", "")
+    limit = PAYLOAD_LIMITS.get(arch)
+    total = sum(os.path.getsize(entry.file_path) for entry in entries)
+    if limit is not None and total > limit:
+        raise PackError(
+            f"the payload is {total:,} bytes ({total / (1 << 20):,.0f} MiB) in all, more than "
+            f"the {limit:,} bytes ({limit >> 20:,} MiB) a setup program for {arch} can carry: "
+            "it maps its whole payload into its 2 GB address space as it starts, and with more "
+            "it would not start at all"
+        )
+    return total
+
+
 def run(command, cwd=None):
     result = subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     if result.returncode != 0:
@@ -347,11 +368,13 @@ def verify_payload(entries, res_path):
     return sum(len(data) for _, data in compiled.values())
 
 
-def pack(kit_dir, product_dir, out_path):
+def pack(kit_dir, product_dir, out_path, payload_limit=True):
     if not os.path.isdir(product_dir):
         raise PackError(f"{product_dir} is not a folder")
     entries = read_manifest(product_dir)
     kit = read_kit(kit_dir)
+    if payload_limit:
+        check_payload_size(entries, kit)
     out_path = os.path.abspath(out_path)
     os.makedirs(os.path.dirname(out_path), exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="korvpack.") as work_dir:
@@ -382,11 +405,18 @@ def pack(kit_dir, product_dir, out_path):
 def main(argv):
     parser = argparse.ArgumentParser(description="Pack a product folder into a setup program.")
     parser.add_argument("--kit", required=True, help="setup kit folder (packkit)")
+    parser.add_argument(
+        "--no-payload-limit",
+        action="store_true",
+        help="write the setup even over the payload limit (only to measure where the limit lies)",
+    )
     parser.add_argument("product_dir")
     parser.add_argument("out_exe")
     args = parser.parse_args(argv[1:])
     try:
-        count, payload_bytes = pack(args.kit, args.product_dir, args.out_exe)
+        count, payload_bytes = pack(
+            args.kit, args.product_dir, args.out_exe, payload_limit=not args.no_payload_limit
+        )
     except PackError as error:
         sys.stderr.write(f"pack: {error}\n")
         return 1

@@ -268,6 +268,53 @@ class CompiledPayloadTest(unittest.TestCase):
 REPO_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
+class PayloadLimitTest(unittest.TestCase):
+    """A 32-bit setup program cannot start with more payload than its address space holds."""
+
+    def entries_of_sizes(self, folder, sizes):
+        entries = []
+        for index, size in enumerate(sizes):
+            path = os.path.join(folder, f"part{index}.bin")
+            with open(path, "wb") as part:
+                part.truncate(size)  # sparse: the size without the disk space
+            entries.append(packer.Entry(index + 1, "", f"Part{index}", "datname", path, path))
+        return entries
+
+    def test_payload_over_the_limit_of_a_32_bit_setup_is_refused_naming_the_total(self):
+        limit = packer.PAYLOAD_LIMITS["i686"]
+        # (kit architecture, sizes of the entries, refused)
+        cases = [
+            ("i686", [limit], False),
+            ("i686", [limit // 2, limit // 2, 1], True),
+            ("i686", [limit + 4096], True),
+            ("x86_64", [limit + 4096], False),
+        ]
+        for arch, sizes, refused in cases:
+            with self.subTest(arch=arch, sizes=sizes), tempfile.TemporaryDirectory() as folder:
+                entries = self.entries_of_sizes(folder, sizes)
+                kit = {"KORV_KIT_ARCH": arch}
+                if not refused:
+                    self.assertEqual(packer.check_payload_size(entries, kit), sum(sizes))
+                    continue
+                with self.assertRaises(packer.PackError) as raised:
+                    packer.check_payload_size(entries, kit)
+                self.assertIn(f"{sum(sizes):,} bytes", str(raised.exception))
+                self.assertIn(f"{limit:,} bytes", str(raised.exception))
+
+    def test_pack_refuses_before_compiling_anything(self):
+        with ProductFolder(encode(GOOD_LINES)) as product, \
+                tempfile.TemporaryDirectory() as kit_dir:
+            with open(os.path.join(product, "KORV.exe"), "wb") as big:
+                big.truncate(packer.PAYLOAD_LIMITS["i686"] + 1)
+            with open(os.path.join(kit_dir, "kit.env"), "w", encoding="utf-8") as env:
+                env.write('KORV_KIT_ARCH="i686"\nKORV_CXX="false"\nKORV_WINDRES="false"\n'
+                          'KORV_LDFLAGS=""\nKORV_OBJECTS=""\nKORV_LIBRARIES=""\n')
+            out = os.path.join(kit_dir, "setup.exe")
+            with self.assertRaisesRegex(packer.PackError, "MiB\\) in all"):
+                packer.pack(kit_dir, product, out)
+            self.assertFalse(os.path.exists(out))
+
+
 def setup_kits():
     """The kits to pack with: $KORV_PACKKIT, else the kits of the Windows builds that have one.
 

@@ -7,13 +7,13 @@
 
 #include "platform/Shell.h"
 #include "platform/win32/Cp936.h"
+#include "platform/win32/ShellClassIds.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
 
 #include <exdisp.h>
 #include <servprov.h>
 #include <shldisp.h>
-#include <shlguid.h>
 #include <shobjidl.h>
 
 // The character-set macro would rename the program's own ShellExecute.
@@ -53,8 +53,8 @@ using UniqueBstr = std::unique_ptr<OLECHAR, BstrFree>;
 // The shell application object of the desktop shell's process; empty when there is none.
 ComPtr<IShellDispatch2> DesktopShellApplication() {
   ComPtr<IShellWindows> windows;
-  if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                windows.PutVoid()))) {
+  if (FAILED(::CoCreateInstance(win32::kShellWindowsClass, nullptr, CLSCTX_LOCAL_SERVER,
+                                __uuidof(IShellWindows), windows.PutVoid()))) {
     return {};
   }
   Variant location;
@@ -68,14 +68,14 @@ ComPtr<IShellDispatch2> DesktopShellApplication() {
   }
   const auto services = desktop.As<IServiceProvider>();
   ComPtr<IShellBrowser> browser;
-  if (!services ||
-      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.PutVoid()))) {
+  if (!services || FAILED(services->QueryService(win32::kTopLevelBrowserService,
+                                                 __uuidof(IShellBrowser), browser.PutVoid()))) {
     return {};
   }
   ComPtr<IShellView> view;
   if (FAILED(browser->QueryActiveShellView(view.Put())) || !view) return {};
   ComPtr<IDispatch> background;
-  if (FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.PutVoid()))) {
+  if (FAILED(view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), background.PutVoid()))) {
     return {};
   }
   const auto folderView = background.As<IShellFolderViewDual>();

@@ -4,12 +4,12 @@
 
 #include "platform/Errors.h"
 #include "platform/win32/Cp936.h"
+#include "platform/win32/ShellClassIds.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
 
 #include <objbase.h>
-#include <shlguid.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -46,12 +46,12 @@ struct ShellLink::Impl {
 };
 
 ShellLink::ShellLink() : impl_(std::make_unique<Impl>()) {
-  const HRESULT created =
-      ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                         IID_IUnknown, impl_->object.PutVoid());
+  const HRESULT created = ::CoCreateInstance(win32::kShellLinkClass, nullptr,
+                                             CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                             __uuidof(IUnknown), impl_->object.PutVoid());
   if (FAILED(created)) ThrowOleError(created);
-  Query(impl_->object.Get(), IID_IShellLinkW, impl_->link.PutVoid());
-  Query(impl_->object.Get(), IID_IPersistFile, impl_->file.PutVoid());
+  Query(impl_->object.Get(), __uuidof(IShellLinkW), impl_->link.PutVoid());
+  Query(impl_->object.Get(), __uuidof(IPersistFile), impl_->file.PutVoid());
 }
 
 ShellLink::~ShellLink() = default;
