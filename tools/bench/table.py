@@ -38,7 +38,7 @@ def main(argv):
     startup = defaultdict(list)
     memory = []
     sizes = {}
-    probes = []
+    probes = defaultdict(list)  # label -> what was seen, in order
     notes = []
     with open(argv[1], encoding="utf-8") as results:
         for line in results:
@@ -55,7 +55,7 @@ def main(argv):
             elif kind == "size":
                 sizes[words[1]] = int(words[2])
             elif kind == "probe":
-                probes.append((words[1], " ".join(words[2:])))
+                probes[words[1]].append(" ".join(words[2:]))
             elif kind == "note":
                 notes.append(" ".join(words[1:]))
 
@@ -101,8 +101,8 @@ def main(argv):
         print(f"   {'':<22} xcopy     {summary(series(label, 'xcopy'), ' s')}")
         print(f"   {'':<22} ratio     {summary(paired(label, 'bench', 'xcopy'), 'x')}")
     print("   largest payload the setup starts with:")
-    for label, seen in probes:
-        print(f"     {label:<10} {seen}")
+    for label, seen in probes.items():
+        print(f"     {label:<10} {'; '.join(seen)}")
     print()
     print("6. Peak private memory (RssAnon) of the setup during a whole installation")
     print(f"   {summary(memory, ' kB', 0)}   goal <= 16384 kB")
