@@ -115,6 +115,10 @@ with open(sys.argv[1], "w", encoding="utf-8") as out:
     print(*counts, file=out)
     for name, outcome, reason in outcomes:
         print(outcome, name, reason, sep="\t", file=out)
+# A suite that ran no test (none found, or discovery found nothing to load) checked nothing.
+if result.testsRun == 0:
+    print("the packer's checks ran no test", file=sys.stderr)
+    sys.exit(1)
 sys.exit(0 if result.wasSuccessful() else 1)
 EOF
 }

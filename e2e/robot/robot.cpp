@@ -5,8 +5,13 @@
 // buttons, double-clicks list view rows, types into edit boxes and closes windows. Arguments arrive
 // as wide strings (Wine converts the UTF-8 command line); everything printed is UTF-8.
 //
-// Exit codes: 0 done, 1 window or control not found, not reachable by a user, or timeout; 2 bad
-// usage.
+// Exit codes: 0 done; 1 failed (the target did not answer in time, a window stayed, a file could
+// not be read or held); 2 bad usage; 10 not found (no such window, control, list view or row, or
+// none appeared in time); 11 refused (the control is there but a user could not reach it: hidden,
+// disabled or inside a disabled window). Scenarios that check that something is absent accept
+// only 10, so a robot that failed for another reason never passes for an absent window. 10 and
+// 11 are no exit code Wine gives a crashed or aborted program (abort() ends with 3, an access
+// violation with 5).
 
 #include <windows.h>
 
@@ -27,8 +32,10 @@
 namespace {
 
 constexpr int kDone = 0;
-constexpr int kNotFound = 1;
+constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+constexpr int kNotFound = 10;
+constexpr int kRefused = 11;
 constexpr UINT kMessageTimeoutMs = 2000;
 constexpr DWORD kPollMs = 50;
 
@@ -287,7 +294,7 @@ int WaitGone(const WindowQuery& query, const Options& options) {
   HWND window = AwaitWindow(query, options.Seconds(L"--timeout", 30), false, &reached);
   if (!reached) {
     Complain(L"window " + HandleText(window) + L" with " + Describe(query) + L" is still there");
-    return kNotFound;
+    return kFailed;
   }
   return kDone;
 }
@@ -479,7 +486,7 @@ int Click(const WindowQuery& query, const Options& options) {
   if (!ControlQueryFrom(options, &controlQuery)) return kUsage;
   HWND button = RequireControl(query, controlQuery);
   if (button == nullptr) return kNotFound;
-  if (!Reachable(button, options)) return kNotFound;
+  if (!Reachable(button, options)) return kRefused;
   PostMessageW(button, BM_CLICK, 0, 0);
   Print(HandleText(button));
   return kDone;
@@ -508,15 +515,15 @@ int Type(const WindowQuery& query, const Options& options) {
   if (!ControlQueryFrom(options, &controlQuery)) return kUsage;
   HWND edit = RequireControl(query, controlQuery);
   if (edit == nullptr) return kNotFound;
-  if (!Reachable(edit, options)) return kNotFound;
+  if (!Reachable(edit, options)) return kRefused;
   if (!SendAndWait(edit, EM_SETSEL, 0, -1)) {
     Complain(L"control " + HandleText(edit) + L" did not answer the selection in time");
-    return kNotFound;
+    return kFailed;
   }
   for (wchar_t key : KeysOf(options.Get(L"--text"))) {
     if (!SendAndWait(edit, WM_CHAR, key, 1)) {
       Complain(L"control " + HandleText(edit) + L" did not take the key " + Hex(key) + L" in time");
-      return kNotFound;
+      return kFailed;
     }
   }
   Print(HandleText(edit));
@@ -754,13 +761,13 @@ int Grid(const WindowQuery& query, const Options& options) {
   HWND list = RequireListView(query, options, &usage);
   if (list == nullptr) return usage ? kUsage : kNotFound;
   const auto view = RemoteListView::Open(list);
-  if (!view) return kNotFound;
+  if (!view) return kFailed;
   const auto rows = view->Rows();
   const auto columns = view->Columns();
   const auto selected = view->Selected();
   if (!rows || !columns || !selected) {
     Complain(L"the list view " + HandleText(list) + L" did not answer in time");
-    return kNotFound;
+    return kFailed;
   }
   for (int row = 0; row < *rows; ++row) {
     const bool isSelected = std::find(selected->begin(), selected->end(), row) != selected->end();
@@ -770,7 +777,7 @@ int Grid(const WindowQuery& query, const Options& options) {
       if (!cell) {
         Complain(L"cannot read row " + std::to_wstring(row) + L", column " +
                  std::to_wstring(column) + L" of the list view " + HandleText(list));
-        return kNotFound;
+        return kFailed;
       }
       line += L"\t" + Escaped(*cell);
     }
@@ -793,11 +800,15 @@ int DoubleClickRow(const WindowQuery& query, const Options& options) {
   bool usage = false;
   HWND list = RequireListView(query, options, &usage);
   if (list == nullptr) return usage ? kUsage : kNotFound;
-  if (!Reachable(list, options)) return kNotFound;
+  if (!Reachable(list, options)) return kRefused;
   const auto view = RemoteListView::Open(list);
-  if (!view) return kNotFound;
+  if (!view) return kFailed;
   const auto rows = view->Rows();
-  if (!rows || row < 0 || row >= *rows) {
+  if (!rows) {
+    Complain(L"the list view " + HandleText(list) + L" did not answer in time");
+    return kFailed;
+  }
+  if (row < 0 || row >= *rows) {
     Complain(L"the list view " + HandleText(list) + L" has no row " + std::to_wstring(row));
     return kNotFound;
   }
@@ -807,7 +818,7 @@ int DoubleClickRow(const WindowQuery& query, const Options& options) {
   if (!bounds || !GetClientRect(list, &client) || !IntersectRect(&visible, &*bounds, &client)) {
     Complain(L"row " + std::to_wstring(row) + L" of the list view " + HandleText(list) +
              L" is not in view");
-    return kNotFound;
+    return kRefused;
   }
   const LPARAM at =
       MAKELPARAM((visible.left + visible.right) / 2, (visible.top + visible.bottom) / 2);
@@ -856,15 +867,17 @@ void Usage() {
       L"  CONTROL is --button TEXT, --id N or --nth CLASS:N (N-th of the class, from 1);\n"
       L"  for grid and dblclick-row the window's first list view when not given.\n"
       L"  A control the user cannot reach is refused; --force lets through one that is itself\n"
-      L"  enabled and visible but inside a disabled window.");
+      L"  enabled and visible but inside a disabled window.\n"
+      L"exit codes: 0 done, 1 failed, 2 bad usage, 10 not found, 11 refused (out of a user's\n"
+      L"  reach)");
 }
 
 // ---- files ---------------------------------------------------------------------------------
 
 // Prints a shell link's target and working folder, tab-separated, as the shell reads them.
 int Link(const std::wstring& file) {
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return kNotFound;
-  int result = kNotFound;
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return kFailed;
+  int result = kFailed;
   IShellLinkW* link = nullptr;
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void**>(&link)))) {
@@ -900,7 +913,7 @@ int Hold(const std::wstring& file) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     Complain(L"cannot open " + file);
-    return kNotFound;
+    return kFailed;
   }
   Print(L"holding");
   for (;;) Sleep(1000);

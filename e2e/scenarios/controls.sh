@@ -110,12 +110,17 @@ type_text() {
     e2e_fail "cannot type into $control"
 }
 
-# A user cannot reach a control inside a disabled window: the robot refuses, as it should.
+# A user cannot reach a control inside a disabled window: the robot refuses, as it should, with
+# its own exit code for a control out of reach (not found or failed would prove nothing).
 expect_refused() {
-  local what=$1
+  local what=$1 status
   shift
-  ! e2e_robot "$@" --title "$TITLE" 2>/dev/null >/dev/null ||
+  e2e_robot "$@" --title "$TITLE" >"$E2E_RUN/refused.out" 2>&1
+  status=$?
+  ((status != 0)) ||
     e2e_fail "the robot acted on $what, a control inside the disabled panel, without --force"
+  ((status == E2E_ROBOT_REFUSED)) ||
+    e2e_fail "the robot did not refuse $what (exit status $status): $(cat "$E2E_RUN/refused.out")"
 }
 
 e2e_start gallery "$E2E_GALLERY"

@@ -53,7 +53,8 @@ next
 
 # The progress window: borderless, white, with its status line, bar and Cancel.
 e2e_wait_window 安装 30
-style=$(e2e_window_info 安装 style)
+style=$(e2e_window_info 安装 style) || style=''
+[[ "$style" =~ ^0x[0-9a-f]+$ ]] || e2e_fail "cannot read the progress window's style ('$style')"
 (((style & 0x00C00000) == 0)) || e2e_fail "the progress window has a caption (style $style)"
 e2e_robot state --title 安装 | grep -q $'\t取消$' || e2e_fail "the progress window shows no Cancel"
 sleep 1

@@ -16,7 +16,8 @@ e2e_map_drives e "$E2E_RUN/drive-e"
 folder='E:\Apps\Korv Test\'
 host_folder="$E2E_RUN/drive-e/Apps/Korv Test"
 
-# The setup's own windows (its forms, dialogs and message boxes) that are on screen now.
+# The setup's own windows (its forms, dialogs and message boxes) that are on screen now; fails
+# when the robot cannot list the windows.
 setup_windows() {
   e2e_robot list | awk -F'\t' '$3 == "visible" && ($4 ~ /^Korv/ || $4 == "#32770") { print }'
 }
@@ -28,7 +29,7 @@ run_unseen() {
   e2e_start setup "$E2E_SETUP" "$@"
   local deadline=$((SECONDS + 240))
   while e2e_is_running "$setup"; do
-    seen=$(setup_windows)
+    seen=$(setup_windows) || e2e_fail "the robot cannot list the windows while $what runs"
     [[ -z "$seen" ]] || e2e_fail "$what showed a window: $seen"
     ((SECONDS < deadline)) || e2e_fail "$what did not end within 240 s"
     sleep 0.2
@@ -37,16 +38,23 @@ run_unseen() {
   E2E_EXIT_CODE=$?
 }
 
+# A window of the product's class, shown or hidden, watched for from before the silent
+# installation starts until after its results are checked: the product started at its end would
+# show its window only a moment after the setup has ended.
+"$E2E_WINE" "$E2E_ROBOT" wait-window --class "$E2E_PRODUCT_CLASS" --hidden --timeout 600 \
+  >"$E2E_RUN/product-watch.out" 2>&1 &
+product_watcher=$!
+E2E_BACKGROUND_PIDS+=("$product_watcher")
+
 # ---- a silent installation ------------------------------------------------------------------
 
 run_unseen "the silent installation" /S '/LOG=C:\setup.log' '/D=E:\Apps\Korv' Test
+ended=$SECONDS
 e2e_expect_eq "$E2E_EXIT_CODE" 0 "exit code of the silent installation"
 e2e_expect_no_staged_files
 e2e_expect_installed_files "$host_folder" Options.ini
 grep -qx 'Reset=88' < <(tr -d '\r' <"$host_folder/Options.ini") ||
   e2e_fail "Options.ini lacks Reset=88"
-e2e_robot exists --title "$E2E_PRODUCT_TITLE" >/dev/null &&
-  e2e_fail "the silent installation started the product"
 path="$folder$target"
 e2e_expect_registry_value 'HKCU\Software\KORVL\Shell\PathName' Path "$folder"
 e2e_expect_registry_value 'HKCU\Software\KORVL\Shell\Serial' Serial "$serial"
@@ -62,7 +70,22 @@ for line in "install folder $folder" "file ${path} ($(stat -c %s "$E2E_PRODUCT/$
   "registry HKEY_CURRENT_USER\\Software\\KORVL\\Shell\\PathName: Path = $folder" installed; do
   grep -qxF "$line" < <(tr -d '\r' <"$log") || e2e_fail "the log lacks the line: $line"
 done
-e2e_log "installed silently into $folder: files, registry values, shortcut and log checked"
+# Watched for at least 10 s after the setup ended, then the watch ends.
+((SECONDS >= ended + 10)) || sleep $((ended + 10 - SECONDS))
+if e2e_is_running "$product_watcher"; then
+  kill "$product_watcher"
+  wait "$product_watcher" 2>/dev/null
+  # It prints the window's handle when it finds one, which may be just before it was ended.
+  ! grep -q '^0x' "$E2E_RUN/product-watch.out" ||
+    e2e_fail "the silent installation started the product: $(cat "$E2E_RUN/product-watch.out")"
+else
+  wait "$product_watcher"
+  if e2e_robot_found $? "the product's window"; then
+    e2e_fail "the silent installation started the product: $(cat "$E2E_RUN/product-watch.out")"
+  fi
+fi
+e2e_log "installed silently into $folder: files, registry values, shortcut and log checked;" \
+  "no window of the product appeared"
 
 # ---- the product running: exit code 3, the product still runs -------------------------------
 

@@ -2,7 +2,7 @@
 // working folder when read back (contract/SavedLinks.h), Chinese names included; saving again
 // replaces it; a missing folder is no place to save; bytes that are not code page 936 never
 // reach the system; without a COM apartment no link can be made. The common desktop folder is a
-// folder that is there, and the association notice can be given at any time.
+// folder that is there.
 #include <exception>
 #include <ostream>
 #include <string>
@@ -154,11 +154,6 @@ TEST_F(ShellLinkContract, TheCommonDesktopFolderIsThere) {
   ASSERT_FALSE(desktop.empty());
   EXPECT_NE(desktop.back(), '\\') << Readable(desktop);
   EXPECT_TRUE(platform::DirectoryExists(desktop)) << Readable(desktop);
-}
-
-TEST_F(ShellLinkContract, TheAssociationNoticeCanBeGivenAnyTime) {
-  EXPECT_NO_THROW(platform::NotifyAssociationsChanged());
-  EXPECT_NO_THROW(platform::NotifyAssociationsChanged());
 }
 
 }  // namespace

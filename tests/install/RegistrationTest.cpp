@@ -85,7 +85,7 @@ TEST_P(RegistrationValuesTest, WritesEveryValueWithQuotedPaths) {
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "InstallLocation"), folder);
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "DisplayIcon"),
             "\"" + path + "\",0");
-  // 18 + 18 + 8 + 3000 bytes of the small product (the main program counted once): 4 KB.
+  // 19 + 18 + 6 + 3000 = 3043 bytes of the small product (the uninstaller counted once): 3 KB.
   EXPECT_EQ(Dword(RootKey::CurrentUser, kUninstallKey, "EstimatedSize"), 3u);
   EXPECT_EQ(Dword(RootKey::CurrentUser, kUninstallKey, "NoModify"), 1u);
   EXPECT_EQ(Dword(RootKey::CurrentUser, kUninstallKey, "NoRepair"), 1u);
