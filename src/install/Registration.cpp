@@ -7,11 +7,11 @@
 #include <memory>
 
 #include "host/Unit_main.h"
+#include "install/ProgramGroup.h"
 #include "install/Unit_sec.h"
 #include "platform/Registry.h"
 #include "platform/ScopeExit.h"
 #include "platform/ShellLink.h"
-#include "platform/gui/DdeClientConv.h"
 #include "setupdata/PayloadReader.h"
 #include "wizard/Unit_Schedule.h"
 
@@ -154,31 +154,13 @@ void TFormsec::CreateShortcut() {
 }
 
 void TFormsec::CreateProgramGroup() {
-  gui::DdeClientConv& conversation = *FormSchedule->DdeClientConv1;
-  const AnsiString& folder = Formain->InstallFolder;
   const AnsiString caption = FormSchedule->Caption();
-  conversation.SetLink("ProgMan", "ProgMan");
-  if (conversation.OpenLink()) {
-    const AnsiString commands[] = {
-        ProgramManagerCommand("creategroup", {caption, caption}),
-        ProgramManagerCommand("additem", {folder + TargetName, caption}),
-        ProgramManagerCommand("additem", {folder + kUninstaller, "卸载" + caption}),
-        ProgramManagerCommand("additem", {folder + "help.chm", "使用说明"}),
-        ProgramManagerCommand("additem", {folder + "用户授权协议.txt", "用户授权协议"}),
-    };
-    // A command too long for Program Manager is left out; that item is then missing.
-    for (const AnsiString& command : commands) {
-      if (command.empty()) {
-        Formain->LogLine("program group: a command over 256 bytes left out");
-      } else {
-        const bool sent = conversation.ExecuteMacro(command, false);
-        Formain->LogLine("program group " + command + (sent ? ": sent" : ": not sent"));
-      }
-    }
-  } else {
-    Formain->LogLine("program group: Program Manager does not answer");
+  const std::vector<ProgramGroupItem> items =
+      ItemsWhoseFilesExist(ProgramGroupItemsOf(Formain->InstallFolder, TargetName, caption));
+  if (!AskProgramManagerForGroup(*FormSchedule->DdeClientConv1, caption, items)) {
+    Formain->LogLine("program group: made as a folder of links instead");
+    MakeProgramGroupFolder(caption, items);
   }
-  conversation.CloseLink();
 }
 
 void TFormsec::RegisterProduct(const AnsiString& extension, const AnsiString& keyPath,

@@ -41,8 +41,13 @@ class DdeConversation {
   // carried it out is not known. Throws EEncodingError for bytes that are not code page 936.
   bool Execute(const AnsiString& command);
   // The same, waiting at most timeoutMilliseconds for the server's answer: true when the server
-  // carried the command out, false when it refused it or did not answer in time.
+  // carried the command out, false when it refused it or did not answer in time. A command not
+  // answered in time ends the conversation (see Lost), and false after that: the server may
+  // still carry it out, and its late answer would be taken for the answer to the next command.
   bool ExecuteAndWait(const AnsiString& command, std::uint32_t timeoutMilliseconds);
+  // True once a waited command went unanswered: the conversation is over, every later command
+  // is refused without being sent.
+  bool Lost() const;
 
  private:
   std::unique_ptr<Impl> impl_;

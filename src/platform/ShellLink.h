@@ -40,6 +40,9 @@ class ShellLink {
 // then SHGetPathFromIDListW) in code page 936, without a trailing backslash. Empty when the
 // system cannot name it. EEncodingError when code page 936 cannot hold the path.
 AnsiString CommonDesktopFolder();
+// The all-users start menu's programs folder (CSIDL_COMMON_PROGRAMS), the same way: where a
+// program group is a folder of links.
+AnsiString CommonProgramsFolder();
 
 // Tells the shell that file associations changed (SHChangeNotify of SHCNE_ASSOCCHANGED with
 // SHCNF_IDLIST and no items), so it shows the new document type's icon and verb.

@@ -16,21 +16,16 @@ std::vector<AnsiString> ProgramGroups();
 // when there is no such group.
 std::optional<std::vector<AnsiString>> ProgramGroupItems(const AnsiString& group);
 
-// Whether Program Manager carries out a command with this text. ASCII always. Text beyond ASCII
-// goes as code page 936 bytes where that is the system's code page, and Wine's Program Manager
-// reads them right; elsewhere it goes as UTF-16, which Wine's Program Manager takes for ANSI
-// bytes when there is Chinese in it, and refuses. The simulated Program Manager takes any text.
-bool ProgramManagerTakes(const AnsiString& command);
+// Closes the windows Program Manager opened to show groups and waits until the programs that
+// showed them have ended, at most 30 seconds; false when they did not. Wine's Program Manager
+// shows each group it makes or is asked to show in an explorer of its own, which comes up a
+// little later, lists the group's folder and reads its links: a group deleted meanwhile can be
+// refused (or, before that explorer has its window, make it fail, and Wine's desktop quit,
+// Program Manager with it). The simulated Program Manager shows nothing.
+bool CloseProgramManagerWindows();
 
-// Waits, at most 10 seconds, until Program Manager has shown what it was asked to show. Wine's
-// Program Manager shows each group it makes or is asked to show in an explorer it starts, which
-// comes up a little later; a group deleted before that explorer has its window makes the
-// explorer fail, and Wine's desktop quit, Program Manager with it. The simulated Program
-// Manager shows nothing.
-void AwaitProgramManagerWindows();
-
-// After a test, whatever it left: closes the windows Program Manager opened to show the group
-// (once they are up) and removes the group.
+// After a test, whatever it left: closes the windows Program Manager opened and removes the
+// group.
 void RemoveProgramGroup(const AnsiString& group);
 
 }  // namespace contract

@@ -19,9 +19,7 @@ std::optional<std::vector<AnsiString>> ProgramGroupItems(const AnsiString& group
   return items;
 }
 
-bool ProgramManagerTakes(const AnsiString& /*command*/) { return true; }
-
-void AwaitProgramManagerWindows() {}
+bool CloseProgramManagerWindows() { return true; }
 
 // Each test has a machine of its own: nothing outlives it.
 void RemoveProgramGroup(const AnsiString& /*group*/) {}

@@ -95,21 +95,25 @@ std::vector<DWORD> ExplorersStartedByTheDesktop() {
   return explorers;
 }
 
-struct TitleSearch {
-  const std::wstring* title;
-};
-
-BOOL CALLBACK CloseGroupWindow(HWND window, LPARAM search) noexcept {
-  const auto* s = reinterpret_cast<const TitleSearch*>(search);
-  wchar_t text[MAX_PATH] = {};
-  ::GetWindowTextW(window, text, MAX_PATH);
-  wchar_t className[64] = {};
-  ::GetClassNameW(window, className, 64);
-  const std::wstring kind = className;
-  if (*s->title == text && (kind == L"ExplorerWClass" || kind == L"CabinetWClass")) {
+BOOL CALLBACK CloseVisibleWindowOf(HWND window, LPARAM process) noexcept {
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == static_cast<DWORD>(process) && ::IsWindowVisible(window)) {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
   }
   return TRUE;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// Waits for condition, checking every 50 ms until deadline; whether it came true.
+template <class Condition>
+bool WaitFor(Condition condition, Clock::time_point deadline) {
+  while (!condition()) {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
 }
 
 }  // namespace
@@ -129,29 +133,25 @@ std::optional<std::vector<AnsiString>> ProgramGroupItems(const AnsiString& group
   return titles;
 }
 
-bool ProgramManagerTakes(const AnsiString& command) {
-  const bool ascii = std::all_of(command.begin(), command.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  return ascii || ::GetACP() == platform::win32::kProgramCodePage;
-}
-
-void AwaitProgramManagerWindows() {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::seconds(10);
-  for (;;) {
-    const std::vector<DWORD> explorers = ExplorersStartedByTheDesktop();
-    const bool allUp = std::all_of(explorers.begin(), explorers.end(), HasVisibleWindow);
-    if (allUp || Clock::now() > deadline) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+bool CloseProgramManagerWindows() {
+  const auto deadline = Clock::now() + std::chrono::seconds(30);
+  for (const DWORD explorer : ExplorersStartedByTheDesktop()) {
+    const platform::win32::UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, explorer));
+    if (!process) continue;  // it has ended already
+    const auto ended = [&process] {
+      return ::WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+    };
+    // Closed only once it is up: an explorer that loses its folder while it starts fails.
+    if (!WaitFor([&] { return ended() || HasVisibleWindow(explorer); }, deadline)) return false;
+    ::EnumWindows(CloseVisibleWindowOf, static_cast<LPARAM>(explorer));
+    if (!WaitFor(ended, deadline)) return false;
   }
+  return true;
 }
 
 void RemoveProgramGroup(const AnsiString& group) {
-  AwaitProgramManagerWindows();
-  const std::wstring name = Wide(group);
-  TitleSearch search{&name};
-  ::EnumWindows(CloseGroupWindow, reinterpret_cast<LPARAM>(&search));
-  RemoveTree(ProgramsFolder() + name + L"\\");
+  CloseProgramManagerWindows();
+  RemoveTree(ProgramsFolder() + Wide(group) + L"\\");
 }
 
 }  // namespace contract

@@ -41,7 +41,7 @@ class RegistrationTest : public InstallFixture {
     for (const auto& conversation : Machine().DdeConversations()) {
       for (const auto& execution : conversation.executions) {
         commands.push_back(Utf8(execution.command));
-        EXPECT_FALSE(execution.waited) << "sent without waiting";
+        EXPECT_TRUE(execution.waited) << "each answer is waited for";
       }
     }
     return commands;
@@ -115,16 +115,14 @@ TEST_P(RegistrationValuesTest, WritesEveryValueWithQuotedPaths) {
   EXPECT_EQ(Utf8(links[0].workingFolder), folder);
   EXPECT_TRUE(Exists(kLinkFile));
 
+  // This product has no help file nor licence text: no item is asked for them.
   const std::vector<std::string> commands = {
       "[creategroup(\"" + caption + "\",\"" + caption + "\")]",
       "[additem(\"" + path + "\",\"" + caption + "\")]",
-      "[additem(\"" + folder + "Uninstall.exe\",\"" + Utf8("卸载") + caption + "\")]",
-      "[additem(\"" + folder + "help.chm\",\"" + Utf8("使用说明") + "\")]",
-      "[additem(\"" + folder + Utf8("用户授权协议.txt\",\"用户授权协议") + "\")]"};
+      "[additem(\"" + folder + "Uninstall.exe\",\"" + Utf8("卸载") + caption + "\")]"};
   EXPECT_EQ(ProgramManagerCommands(), commands);
   ASSERT_EQ(Machine().DdeConversations().size(), 1u);
   EXPECT_FALSE(Machine().DdeConversations()[0].open) << "the link is closed after the commands";
-  // Program Manager lists the items whose files are there: this product has no help or licence.
   EXPECT_EQ(Machine().ProgramGroupItems(kCaption).value_or(std::vector<AnsiString>{}),
             (std::vector<AnsiString>{kCaption, "卸载" + AnsiString(kCaption)}));
 }
@@ -149,7 +147,7 @@ TEST_F(NoShortcutTest, ClearingTheBoxWritesNoLinkButEveryOtherValueAndCommand) {
       false);
   EXPECT_TRUE(Machine().SavedShellLinks().empty());
   EXPECT_FALSE(Exists(kLinkFile));
-  EXPECT_EQ(ProgramManagerCommands().size(), 5u);
+  EXPECT_EQ(ProgramManagerCommands().size(), 3u) << "the group and its two items with files";
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial"),
             "02080308");
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "displayname"), "Korvello");
@@ -216,13 +214,68 @@ TEST_F(RegistrationTest, ASecondInstallationOverwritesTheKeysAndAddsACompatibili
   EXPECT_EQ(ReadFile(earlier + "KORV.exe"), "the earlier copy");
 }
 
-TEST_F(RegistrationTest, WithoutProgramManagerTheRunGoesOnWithoutTheGroup) {
+// Where Program Manager cannot make the group, the run makes the same group as a folder of links
+// in the all-users programs folder, and goes on.
+struct GroupFolderCase {
+  const char* what;
+  std::function<void(sim::SimMachine&)> arrange;
+  std::size_t commandsSent;  // to Program Manager before the run gave up on it
+};
+
+class GroupFolderTest : public RegistrationTest,
+                        public ::testing::WithParamInterface<GroupFolderCase> {};
+
+TEST_P(GroupFolderTest, MakesTheGroupAsAFolderOfLinks) {
+  const GroupFolderCase& c = GetParam();
+  c.arrange(Machine());
+  RunWholeInstallation();
+  EXPECT_EQ(ProgramManagerCommands().size(), c.commandsSent);
+  EXPECT_TRUE(Machine().ProgramGroups().empty());
+
+  const std::string folder = Utf8(kDefaultFolder);
+  const std::string group =
+      "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\" + Utf8(kCaption) + "\\";
+  std::vector<std::vector<std::string>> links;  // file, target, working folder
+  for (const auto& link : Machine().SavedShellLinks()) {
+    links.push_back({Utf8(link.file), Utf8(link.target), Utf8(link.workingFolder)});
+  }
+  const std::vector<std::vector<std::string>> expected = {
+      {kLinkFile, folder + "KORV.exe", folder},
+      {group + Utf8(kCaption) + ".lnk", folder + "KORV.exe", folder},
+      {group + Utf8("卸载") + Utf8(kCaption) + ".lnk", folder + "Uninstall.exe", folder},
+  };
+  EXPECT_EQ(links, expected) << "the desktop shortcut, then the group's items with files";
+  EXPECT_TRUE(Exists(Machine().SavedShellLinks().back().file));
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial"),
+            "02080308")
+      << "the run went on to its last step";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GroupFolderTest,
+    ::testing::Values(GroupFolderCase{"no Program Manager",
+                                      [](sim::SimMachine& machine) {
+                                        machine.SetProgramManager(
+                                            sim::ProgramManagerState::Missing);
+                                      },
+                                      0},
+                      GroupFolderCase{"a Program Manager that refuses Chinese text",
+                                      [](sim::SimMachine& machine) {
+                                        machine.ProgramManager().SetRefusesTextBeyondAscii(true);
+                                      },
+                                      1},
+                      GroupFolderCase{"a Program Manager that never answers",
+                                      [](sim::SimMachine& machine) {
+                                        machine.SetProgramManager(sim::ProgramManagerState::Hung);
+                                      },
+                                      1}),
+    test_names::From(&GroupFolderCase::what));
+
+TEST_F(RegistrationTest, AMissingProgramManagerIsAskedToStartFirst) {
   Machine().SetProgramManager(sim::ProgramManagerState::Missing);
   RunWholeInstallation();
-  EXPECT_TRUE(ProgramManagerCommands().empty());
-  EXPECT_EQ(Utf8(Machine().StartedPrograms().at(0)), "ProgMan ProgMan") << "asked to start it";
-  EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial"),
-            "02080308");
+  ASSERT_FALSE(Machine().StartedPrograms().empty());
+  EXPECT_EQ(Utf8(Machine().StartedPrograms().at(0)), "ProgMan ProgMan");
 }
 
 // A step that fails ends the run with the default error report: no completion, and what was

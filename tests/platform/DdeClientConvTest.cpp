@@ -179,6 +179,24 @@ TEST_F(DdeClientConvTest, WaitingTellsWhetherProgramManagerCarriedTheCommandOut)
   EXPECT_TRUE(!executions[2].waited && !executions[2].carriedOut);
 }
 
+// A late answer would be taken for the next command's: a command left unanswered ends the
+// conversation, and nothing more is sent in it.
+TEST_F(DdeClientConvTest, ACommandLeftUnansweredClosesTheLink) {
+  Machine().SetProgramManager(sim::ProgramManagerState::Hung);
+  DdeClientConv& conv = ManualConv();
+  conv.SetLink("ProgMan", "ProgMan");
+  ASSERT_TRUE(conv.OpenLink());
+  EXPECT_FALSE(conv.ExecuteMacro("[CreateGroup(Korvello)]", true));
+  EXPECT_FALSE(conv.Connected());
+  EXPECT_FALSE(conv.ExecuteMacro("[ShowGroup(Korvello,1)]", true));
+  EXPECT_FALSE(conv.ExecuteMacro("[ShowGroup(Korvello,1)]", false));
+
+  const auto conversations = Machine().DdeConversations();
+  ASSERT_EQ(conversations.size(), 1u);
+  EXPECT_FALSE(conversations[0].open);
+  EXPECT_EQ(conversations[0].Commands(), std::vector<AnsiString>{"[CreateGroup(Korvello)]"});
+}
+
 TEST_F(DdeClientConvTest, SettingTheLinkClosesTheOpenOneAndOnlyAutomaticModeReconnects) {
   DdeClientConv& conv = Conv();
   EXPECT_EQ(conv.ConnectMode(), DdeConnectMode::Automatic) << "the component's default";

@@ -26,8 +26,10 @@ bool DdeClientConv::OpenLink() {
 
 bool DdeClientConv::ExecuteMacro(const AnsiString& command, bool wait) {
   if (!conversation_) return false;
-  return wait ? conversation_->ExecuteAndWait(command, kMacroWaitMilliseconds)
-              : conversation_->Execute(command);
+  if (!wait) return conversation_->Execute(command);
+  const bool carriedOut = conversation_->ExecuteAndWait(command, kMacroWaitMilliseconds);
+  if (conversation_->Lost()) CloseLink();
+  return carriedOut;
 }
 
 void DdeClientConv::CloseLink() { conversation_.reset(); }

@@ -20,8 +20,10 @@ class DdeClientConv : public Component {
   DdeClientConv(Component* owner, AnsiString name);
   ~DdeClientConv() override;  // closes the link
 
-  // How long ExecuteMacro waits for the server's answer when asked to wait.
-  static constexpr std::uint32_t kMacroWaitMilliseconds = 10000;
+  // How long ExecuteMacro waits for the server's answer when asked to wait. Generous: Wine's
+  // Program Manager answers a group command only once the window it opens for the group is up,
+  // which takes seconds on a busy machine.
+  static constexpr std::uint32_t kMacroWaitMilliseconds = 30000;
 
   DdeConnectMode ConnectMode() const { return connectMode_; }
   void SetConnectMode(DdeConnectMode mode) { connectMode_ = mode; }
@@ -39,7 +41,9 @@ class DdeClientConv : public Component {
   bool OpenLink();
   // Sends command to the server as an execute transaction. Without wait the program goes on at
   // once: true when the server was handed the command. With wait: true when the server carried
-  // it out within kMacroWaitMilliseconds. False, and nothing sent, without an open link.
+  // it out within kMacroWaitMilliseconds; a command left unanswered that long closes the link,
+  // since the server's late answer would be taken for the next command's. False, and nothing
+  // sent, without an open link.
   bool ExecuteMacro(const AnsiString& command, bool wait = false);
   // Closes the link; nothing happens when none is open.
   void CloseLink();

@@ -8,6 +8,7 @@ namespace platform {
 struct DdeConversation::Impl {
   std::uint64_t machine;  // the serial of the machine it was opened on
   std::size_t number;     // that machine's number of the conversation
+  bool lost = false;      // a waited command went unanswered
 };
 
 DdeConversation::DdeConversation(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -15,7 +16,9 @@ DdeConversation::DdeConversation(std::unique_ptr<Impl> impl) : impl_(std::move(i
 DdeConversation::~DdeConversation() {
   // The machine may be gone first when a test ends.
   sim::SimMachine* machine = sim::SimMachine::CurrentOrNull();
-  if (machine && machine->Serial() == impl_->machine) machine->DisconnectDde(impl_->number);
+  if (machine && machine->Serial() == impl_->machine && !impl_->lost) {
+    machine->DisconnectDde(impl_->number);
+  }
 }
 
 std::unique_ptr<DdeConversation> DdeConversation::Connect(const AnsiString& service,
@@ -27,14 +30,24 @@ std::unique_ptr<DdeConversation> DdeConversation::Connect(const AnsiString& serv
 }
 
 bool DdeConversation::Execute(const AnsiString& command) {
+  if (impl_->lost) return false;
   sim::SimMachine::Current().ExecuteDde(impl_->number, command, false);
   return true;  // handed over; the answer is not waited for
 }
 
 bool DdeConversation::ExecuteAndWait(const AnsiString& command,
                                      std::uint32_t /*timeoutMilliseconds*/) {
-  return sim::SimMachine::Current().ExecuteDde(impl_->number, command, true);
+  if (impl_->lost) return false;
+  sim::SimMachine& machine = sim::SimMachine::Current();
+  const std::optional<bool> answer = machine.ExecuteDde(impl_->number, command, true);
+  if (answer) return *answer;
+  // As on the system: a conversation past an unanswered command is over.
+  machine.DisconnectDde(impl_->number);
+  impl_->lost = true;
+  return false;
 }
+
+bool DdeConversation::Lost() const { return impl_->lost; }
 
 bool StartServerProgram(const AnsiString& commandLine) {
   return sim::SimMachine::Current().StartProgram(commandLine);

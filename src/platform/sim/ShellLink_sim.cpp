@@ -63,6 +63,10 @@ AnsiString CommonDesktopFolder() {
   return WithoutTrailingBackslash(sim::SimMachine::Current().CommonDesktopFolder());
 }
 
+AnsiString CommonProgramsFolder() {
+  return "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+}
+
 void NotifyAssociationsChanged() { sim::SimMachine::Current().RecordAssociationNotice(); }
 
 }  // namespace platform

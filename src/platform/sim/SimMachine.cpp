@@ -665,7 +665,8 @@ std::vector<AnsiString> SimMachine::StartedPrograms() const {
 std::optional<std::size_t> SimMachine::ConnectDde(const AnsiString& service,
                                                   const AnsiString& topic) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const bool answers = programManagerState_ == ProgramManagerState::Running &&
+  const bool answers = (programManagerState_ == ProgramManagerState::Running ||
+                        programManagerState_ == ProgramManagerState::Hung) &&
                        SameTextAscii(service, "ProgMan") && SameTextAscii(topic, "ProgMan");
   if (!answers) return std::nullopt;
   DdeConversationRecord record;
@@ -675,10 +676,15 @@ std::optional<std::size_t> SimMachine::ConnectDde(const AnsiString& service,
   return ddeConversations_.size() - 1;
 }
 
-bool SimMachine::ExecuteDde(std::size_t conversation, const AnsiString& command, bool waited) {
+std::optional<bool> SimMachine::ExecuteDde(std::size_t conversation, const AnsiString& command,
+                                           bool waited) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (conversation >= ddeConversations_.size() || !ddeConversations_[conversation].open) {
     throw std::logic_error("a DDE command was sent in a conversation that is not open");
+  }
+  if (programManagerState_ == ProgramManagerState::Hung) {
+    ddeConversations_[conversation].executions.push_back({command, waited, false});
+    return std::nullopt;
   }
   const bool carriedOut = programManager_.Execute(command, [this](const AnsiString& path) {
     const fs::path host = HostPathLocked(path);

@@ -300,8 +300,11 @@ class SimMachine {
   // For the sim's DDE: DdeConnect (service and topic "ProgMan", without regard to case, while
   // Program Manager runs); the conversation's number, or nothing when nobody answers.
   std::optional<std::size_t> ConnectDde(const AnsiString& service, const AnsiString& topic);
-  // Records the command and has Program Manager carry it out; its answer.
-  bool ExecuteDde(std::size_t conversation, const AnsiString& command, bool waited);
+  // Records the command and has Program Manager carry it out; its answer, or nothing when it
+  // gives none in time (a hung Program Manager).
+  std::optional<bool> ExecuteDde(std::size_t conversation, const AnsiString& command, bool waited);
+  // The simulated Program Manager itself, for a test to set how it answers.
+  SimProgramManager& ProgramManager() { return programManager_; }
   void DisconnectDde(std::size_t conversation);
   // For the sim's program start: records the command line; only Program Manager can be started
   // ("progman" as the first word, with or without ".exe"), and only when it is not missing.

@@ -114,6 +114,9 @@ std::vector<AnsiString> DdeConversationRecord::Commands() const {
 }
 
 bool SimProgramManager::Execute(const AnsiString& text, const FileExists& fileExists) {
+  const bool beyondAscii = std::any_of(
+      text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (refusesTextBeyondAscii_ && beyondAscii) return false;
   CommandReader reader(text);
   reader.SkipSpaces();
   if (!reader.At('[')) return false;

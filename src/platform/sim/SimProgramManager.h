@@ -15,6 +15,8 @@ enum class ProgramManagerState {
   Running,    // answers service and topic "ProgMan" now
   Startable,  // not running; a command line naming progman ("ProgMan ProgMan") starts it
   Missing,    // not running, and nothing starts it
+  Hung,       // answers service and topic "ProgMan", then carries out nothing and answers no
+              // command in time
 };
 
 // One execute transaction a program sent in a DDE conversation.
@@ -54,6 +56,10 @@ class SimProgramManager {
   // malformed (those before it stay done).
   bool Execute(const AnsiString& text, const FileExists& fileExists);
 
+  // As Wine's Program Manager does where the system's code page is not 936: every command with
+  // text beyond ASCII is refused whole (it reads the UTF-16 it is sent as ANSI bytes).
+  void SetRefusesTextBeyondAscii(bool refuses) { refusesTextBeyondAscii_ = refuses; }
+
   // The groups' names as first given, in order of making.
   std::vector<AnsiString> Groups() const;
   // The titles of a group's items, in order of adding; nothing when there is no such group.
@@ -73,6 +79,7 @@ class SimProgramManager {
 
   std::vector<Group> groups_;
   AnsiString lastGroup_;  // where items go: the group last created or shown
+  bool refusesTextBeyondAscii_ = false;
 };
 
 }  // namespace sim

@@ -61,6 +61,7 @@ struct DdeConversation::Impl {
   std::unique_ptr<DdeString> service;
   std::unique_ptr<DdeString> topic;
   UniqueConversation conversation;
+  bool lost = false;  // a waited command went unanswered; the conversation is gone
 
   bool Transact(const AnsiString& command, DWORD timeout) {
     if (ansi) {
@@ -72,11 +73,23 @@ struct DdeConversation::Impl {
   }
 
   bool Send(const void* data, std::size_t bytes, UINT format, DWORD timeout) {
+    if (!conversation) return false;
     // DDEML copies the data; it never writes to it.
     auto* text = static_cast<BYTE*>(const_cast<void*>(data));
     DWORD result = 0;  // the transaction's number, or the server's answer flags
-    return ::DdeClientTransaction(text, static_cast<DWORD>(bytes), conversation.Get(), nullptr,
-                                  format, XTYP_EXECUTE, timeout, &result) != nullptr;
+    if (::DdeClientTransaction(text, static_cast<DWORD>(bytes), conversation.Get(), nullptr, format,
+                               XTYP_EXECUTE, timeout, &result)) {
+      return true;
+    }
+    // DDEML drops a waited transaction when its time is up, but the server still answers it
+    // later, and that answer is then taken for the answer to the next transaction of the
+    // conversation (seen under Wine): a conversation past an unanswered command says nothing
+    // true any more, so it ends here.
+    if (::DdeGetLastError(instance.Get()) == DMLERR_EXECACKTIMEOUT) {
+      conversation.Reset();
+      lost = true;
+    }
+    return false;
   }
 };
 
@@ -111,6 +124,8 @@ bool DdeConversation::ExecuteAndWait(const AnsiString& command, std::uint32_t ti
   // The longest wait there is would read as "do not wait".
   return impl_->Transact(command, std::clamp<DWORD>(timeoutMilliseconds, 1, TIMEOUT_ASYNC - 1));
 }
+
+bool DdeConversation::Lost() const { return impl_->lost; }
 
 bool StartServerProgram(const AnsiString& commandLine) {
   std::wstring line = win32::Wide(commandLine);  // CreateProcessW may write to it

@@ -71,11 +71,13 @@ bool ShellLink::Save(const AnsiString& linkFile) {
   return SUCCEEDED(impl_->file->Save(wide.c_str(), FALSE));
 }
 
-AnsiString CommonDesktopFolder() {
+namespace {
+
+// A special folder of the system (SHGetSpecialFolderLocation, then SHGetPathFromIDListW) in code
+// page 936, without a trailing backslash; empty when the system cannot name it.
+AnsiString SpecialFolder(int folderId) {
   UniqueItemList folder;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY, folder.Put()))) {
-    return AnsiString();
-  }
+  if (FAILED(::SHGetSpecialFolderLocation(nullptr, folderId, folder.Put()))) return AnsiString();
   wchar_t path[MAX_PATH + 1] = {};
   if (!::SHGetPathFromIDListW(folder.Get(), path)) return AnsiString();
   AnsiString narrow = win32::NarrowZ(path);
@@ -83,6 +85,12 @@ AnsiString CommonDesktopFolder() {
   while (!narrow.empty() && LastDelimiter(narrow, "\\") == narrow.size() - 1) narrow.pop_back();
   return narrow;
 }
+
+}  // namespace
+
+AnsiString CommonDesktopFolder() { return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY); }
+
+AnsiString CommonProgramsFolder() { return SpecialFolder(CSIDL_COMMON_PROGRAMS); }
 
 void NotifyAssociationsChanged() {
   ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
