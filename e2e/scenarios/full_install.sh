@@ -4,8 +4,8 @@
 # finish page and "完毕". Every file of the manifest is in the install folder byte for byte; the
 # uninstall entry, the document type, the product keys and the compatibility value are in the
 # registry as the setup writes them; the desktop shortcut in the common desktop folder points at
-# the installed KORV.exe; Program Manager made the group (in a Chinese locale, where Wine's
-# Program Manager takes the commands); Options.ini says Reset=88 and the installed Korvello
+# the installed KORV.exe; the program group holds its four items (made by Program Manager in a
+# Chinese locale, where Wine's takes the commands, by the setup itself elsewhere); Options.ini says Reset=88 and the installed Korvello
 # runs and shows it. A second setup then finds the installation and asks before reinstalling.
 # With E2E_INSTALL_FOLDER set (a folder on D:, such as "D:\软件 安装\Korvello\"), the user
 # types it on the folder page instead.
@@ -124,12 +124,33 @@ e2e_expect_eq "$link_read" "$(e2e_robot_escaped "$path")"$'\t'"$(e2e_robot_escap
   "the shortcut's target and working folder"
 e2e_log "the desktop shortcut $link points at $path"
 
+# The program group: Program Manager's where it takes the commands (in code page 936; Wine's
+# makes it in the user's programs folder), otherwise the setup's own folder of links in the
+# all-users programs folder. Four items either way, each starting its installed file.
 if [[ $(e2e_ansi_code_page) == 936 ]]; then
-  group=$(find "$WINEPREFIX/drive_c/users" -type d -path '*Programs*' -name "$wizard" | head -1)
-  [[ -n "$group" ]] || e2e_fail "Program Manager made no group named $wizard"
-  [[ -f "$group/$wizard.lnk" ]] || e2e_fail "the group $group has no item $wizard"
-  e2e_log "Program Manager's group: $(find "$group" -mindepth 1 -printf '%f\n' | sort | paste -sd ',')"
+  programs="$WINEPREFIX/drive_c/users"
+else
+  programs="$WINEPREFIX/drive_c/ProgramData"
 fi
+groups=$(find "$WINEPREFIX/drive_c" -type d -path '*/Start Menu/Programs/*' -name "$wizard")
+e2e_expect_eq "$groups" "$(find "$programs" -type d -path '*/Start Menu/Programs/*' -name "$wizard")" \
+  "the one program group named $wizard, in ${programs#"$WINEPREFIX/"}"
+[[ -n "$groups" ]] || e2e_fail "no program group named $wizard"
+e2e_expect_eq "$(find "$groups" -mindepth 1 -printf '%f\n' | sort | paste -sd '|')" \
+  "$(printf '%s\n' "$wizard.lnk" "卸载$wizard.lnk" 使用说明.lnk 用户授权协议.lnk | sort | paste -sd '|')" \
+  "the program group's items"
+group_windows="C:\\${groups#"$WINEPREFIX/drive_c/"}"
+group_windows=${group_windows//\//\\}
+for item in "$wizard|$path" "卸载$wizard|${folder}Uninstall.exe" "使用说明|${folder}help.chm" \
+  "用户授权协议|${folder}用户授权协议.txt"; do
+  title=${item%%|*} item_target=${item#*|}
+  item_read=$(e2e_robot link "$group_windows\\$title.lnk") || e2e_fail "cannot read the item $title"
+  e2e_expect_eq "${item_read%%$'\t'*}" "$(e2e_robot_escaped "$item_target")" "the target of $title"
+  if [[ "$programs" == */ProgramData ]]; then
+    e2e_expect_eq "${item_read#*$'\t'}" "$(e2e_robot_escaped "$folder")" "the working folder of $title"
+  fi
+done
+e2e_log "the program group $group_windows holds its four items"
 
 # The setup started the installed Korvello, which read the options the setup wrote.
 e2e_robot wait-window --title "$E2E_PRODUCT_TITLE" --class "$E2E_PRODUCT_CLASS" --timeout 60 \
