@@ -29,7 +29,7 @@ class InstallationRunTest : public InstallFixture {
     ScriptConfirmedCancel();
   }
   bool Registered() {
-    return Machine().RegistryKeyExists(platform::RootKey::CurrentUser, kUninstallKey);
+    return Machine().Registry().KeyExists(platform::RootKey::CurrentUser, kUninstallKey);
   }
 };
 
@@ -62,8 +62,9 @@ TEST_F(InstallationRunTest, AWholeRunInstallsEveryFileAndBringsTheWizardBackOnIt
   EXPECT_TRUE(App().Terminated());
   EXPECT_NE(ReadFile("D:\\Program Files\\Korvl280\\Options.ini").find("Reset=88"),
             std::string::npos);
-  ASSERT_EQ(Machine().ShellExecuteLog().size(), 1u);
-  EXPECT_EQ(Utf8(Machine().ShellExecuteLog()[0].file), "D:\\Program Files\\Korvl280\\KORV.exe");
+  ASSERT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u);
+  EXPECT_EQ(Utf8(Machine().Shell().ShellExecuteLog()[0].file),
+            "D:\\Program Files\\Korvl280\\KORV.exe");
   EXPECT_FALSE(Exists(Staged("orvlSetup.log")));
   EXPECT_FALSE(Exists(Staged("orvlSetup.ini")));
 }
@@ -75,13 +76,13 @@ TEST_F(InstallationRunTest, TheCompletionWaitsASecondAfterTheRunAndTheRunStartsO
         ScriptStartInstallation();
         User().WaitUntil([&] { return Progress() && Progress()->RunComplete; }, "run complete");
         Check([&] {
-          runEnded = Machine().Now();
+          runEnded = Machine().Clock().Now();
           EXPECT_FALSE(Wizard().Visible());
         });
         ScriptWaitForFinishPage();
         Check([&] {
-          EXPECT_GE(Machine().Now() - runEnded, 1000u);
-          EXPECT_LT(Machine().Now() - runEnded, 1100u);
+          EXPECT_GE(Machine().Clock().Now() - runEnded, 1000u);
+          EXPECT_LT(Machine().Clock().Now() - runEnded, 1100u);
           // Activated again (the wizard came back over it): nothing is extracted a second time.
           platform::DeleteFile("D:\\Program Files\\Korvl280\\ReadMe.txt");
           Progress()->FormActivate();
@@ -174,7 +175,7 @@ TEST_P(BrokenManifestTest, EndsTheRunWithTheErrorReportAndKeepsWhatWasWritten) {
   EXPECT_EQ(Installed("ReadMe.txt"), "自述\r\n");
   EXPECT_FALSE(Exists("D:\\Program Files\\Korvl280\\Uninstall.exe"));
   EXPECT_FALSE(Registered());
-  EXPECT_TRUE(Machine().ShellExecuteLog().empty());
+  EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -226,7 +227,7 @@ TEST_F(EntryFolderTest, AFolderThatCannotBeMadeSkipsEachOfItsLinesWithAnError) {
 
 TEST_F(InstallationRunTest, ALockedMainExecutableEndsTheSetupWithThePlainMessage) {
   WriteFile("D:\\Program Files\\Korvl280\\KORV.exe", "the running copy");
-  Machine().LockFile("D:\\Program Files\\Korvl280\\KORV.exe");
+  Machine().Files().LockFile("D:\\Program Files\\Korvl280\\KORV.exe");
   RunWizard(
       [&] {
         ScriptStartInstallation();
@@ -238,7 +239,7 @@ TEST_F(InstallationRunTest, ALockedMainExecutableEndsTheSetupWithThePlainMessage
   EXPECT_EQ(Installed("KORV.exe"), "the running copy");
   EXPECT_FALSE(Exists("D:\\Program Files\\Korvl280\\ReadMe.txt"));
   EXPECT_FALSE(Registered());
-  EXPECT_TRUE(Machine().ShellExecuteLog().empty());
+  EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty());
   EXPECT_FALSE(Exists(Staged("orvlSetup.ini")));
 }
 
@@ -275,7 +276,7 @@ TEST_F(InstallationRunTest, AConfirmedCancelStopsTheRunAtItsNextServicingPoint) 
   EXPECT_FALSE(Exists("D:\\Program Files\\Korvl280\\SdbFile\\Image\\Move1.BMP"))
       << "nothing is extracted after the confirmed Cancel";
   EXPECT_FALSE(Registered());
-  EXPECT_TRUE(Machine().ShellExecuteLog().empty());
+  EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty());
   EXPECT_FALSE(Exists(Staged("orvlSetup.log")));
 }
 
@@ -294,7 +295,7 @@ TEST_F(InstallationRunTest, ADeclinedCancelLetsTheRunGoOnToTheFinishPage) {
   EXPECT_TRUE(App().Terminated());
   EXPECT_TRUE(Exists("D:\\Program Files\\Korvl280\\SdbFile\\Image\\Move1.BMP"));
   EXPECT_TRUE(Registered());
-  EXPECT_EQ(Machine().ShellExecuteLog().size(), 1u);
+  EXPECT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u);
 }
 
 }  // namespace

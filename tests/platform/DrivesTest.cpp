@@ -12,7 +12,7 @@ class DrivesTest : public SimTest {
  protected:
   void MapDrives(const std::string& letters) {
     for (const char letter : letters) {
-      Machine().MapDrive(letter, Root() / (std::string("disk-") + letter));
+      Machine().Files().MapDrive(letter, Root() / (std::string("disk-") + letter));
     }
   }
 };
@@ -24,13 +24,13 @@ TEST_F(DrivesTest, TheListFollowsTheMappedLettersAlphabeticallyWithGaps) {
   EXPECT_EQ(platform::LogicalDriveStrings(17), expected) << "a buffer of the exact size";
   EXPECT_EQ(platform::LogicalDriveStrings(16), std::string(16, '\0'));
 
-  Machine().UnmapDrive('C');
+  Machine().Files().UnmapDrive('C');
   EXPECT_EQ(platform::LogicalDriveStrings(14), std::string("A:\\\0E:\\\0Z:\\\0\0\0", 14));
 }
 
 TEST_F(DrivesTest, EveryDriveHasTheDefaultOrItsConfiguredSpace) {
   MapDrives("D");
-  Machine().SetDriveSpace('d', 2'000'000'000, 1'234'567);
+  Machine().Files().SetDriveSpace('d', 2'000'000'000, 1'234'567);
   const auto c = platform::QueryDiskSpace("C:\\");
   ASSERT_TRUE(c.has_value());
   EXPECT_EQ(c->totalBytes, 100ull * 1024 * 1024 * 1024);
@@ -40,23 +40,24 @@ TEST_F(DrivesTest, EveryDriveHasTheDefaultOrItsConfiguredSpace) {
   EXPECT_EQ(d->totalBytes, 2'000'000'000u);
   EXPECT_EQ(d->freeBytesAvailable, 1'234'567u);
 
-  Machine().MapDrive('D', Root() / "other-disk");
-  EXPECT_EQ(platform::QueryDiskSpace("D:\\")->totalBytes, sim::SimMachine::kDefaultDriveTotalBytes)
+  Machine().Files().MapDrive('D', Root() / "other-disk");
+  EXPECT_EQ(platform::QueryDiskSpace("D:\\")->totalBytes,
+            sim::SimFileSystem::kDefaultDriveTotalBytes)
       << "mapped afresh";
-  EXPECT_THROW(Machine().SetDriveSpace('Q', 1, 1), std::logic_error);
-  EXPECT_THROW(Machine().SetDriveMedium('Q', false), std::logic_error);
+  EXPECT_THROW(Machine().Files().SetDriveSpace('Q', 1, 1), std::logic_error);
+  EXPECT_THROW(Machine().Files().SetDriveMedium('Q', false), std::logic_error);
 }
 
 TEST_F(DrivesTest, ADriveWithoutAMediumIsListedButHoldsNothingAndCannotBeQueried) {
   MapDrives("E");
   platform::ForceDirectories("E:\\Program Files");
-  Machine().SetDriveMedium('E', false);
+  Machine().Files().SetDriveMedium('E', false);
   EXPECT_EQ(platform::LogicalDriveStrings(9), std::string("C:\\\0E:\\\0\0", 9));
   EXPECT_FALSE(platform::QueryDiskSpace("E:\\").has_value());
   EXPECT_FALSE(platform::DirectoryExists("E:\\Program Files"));
   EXPECT_FALSE(platform::ForceDirectories("E:\\Other"));
 
-  Machine().SetDriveMedium('E', true);
+  Machine().Files().SetDriveMedium('E', true);
   EXPECT_TRUE(platform::QueryDiskSpace("E:\\").has_value());
   EXPECT_TRUE(platform::DirectoryExists("E:\\Program Files"));
 }

@@ -15,9 +15,9 @@ class FolderPageTest : public WizardFixture {
  protected:
   void MapDrives(const std::string& letters) {
     for (char letter : letters) {
-      if (letter != 'C') Machine().MapDrive(letter, Root() / std::string(1, letter));
+      if (letter != 'C') Machine().Files().MapDrive(letter, Root() / std::string(1, letter));
     }
-    if (letters.find('C') == std::string::npos) Machine().UnmapDrive('C');
+    if (letters.find('C') == std::string::npos) Machine().Files().UnmapDrive('C');
   }
   // Queues Next twice: from the welcome page to the folder page.
   void ScriptToFolderPage() { User().Click("BtnNext").Click("BtnNext"); }
@@ -85,7 +85,7 @@ TEST_F(FolderPageTest, WithoutCDOrETheFolderKeepsItsValueAfterTheNotice) {
   RunWizard([&] {
     // Drive C: holds the staged files: it goes once the licence has been read.
     User().Click("BtnNext");
-    Check([&] { Machine().UnmapDrive('C'); }, "drive C: goes");
+    Check([&] { Machine().Files().UnmapDrive('C'); }, "drive C: goes");
     User().Click("BtnNext");
     User().ExpectPlainMessage("硬盘分区异常，无法安装软件。");
     Check([&] {
@@ -100,7 +100,7 @@ TEST_F(FolderPageTest, WithoutCDOrETheFolderKeepsItsValueAfterTheNotice) {
 
 TEST_F(FolderPageTest, ADriveThatCannotBeQueriedHasNoFigures) {
   MapDrives("CDE");
-  Machine().SetDriveMedium('E', false);
+  Machine().Files().SetDriveMedium('E', false);
   RunWizard([&] {
     ScriptToFolderPage();
     Check([&] {
@@ -113,7 +113,7 @@ TEST_F(FolderPageTest, ADriveThatCannotBeQueriedHasNoFigures) {
 
 TEST_F(FolderPageTest, RemainingSpaceIsTheShownFreeSpaceLessTheReserve) {
   MapDrives("CD");
-  Machine().SetDriveSpace('D', GB(20), GB(0.01));
+  Machine().Files().SetDriveSpace('D', GB(20), GB(0.01));
   RunWizard([&] {
     ScriptToFolderPage();
     Check([&] {
@@ -155,9 +155,9 @@ TEST_P(BrowseTest, TheChosenFolderBecomesTheInstallFolder) {
   MapDrives(c.drives);
   if (c.chosen) std::filesystem::create_directories(HostPath(c.chosen));
   if (c.chosen) {
-    Machine().ScriptFolderChoice(c.chosen);
+    Machine().Shell().ScriptFolderChoice(c.chosen);
   } else {
-    Machine().ScriptFolderBrowserCancel();
+    Machine().Shell().ScriptFolderBrowserCancel();
   }
   RunWizard([&] {
     ScriptToFolderPage();
@@ -171,7 +171,7 @@ TEST_P(BrowseTest, TheChosenFolderBecomesTheInstallFolder) {
     Check([&] {
       EXPECT_EQ(Utf8(Wizard().Edit_Path->Text()), c.folder);
       EXPECT_EQ(Utf8(Formain->InstallFolder), c.folder);
-      const auto openings = Machine().FolderBrowserOpenings();
+      const auto openings = Machine().Shell().FolderBrowserOpenings();
       ASSERT_EQ(openings.size(), 1u);
       EXPECT_EQ(Utf8(openings[0].title), Utf8("选择安装路径"));
       EXPECT_EQ(Utf8(openings[0].owner), "FormSchedule");

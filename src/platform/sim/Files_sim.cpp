@@ -19,7 +19,7 @@ struct FileCloser {
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
-fs::path Host(const AnsiString& path) { return sim::SimMachine::Current().HostPath(path); }
+fs::path Host(const AnsiString& path) { return sim::SimMachine::Current().Files().HostPath(path); }
 
 bool IsDirectory(const fs::path& host) {
   std::error_code error;
@@ -35,7 +35,7 @@ bool IsFile(const fs::path& host) {
 AnsiString ReasonBeforeOpening(const fs::path& host, bool forReading) {
   if (host.empty() || !IsDirectory(host.parent_path())) return sim::reason::kPathNotFound;
   if (IsDirectory(host)) return sim::reason::kAccessDenied;
-  if (sim::SimMachine::Current().IsLocked(host)) return sim::reason::kSharingViolation;
+  if (sim::SimMachine::Current().Files().IsLocked(host)) return sim::reason::kSharingViolation;
   if (forReading && !IsFile(host)) return sim::reason::kFileNotFound;
   return {};
 }
@@ -59,7 +59,7 @@ AnsiString ReasonOfErrno(int error) {
 
 AnsiString WindowsDirectory() {
   // GetWindowsDirectoryA with the size 255: a longer folder does not fit and gives nothing.
-  AnsiString folder = sim::SimMachine::Current().WindowsFolder();
+  AnsiString folder = sim::SimMachine::Current().Files().WindowsFolder();
   return folder.size() < 255 ? folder : AnsiString();
 }
 
@@ -84,7 +84,7 @@ bool ForceDirectories(const AnsiString& path) {
 
 bool DeleteFile(const AnsiString& path) {
   const fs::path host = Host(path);
-  if (!IsFile(host) || sim::SimMachine::Current().IsLocked(host)) return false;
+  if (!IsFile(host) || sim::SimMachine::Current().Files().IsLocked(host)) return false;
   std::error_code error;
   return fs::remove(host, error) && !error;
 }
@@ -95,16 +95,16 @@ std::optional<AnsiString> CreatePrivateFolder(const AnsiString& parent, AnsiStri
     return std::nullopt;
   };
   sim::SimMachine& machine = sim::SimMachine::Current();
-  if (machine.PrivateFoldersRefused()) return failed(sim::reason::kAccessDenied);
+  if (machine.Files().PrivateFoldersRefused()) return failed(sim::reason::kAccessDenied);
   if (!IsDirectory(Host(parent))) return failed(sim::reason::kPathNotFound);
   // A name someone made first (a folder, a file, a link) is passed over, never taken over.
   for (int attempt = 0; attempt < 8; ++attempt) {
-    const AnsiString folder = parent + "\\" + machine.TakePrivateFolderName();
+    const AnsiString folder = parent + "\\" + machine.Files().TakePrivateFolderName();
     const fs::path host = Host(folder);
     std::error_code error;
     if (fs::exists(fs::symlink_status(host, error))) continue;
     if (!fs::create_directory(host, error) || error) return failed(sim::reason::kAccessDenied);
-    machine.RecordPrivateFolder(folder);
+    machine.Files().RecordPrivateFolder(folder);
     return folder;
   }
   return failed(sim::reason::kFileExists);
