@@ -225,6 +225,30 @@ TEST_F(EntryFolderTest, AFolderThatCannotBeMadeSkipsEachOfItsLinesWithAnError) {
   EXPECT_TRUE(Registered()) << "the run goes on to the registration";
 }
 
+// A reinstallation over files the user or another program marked: the system refuses to replace
+// a read-only, hidden or system file whole, so the run takes the marks off each file first.
+TEST_F(InstallationRunTest, AReinstallReplacesFilesMarkedReadOnlyHiddenOrSystem) {
+  const std::vector<std::pair<std::string, unsigned>> marked = {
+      {"KORV.exe", sim::kReadOnly},
+      {"Uninstall.exe", sim::kHidden | sim::kSystem},
+      {"ReadMe.txt", sim::kReadOnly | sim::kHidden},
+      {"SdbFile\\Image\\Move1.BMP", sim::kSystem}};
+  for (const auto& [path, attributes] : marked) {
+    const AnsiString file = AnsiString(kDefaultFolder) + path;
+    WriteFile(file, "from the earlier installation");
+    Machine().Files().SetFileAttributes(file, attributes);
+  }
+  RunWholeInstallation();
+  EXPECT_TRUE(App().Terminated());
+  EXPECT_TRUE(Registered());
+  for (const Entry& entry : SmallProduct()) {
+    EXPECT_EQ(Installed(entry.path), entry.bytes) << entry.path;
+    EXPECT_EQ(Machine().Files().FileAttributes(HostPath(AnsiString(kDefaultFolder) + entry.path)),
+              0u)
+        << entry.path;
+  }
+}
+
 TEST_F(InstallationRunTest, ALockedMainExecutableEndsTheSetupWithThePlainMessage) {
   WriteFile("D:\\Program Files\\Korvl280\\KORV.exe", "the running copy");
   Machine().Files().LockFile("D:\\Program Files\\Korvl280\\KORV.exe");

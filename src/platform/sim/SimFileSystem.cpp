@@ -58,6 +58,10 @@ char UpperLetter(char letter) {
   return static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
 }
 
+bool HasDriveLetter(const AnsiString& path) {
+  return path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+}
+
 // A name that looks random: the sequence number through a 64-bit mix.
 AnsiString PrivateFolderName(std::uint64_t number) {
   std::uint64_t x = number + 0x9E3779B97F4A7C15ull;
@@ -100,17 +104,30 @@ void SimFileSystem::SetDriveSpace(char letter, std::uint64_t totalBytes, std::ui
   drive.freeBytes = freeBytes;
 }
 
+void SimFileSystem::SetDriveType(char letter, DriveType type) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Drive& drive = MappedDrive(letter);
+  drive.type = type;
+  drive.medium = true;
+}
+
 void SimFileSystem::SetDriveMedium(char letter, bool present) {
   std::lock_guard<std::mutex> lock(mutex_);
-  MappedDrive(letter).medium = present;
+  Drive& drive = MappedDrive(letter);
+  if (drive.type != DriveType::Removable && drive.type != DriveType::Optical) {
+    throw std::logic_error(std::string("drive ") + UpperLetter(letter) +
+                           ": takes no medium; make it removable or a disc drive first");
+  }
+  drive.medium = present;
 }
 
 std::optional<std::pair<std::uint64_t, std::uint64_t>> SimFileSystem::DriveSpace(
     char letter) const {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto drive = drives_.find(UpperLetter(letter));
-  if (drive == drives_.end() || !drive->second.medium) return std::nullopt;
-  return std::make_pair(drive->second.totalBytes, drive->second.freeBytes);
+  if (drive == drives_.end() || !drive->second.Ready()) return std::nullopt;
+  const bool disc = drive->second.type == DriveType::Optical;
+  return std::make_pair(drive->second.totalBytes, disc ? 0 : drive->second.freeBytes);
 }
 
 std::vector<char> SimFileSystem::DriveLetters() const {
@@ -127,19 +144,31 @@ fs::path SimFileSystem::HostPath(const AnsiString& windowsPath) const {
   return HostPathLocked(windowsPath);
 }
 
-fs::path SimFileSystem::HostPathLocked(const AnsiString& windowsPath) const {
-  char letter = 'C';  // a path without a drive is taken on the current drive, C:
-  AnsiString rest = windowsPath;
-  if (windowsPath.size() >= 2 && windowsPath[1] == ':' &&
-      std::isalpha(static_cast<unsigned char>(windowsPath[0]))) {
-    letter = UpperLetter(windowsPath[0]);
-    rest = windowsPath.substr(2);
-  }
-  if (windowsPath.empty()) return {};
-  const auto drive = drives_.find(letter);
-  if (drive == drives_.end() || !drive->second.medium) return {};
+bool SimFileSystem::MediumMissing(const AnsiString& windowsPath) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Drive* drive = DriveOfLocked(windowsPath);
+  return drive && !drive->medium;
+}
 
-  const fs::path root = drive->second.host;
+bool SimFileSystem::OnDisc(const AnsiString& windowsPath) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Drive* drive = DriveOfLocked(windowsPath);
+  return drive && drive->type == DriveType::Optical;
+}
+
+const SimFileSystem::Drive* SimFileSystem::DriveOfLocked(const AnsiString& windowsPath) const {
+  const auto drive = drives_.find(HasDriveLetter(windowsPath) ? UpperLetter(windowsPath[0]) : 'C');
+  return drive == drives_.end() ? nullptr : &drive->second;
+}
+
+fs::path SimFileSystem::HostPathLocked(const AnsiString& windowsPath) const {
+  if (windowsPath.empty()) return {};
+  const Drive* drive = DriveOfLocked(windowsPath);
+  if (!drive || !drive->Ready()) return {};
+  // A path without a drive is taken on the current drive, C:.
+  const AnsiString rest = HasDriveLetter(windowsPath) ? windowsPath.substr(2) : windowsPath;
+
+  const fs::path root = drive->host;
   std::vector<std::string> names;  // host names below the drive folder
   for (const AnsiString& raw : SplitComponents(rest)) {
     const AnsiString part = TrimComponent(raw);
@@ -167,6 +196,30 @@ AnsiString SimFileSystem::WindowsFolder() const {
 void SimFileSystem::SetWindowsFolder(const AnsiString& path) {
   std::lock_guard<std::mutex> lock(mutex_);
   windowsFolder_ = path;
+}
+
+void SimFileSystem::SetFileAttributes(const AnsiString& windowsPath, unsigned attributes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const fs::path host = HostPathLocked(windowsPath);
+  std::error_code error;
+  if (host.empty() || !fs::is_regular_file(host, error)) {
+    throw std::logic_error("no file to mark at " + Utf8(windowsPath));
+  }
+  fileAttributes_[host] = attributes;
+}
+
+unsigned SimFileSystem::FileAttributes(const fs::path& hostPath) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = fileAttributes_.find(hostPath);
+  std::error_code error;
+  // Marks stay with the file: one a test removed behind the machine's back takes them along.
+  if (found == fileAttributes_.end() || !fs::is_regular_file(hostPath, error)) return 0;
+  return found->second;
+}
+
+void SimFileSystem::ForgetFileAttributes(const fs::path& hostPath) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  fileAttributes_.erase(hostPath);
 }
 
 void SimFileSystem::LockFile(const AnsiString& windowsPath) {
