@@ -16,7 +16,7 @@ class SimFileSystem;
 
 class SimDde {
  public:
-  // Program Manager refuses an item whose file is not on the drives of files.
+  // files: the drives Program Manager looks for an item's file on.
   explicit SimDde(const SimFileSystem& files) : files_(files) {}
 
   // Program Manager runs unless a test says otherwise.

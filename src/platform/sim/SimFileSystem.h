@@ -59,8 +59,8 @@ class SimFileSystem {
   // ---- Paths and files
   // The host file or folder of a Windows path ("C:\A\b.txt", also with '/' separators).
   // Existing components are matched without regard to ASCII case, new ones are taken as
-  // written; host names are UTF-8. Empty when the drive is not mapped, has no medium, or the
-  // path has none.
+  // written; host names are UTF-8. Empty when the drive is not mapped, has no medium, is not
+  // connected, or the path has none.
   std::filesystem::path HostPath(const AnsiString& windowsPath) const;
   // True when the path is on a removable or disc drive without a medium.
   bool MediumMissing(const AnsiString& windowsPath) const;
@@ -71,8 +71,8 @@ class SimFileSystem {
   void SetWindowsFolder(const AnsiString& path);
   // The marks of an existing file (FileAttribute bits); a test sets them as the user or another
   // program did. Writing a file whole over a marked one is refused, as the system refuses
-  // CREATE_ALWAYS with plain attributes over a read-only, hidden or system file.
-  // std::logic_error when there is no such file.
+  // CREATE_ALWAYS with plain attributes over a read-only, hidden or system file; a read-only file
+  // cannot be deleted. std::logic_error when there is no such file.
   void SetFileAttributes(const AnsiString& windowsPath, unsigned attributes);
   // The marks of the file at hostPath; 0 for a file without marks or no file.
   unsigned FileAttributes(const std::filesystem::path& hostPath) const;

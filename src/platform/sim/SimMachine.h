@@ -2,7 +2,7 @@
 // One simulated Windows for the host build. A test makes one SimMachine on a fresh host folder;
 // while it lives it is the machine that the sim platform services act on. The machine is the
 // sum of its services, one part each, which tests arrange and inspect through it:
-//   Files()      drives, host paths, the Windows folder, locked files, private folders
+//   Files()      drives and their kinds, host paths, file marks, locked files, private folders
 //   Registry()   HKEY_CURRENT_USER and HKEY_CLASSES_ROOT
 //   Processes()  processes, top-level windows, named mutexes
 //   Shell()      folder browser, ShellExecute, shell links, the common desktop folder

@@ -41,7 +41,7 @@ struct ShellExecuteCall {
 
 class SimShell {
  public:
-  // Saves links as files on the drives of files.
+  // files: the drives link files are saved on.
   explicit SimShell(const SimFileSystem& files) : files_(files) {}
 
   // ---- The folder browser and ShellExecute
