@@ -20,11 +20,12 @@ constexpr const char* kInstallFolder = "C:\\Korvello\\";
 // Every entry the product's manifest lists, read through the simulated drive P: mapped onto the
 // product folder, becomes a payload entry of the machine.
 void LoadPayload(sim::SimMachine& machine, const std::filesystem::path& productFolder) {
-  machine.MapDrive('P', productFolder);
+  machine.Files().MapDrive('P', productFolder);
   const AnsiString manifest = platform::ReadWholeFile("P:\\Setup.log");
   for (const AnsiString& line : SplitLines(manifest)) {
     const ManifestLine entry = SplitManifestLine(line);
-    machine.AddResource(entry.name, entry.type, platform::ReadWholeFile("P:\\" + entry.path));
+    machine.Module().AddResource(entry.name, entry.type,
+                                 platform::ReadWholeFile("P:\\" + entry.path));
   }
 }
 

@@ -114,7 +114,10 @@ bool TFormsec::InstallMainExecutable(PayloadReader& reader) {
   try {
     SetStatus(DisplayPath(TargetName));
     if (!EnsureInstallFolder(Formain->InstallFolder)) return false;
-    reader.SaveToFile(Formain->InstallFolder + TargetName);
+    const AnsiString target = Formain->InstallFolder + TargetName;
+    // A file of an earlier installation may carry marks that keep the system from replacing it.
+    platform::MakeReplaceable(target);
+    reader.SaveToFile(target);
     LoggedFile(TargetName, reader.Size());
     SetProgress(kFirstEntryPosition);
     Pause();
@@ -201,7 +204,9 @@ void TFormsec::ExtractEntry(PayloadReader& reader, const AnsiString& name, const
   SetStatus(DisplayPath(relativePath));
   ServiceMessages();
   reader.Open(name, type);
-  reader.SaveToFile(Formain->InstallFolder + relativePath);
+  const AnsiString target = Formain->InstallFolder + relativePath;
+  platform::MakeReplaceable(target);
+  reader.SaveToFile(target);
   LoggedFile(relativePath, reader.Size());
   // Spread over the bar in proportion to the line, so it fills steadily and never overflows.
   SetProgress(kFirstEntryPosition + static_cast<int>((lineIndex + 1) * kEntriesSpan / lineCount));

@@ -9,6 +9,7 @@
 #include "host/Unit_main.h"
 #include "install/ProgramGroup.h"
 #include "install/Unit_sec.h"
+#include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/ScopeExit.h"
 #include "platform/ShellLink.h"
@@ -128,6 +129,7 @@ void TFormsec::WriteUninstallEntry(std::unique_ptr<PayloadReader> reader) {
     if (file.first != kUninstaller) installed += file.second;
   }
   WriteLogged(registry, kUninstallKey, "EstimatedSize", KilobytesRoundedUp(installed));
+  platform::MakeReplaceable(uninstaller);
   reader->SaveToFile(uninstaller);
   LoggedFile(kUninstaller, reader->Size());
 }

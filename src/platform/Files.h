@@ -37,8 +37,14 @@ void WriteNewFile(const AnsiString& path, const void* data, std::size_t size);
 
 // Creates or truncates the file and writes all bytes in a single write call.
 // Throws EFCreateError "Cannot create file \"%s\". %s" (path, the system's reason) when the
-// file cannot be created.
+// file cannot be created; a file marked read-only, hidden or system is not replaced (the system
+// refuses it access).
 void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size);
+
+// Takes the read-only, hidden and system marks off an existing file, keeping its other
+// attributes, so that WriteWholeFile can replace it. Nothing to do where no file stands; where
+// the marks cannot be taken off, the write that follows reports why.
+void MakeReplaceable(const AnsiString& path);
 
 // Reads a whole file. Throws EFOpenError "Cannot open file \"%s\". %s" when it cannot be opened.
 AnsiString ReadWholeFile(const AnsiString& path);

@@ -22,10 +22,10 @@ struct ContractEnv::Impl {
 };
 
 ContractEnv::ContractEnv() : impl_(std::make_unique<Impl>()) {
-  std::filesystem::create_directories(impl_->machine.HostPath(impl_->scratch));
-  impl_->machine.AddProcess("System");
-  impl_->machine.AddProcess(impl_->programName);
-  impl_->machine.AddResource(kNoteName, kNoteType, kNoteBytes);
+  std::filesystem::create_directories(impl_->machine.Files().HostPath(impl_->scratch));
+  impl_->machine.Processes().AddProcess("System");
+  impl_->machine.Processes().AddProcess(impl_->programName);
+  impl_->machine.Module().AddResource(kNoteName, kNoteType, kNoteBytes);
 }
 
 ContractEnv::~ContractEnv() = default;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "contract/ContractEnv.h"
+#include "contract/FileMarks.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "support/TestNames.h"
@@ -219,6 +220,72 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"opening in a missing folder", false, "missing\\none.txt"},
                       ErrorCase{"opening a folder", false, "folder"}),
     test_names::From(&ErrorCase::what));
+
+// A file the user or another program marked read-only, hidden or system: a whole write does not
+// replace it where the system keeps to the rule (FileMarks.h), and leaves its bytes.
+// MakeReplaceable takes the marks off; the write then replaces it.
+struct MarkCase {
+  const char* what;
+  FileMarks marks;
+};
+
+void PrintTo(const MarkCase& c, std::ostream* out) { *out << c.what; }
+
+class MarkedFileContract : public ContractTest, public ::testing::WithParamInterface<MarkCase> {};
+
+TEST_P(MarkedFileContract, IsReplacedOnlyOnceItsMarksAreTakenOff) {
+  const MarkCase& c = GetParam();
+  const AnsiString file = Scratch("用户授权协议.txt");
+  Write(file, "earlier");
+  MarkFile(file, c.marks);
+  ASSERT_EQ(MarksOf(file), c.marks) << "the marks read back as set";
+
+  if (SystemRefusesReplacingMarkedFiles()) {
+    try {
+      Write(file, "new");
+      ADD_FAILURE() << "a marked file was replaced";
+    } catch (const EFCreateError& error) {
+      ExpectRuntimeText(error.what(), "Cannot create file \"" + file + "\". ");
+    }
+    EXPECT_EQ(platform::ReadWholeFile(file), "earlier") << "refused whole: the bytes stay";
+  }
+  platform::MakeReplaceable(file);
+  EXPECT_EQ(MarksOf(file), FileMarks{});
+  Write(file, "new");
+  EXPECT_EQ(platform::ReadWholeFile(file), "new");
+  EXPECT_TRUE(platform::DeleteFile(file));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MarkedFileContract,
+                         ::testing::Values(MarkCase{"read-only", {true, false, false}},
+                                           MarkCase{"hidden", {false, true, false}},
+                                           MarkCase{"system", {false, false, true}},
+                                           MarkCase{"hidden and system", {false, true, true}},
+                                           MarkCase{"read-only and hidden", {true, true, false}}),
+                         test_names::From(&MarkCase::what));
+
+TEST_F(FilesContract, AReadOnlyFileCannotBeDeletedUntilMadeReplaceable) {
+  const AnsiString file = Scratch("KORV.exe");
+  Write(file, "earlier");
+  MarkFile(file, {true, true, false});
+  EXPECT_FALSE(platform::DeleteFile(file));
+  EXPECT_TRUE(platform::FileExists(file));
+  platform::MakeReplaceable(file);
+  EXPECT_TRUE(platform::DeleteFile(file));
+  EXPECT_FALSE(platform::FileExists(file));
+}
+
+TEST_F(FilesContract, MakingReplaceableLeavesWhatIsNoMarkedFileAsItIs) {
+  const AnsiString plain = Scratch("plain.txt");
+  Write(plain, "plain");
+  platform::MakeReplaceable(plain);
+  EXPECT_EQ(MarksOf(plain), FileMarks{});
+  EXPECT_EQ(platform::ReadWholeFile(plain), "plain");
+  platform::MakeReplaceable(Scratch("missing.txt"));
+  EXPECT_FALSE(platform::FileExists(Scratch("missing.txt")));
+  platform::MakeReplaceable(Scratch());
+  EXPECT_TRUE(platform::DirectoryExists(Scratch()));
+}
 
 TEST_F(FilesContract, TheWindowsFolderIsAnExistingFolderWithoutAFinalBackslash) {
   const AnsiString windows = platform::WindowsDirectory();

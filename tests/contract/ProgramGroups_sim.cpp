@@ -7,14 +7,14 @@
 namespace contract {
 
 std::vector<AnsiString> ProgramGroups() {
-  std::vector<AnsiString> groups = sim::SimMachine::Current().ProgramGroups();
+  std::vector<AnsiString> groups = sim::SimMachine::Current().Dde().ProgramGroups();
   std::sort(groups.begin(), groups.end());
   return groups;
 }
 
 std::optional<std::vector<AnsiString>> ProgramGroupItems(const AnsiString& group) {
   std::optional<std::vector<AnsiString>> items =
-      sim::SimMachine::Current().ProgramGroupItems(group);
+      sim::SimMachine::Current().Dde().ProgramGroupItems(group);
   if (items) std::sort(items->begin(), items->end());
   return items;
 }

@@ -41,18 +41,19 @@ RawType ContractType(sim::RegistryType type) {
 
 void PutRawValue(platform::RootKey root, const AnsiString& key, const AnsiString& name,
                  const RawValue& value) {
-  sim::SimMachine::Current().SetRegistryValue(root, key, name, {SimType(value.type), value.data});
+  sim::SimMachine::Current().Registry().SetValue(root, key, name,
+                                                 {SimType(value.type), value.data});
 }
 
 std::optional<RawValue> GetRawValue(platform::RootKey root, const AnsiString& key,
                                     const AnsiString& name) {
-  const auto value = sim::SimMachine::Current().GetRegistryValue(root, key, name);
+  const auto value = sim::SimMachine::Current().Registry().GetValue(root, key, name);
   if (!value) return std::nullopt;
   return RawValue{ContractType(value->type), value->data};
 }
 
 bool KeyExists(platform::RootKey root, const AnsiString& key) {
-  return sim::SimMachine::Current().RegistryKeyExists(root, key);
+  return sim::SimMachine::Current().Registry().KeyExists(root, key);
 }
 
 }  // namespace contract

@@ -11,7 +11,8 @@ namespace contract {
 
 std::optional<LinkContents> ReadSavedLink(const AnsiString& file) {
   if (!platform::FileExists(file)) return std::nullopt;
-  const std::vector<sim::SavedShellLink> saved = sim::SimMachine::Current().SavedShellLinks();
+  const std::vector<sim::SavedShellLink> saved =
+      sim::SimMachine::Current().Shell().SavedShellLinks();
   for (auto link = saved.rbegin(); link != saved.rend(); ++link) {
     if (SameTextAscii(link->file, file)) return LinkContents{link->target, link->workingFolder};
   }

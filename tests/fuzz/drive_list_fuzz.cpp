@@ -30,9 +30,9 @@ class WizardOnMachine {
     for (int i = 0; i < kLetters; ++i) {
       const char letter = static_cast<char>('A' + i);
       if (letters & (std::uint32_t{1} << i)) {
-        machine_->MapDrive(letter, folder_.Path() / std::string(1, letter));
+        machine_->Files().MapDrive(letter, folder_.Path() / std::string(1, letter));
       } else {
-        machine_->UnmapDrive(letter);
+        machine_->Files().UnmapDrive(letter);
       }
     }
     std::vector<AnsiString> list{"left over"};

@@ -25,13 +25,13 @@ class ComWatchingBackend : public sim::HeadlessBackend {
     User().SetFailureListener([](const std::string& message) { ADD_FAILURE() << message; });
   }
   ~ComWatchingBackend() override {
-    seen_.whenBackendGone = machine_.ComInitialized(uiThread_);
+    seen_.whenBackendGone = machine_.Threads().ComInitialized(uiThread_);
     for (const std::string& problem : User().Problems()) ADD_FAILURE() << problem;
     User().EndScript();
   }
 
   void ApplicationTitleChanged(const AnsiString& title) override {
-    if (!seen_.titleSet) seen_.whenTitleSet = machine_.ComInitialized(uiThread_);
+    if (!seen_.titleSet) seen_.whenTitleSet = machine_.Threads().ComInitialized(uiThread_);
     seen_.titleSet = true;
     sim::HeadlessBackend::ApplicationTitleChanged(title);
   }
@@ -54,11 +54,12 @@ TEST_F(ProgramComTest, ComIsOpenOnTheUserInterfaceThreadForTheWholeLifeOfTheWind
   backend->User()
       .WaitUntil([] { return FormSchedule && FormSchedule->IsModal() && FormSchedule->Visible(); },
                  "the wizard is on screen")
-      .Step([&] { comWhileWizardShown = Machine().ComInitialized(ui); }, "wizard on screen")
+      .Step([&] { comWhileWizardShown = Machine().Threads().ComInitialized(ui); },
+            "wizard on screen")
       .CloseBox("")
       .ExpectMessageBox(sim::Owner::Ref(FormSchedule, "FormSchedule"), kExitTitle, kExitQuestion,
                         0x1, gui::idOk);
-  EXPECT_FALSE(Machine().ComInitialized(ui));
+  EXPECT_FALSE(Machine().Threads().ComInitialized(ui));
 
   EXPECT_EQ(RunProgram(std::move(backend)), 0);
 
@@ -66,7 +67,7 @@ TEST_F(ProgramComTest, ComIsOpenOnTheUserInterfaceThreadForTheWholeLifeOfTheWind
   EXPECT_TRUE(seen.whenTitleSet) << "open before the first window";
   EXPECT_TRUE(comWhileWizardShown);
   EXPECT_TRUE(seen.whenBackendGone) << "open until every window is gone";
-  EXPECT_FALSE(Machine().ComInitialized(ui)) << "closed when the program ends";
+  EXPECT_FALSE(Machine().Threads().ComInitialized(ui)) << "closed when the program ends";
   EXPECT_EQ(Formain, nullptr);
   EXPECT_EQ(FormSchedule, nullptr);
 }

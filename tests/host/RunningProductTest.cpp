@@ -26,9 +26,9 @@ class ProductNameTest : public RunningProductTest,
 
 TEST_P(ProductNameTest, MatchesTheFourNamesExactlyAfterTheLastSeparator) {
   const NameCase& c = GetParam();
-  Machine().AddProcess("explorer.exe");
-  Machine().AddProcess(c.exeName);
-  Machine().AddProcess("svchost.exe");
+  Machine().Processes().AddProcess("explorer.exe");
+  Machine().Processes().AddProcess(c.exeName);
+  Machine().Processes().AddProcess("svchost.exe");
   // Create the window without going through FormCreate's question.
   auto& host = App().Make<TFormain>("probe");
   EXPECT_EQ(host.IsProductRunning(), c.running) << c.exeName;
@@ -49,31 +49,31 @@ INSTANTIATE_TEST_SUITE_P(
     test_names::From(&NameCase::exeName));
 
 TEST_F(RunningProductTest, NoSnapshotMeansNotRunningAndNoQuestion) {
-  Machine().AddProcess("KORV.exe");
-  Machine().SetSnapshotAvailable(false);
+  Machine().Processes().AddProcess("KORV.exe");
+  Machine().Processes().SetSnapshotAvailable(false);
   App().CreateForm(Formain);
   EXPECT_TRUE(Formain->ContinueSetup);
   EXPECT_TRUE(Exists(Staged("orvlSetup.ini")));
 }
 
 TEST_F(RunningProductTest, YesEndsTheProductWithExitCode4AndTheSetupGoesOn) {
-  const auto product = Machine().AddProcess("KORV.exe");
-  Machine().AddWindow("TKorv30", "Korvello", product);
+  const auto product = Machine().Processes().AddProcess("KORV.exe");
+  Machine().Processes().AddWindow("TKorv30", "Korvello", product);
   User().ExpectMessageBox(sim::Owner::Ref(Formain, "Formain"), kRunNoticeTitle, kProductRunningText,
                           kProductRunningFlags, gui::idYes);
   App().CreateForm(Formain);
 
-  ASSERT_EQ(Machine().TerminateCalls().size(), 1u);
-  EXPECT_EQ(Machine().TerminateCalls()[0].processId, product);
-  EXPECT_EQ(Machine().TerminateCalls()[0].exitCode, 4u);
-  EXPECT_FALSE(Machine().Process(product)->running);
+  ASSERT_EQ(Machine().Processes().TerminateCalls().size(), 1u);
+  EXPECT_EQ(Machine().Processes().TerminateCalls()[0].processId, product);
+  EXPECT_EQ(Machine().Processes().TerminateCalls()[0].exitCode, 4u);
+  EXPECT_FALSE(Machine().Processes().Process(product)->running);
   EXPECT_TRUE(Formain->ContinueSetup);
   EXPECT_TRUE(Exists(Staged("orvlSetup.log")));
 }
 
 TEST_F(RunningProductTest, NoEndsTheSetupBeforeAnythingIsStagedAndTheWizardNeverShows) {
-  const auto product = Machine().AddProcess("korv.exe");
-  Machine().AddWindow("TKorv30", "Korvello", product);
+  const auto product = Machine().Processes().AddProcess("korv.exe");
+  Machine().Processes().AddWindow("TKorv30", "Korvello", product);
   // Files left by an earlier run are removed when the host closes.
   WriteFile(Staged("SQXY.txt"), "old licence");
   User().ExpectMessageBox(sim::Owner::Ref(Formain, "Formain"), kRunNoticeTitle, kProductRunningText,
@@ -82,8 +82,8 @@ TEST_F(RunningProductTest, NoEndsTheSetupBeforeAnythingIsStagedAndTheWizardNever
   EXPECT_EQ(RunWholeSetup(), 0);
 
   EXPECT_TRUE(App().Terminated());
-  EXPECT_TRUE(Machine().TerminateCalls().empty());
-  EXPECT_TRUE(Machine().Process(product)->running);
+  EXPECT_TRUE(Machine().Processes().TerminateCalls().empty());
+  EXPECT_TRUE(Machine().Processes().Process(product)->running);
   for (const char* name : {"orvlSetup.log", "orvlSetup.ini", "SQXY.txt"}) {
     EXPECT_FALSE(Exists(Staged(name))) << name;
   }
@@ -108,13 +108,13 @@ TEST_P(WindowWalkTest, EndsAtMostTheFirstProperlyTitledProductWindowsProcess) {
   const WindowWalkCase& c = GetParam();
   std::vector<std::uint32_t> processes;
   for (const auto& [className, title] : c.windows) {
-    processes.push_back(Machine().AddProcess("KORV.exe"));
-    Machine().AddWindow(className, title, processes.back());
+    processes.push_back(Machine().Processes().AddProcess("KORV.exe"));
+    Machine().Processes().AddWindow(className, title, processes.back());
   }
   auto& host = App().Make<TFormain>("probe");
   host.CloseRunningProduct("TKorv30");
 
-  const auto calls = Machine().TerminateCalls();
+  const auto calls = Machine().Processes().TerminateCalls();
   if (c.terminatedWindow < 0) {
     EXPECT_TRUE(calls.empty()) << c.what;
     return;
@@ -145,11 +145,11 @@ INSTANTIATE_TEST_SUITE_P(
     test_names::From(&WindowWalkCase::what));
 
 TEST_F(RunningProductTest, RunningProductWithoutWindowLetsTheSetupContinue) {
-  Machine().AddProcess("KORV.EXE");
+  Machine().Processes().AddProcess("KORV.EXE");
   User().ExpectMessageBox(sim::Owner::Ref(Formain, "Formain"), kRunNoticeTitle, kProductRunningText,
                           kProductRunningFlags, gui::idYes);
   App().CreateForm(Formain);
-  EXPECT_TRUE(Machine().TerminateCalls().empty());
+  EXPECT_TRUE(Machine().Processes().TerminateCalls().empty());
   EXPECT_TRUE(Formain->ContinueSetup);
   EXPECT_TRUE(Exists(Staged("SQXY.txt")));
 }

@@ -29,9 +29,10 @@ class SetupFixture : public SimTest {
   void SetUp() override {
     SimTest::SetUp();
     // Stored in upper case, as the packaged executable stores them.
-    Machine().AddResource("FILETXT5", "TXTNAME", Manifest());
-    if (WithConfigurationEntry()) Machine().AddResource("FILETXT7", "TXTNAME", Configuration());
-    Machine().AddResource("FILETXT4", "TXTNAME", kLicence);
+    Machine().Module().AddResource("FILETXT5", "TXTNAME", Manifest());
+    if (WithConfigurationEntry())
+      Machine().Module().AddResource("FILETXT7", "TXTNAME", Configuration());
+    Machine().Module().AddResource("FILETXT4", "TXTNAME", kLicence);
   }
   // A module built without the configuration entry, for the error path.
   virtual bool WithConfigurationEntry() const { return true; }
@@ -43,8 +44,8 @@ class SetupFixture : public SimTest {
   // The run's own staging folder inside C:\WINDOWS\Temp\, with its trailing backslash: the one
   // the setup made, or before it has, the one it will make.
   AnsiString StagingFolder() {
-    const std::vector<AnsiString> made = Machine().PrivateFolders();
-    return (made.empty() ? AnsiString(kTempFolder) + Machine().PeekPrivateFolderName()
+    const std::vector<AnsiString> made = Machine().Files().PrivateFolders();
+    return (made.empty() ? AnsiString(kTempFolder) + Machine().Files().PeekPrivateFolderName()
                          : made.back()) +
            "\\";
   }
@@ -54,7 +55,7 @@ class SetupFixture : public SimTest {
   // windows and the loop.
   int RunWholeSetup() {
     const platform::ComApartment com;
-    const AnsiString commandLine = Machine().CommandLine();
+    const AnsiString commandLine = Machine().Module().CommandLine();
     return RunSetup(App(), guard_, ParseSetupSwitches(commandLine), commandLine);
   }
 

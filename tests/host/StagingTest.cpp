@@ -19,11 +19,11 @@ class StagingTest : public SetupFixture {
 };
 
 TEST_F(StagingTest, StagingFolderIsANewPrivateFolderInTheTempFolderOfTheWindowsFolder) {
-  Machine().SetWindowsFolder("D:\\WinNT");
-  Machine().MapDrive('D', Root() / "D");
+  Machine().Files().SetWindowsFolder("D:\\WinNT");
+  Machine().Files().MapDrive('D', Root() / "D");
   std::filesystem::create_directories(Root() / "D" / "WinNT");
   App().CreateForm(Formain);
-  const std::vector<AnsiString> made = Machine().PrivateFolders();
+  const std::vector<AnsiString> made = Machine().Files().PrivateFolders();
   ASSERT_EQ(made.size(), 1u);
   EXPECT_EQ(made[0].rfind("D:\\WinNT\\Temp\\KorvSetup-", 0), 0u) << made[0];
   EXPECT_EQ(Formain->StagingFolder, made[0] + "\\");
@@ -32,7 +32,7 @@ TEST_F(StagingTest, StagingFolderIsANewPrivateFolderInTheTempFolderOfTheWindowsF
 
 TEST_F(StagingTest, AFolderStandingAtTheChosenNameIsPassedOverAndLeftAlone) {
   // Someone guessed the name and made the folder first, with a configuration of their own.
-  const AnsiString planted = AnsiString(kTempFolder) + Machine().PeekPrivateFolderName();
+  const AnsiString planted = AnsiString(kTempFolder) + Machine().Files().PeekPrivateFolderName();
   WriteFile(planted + "\\orvlSetup.ini", "[Form]\r\nCaption=planted\r\n");
   ScriptWaitForWizard();
   User().Step(
@@ -45,16 +45,18 @@ TEST_F(StagingTest, AFolderStandingAtTheChosenNameIsPassedOverAndLeftAlone) {
   ScriptCloseWizardConfirmed();
   RunWholeSetup();
   EXPECT_EQ(ReadFile(planted + "\\orvlSetup.ini"), "[Form]\r\nCaption=planted\r\n");
-  EXPECT_EQ(Machine().PrivateFolders().size(), 1u);
+  EXPECT_EQ(Machine().Files().PrivateFolders().size(), 1u);
   ExpectNothingStaged();
 }
 
 TEST_F(StagingTest, FilesPlantedAtTheSharedFolderNamesAreNeitherReadNorWrittenThrough) {
   const AnsiString shared = kTempFolder;
-  WriteFile(shared + "orvlSetup.ini", "[Form]\r\nCaption=planted\r\n[Run]\r\nFileName=evil.exe\r\n");
+  WriteFile(shared + "orvlSetup.ini",
+            "[Form]\r\nCaption=planted\r\n[Run]\r\nFileName=evil.exe\r\n");
   // A link at the manifest's old name to a file elsewhere.
   WriteFile("C:\\elsewhere.txt", "not to be overwritten");
-  std::filesystem::create_symlink(HostPath("C:\\elsewhere.txt"), HostPath(shared + "orvlSetup.log"));
+  std::filesystem::create_symlink(HostPath("C:\\elsewhere.txt"),
+                                  HostPath(shared + "orvlSetup.log"));
   ScriptWaitForWizard();
   User().Step(
       [&] {
@@ -66,11 +68,11 @@ TEST_F(StagingTest, FilesPlantedAtTheSharedFolderNamesAreNeitherReadNorWrittenTh
   RunWholeSetup();
   EXPECT_EQ(ReadFile("C:\\elsewhere.txt"), "not to be overwritten");
   EXPECT_TRUE(Exists(shared + "orvlSetup.ini")) << "another user's file is not removed";
-  EXPECT_FALSE(Exists(Machine().PrivateFolders().at(0))) << "the run's folder is removed";
+  EXPECT_FALSE(Exists(Machine().Files().PrivateFolders().at(0))) << "the run's folder is removed";
 }
 
 TEST_F(StagingTest, WithoutItsOwnFolderTheSetupStagesNothingAndSaysSo) {
-  Machine().SetPrivateFoldersRefused(true);
+  Machine().Files().SetPrivateFoldersRefused(true);
   User().ExpectErrorReport(
       "Cannot create file \"C:\\WINDOWS\\Temp\\orvlSetup.log\". Access is denied");
   User().Step([&] { EXPECT_TRUE(Formain->Visible()); }, "backdrop stays").CloseBox("Formain");
@@ -130,7 +132,7 @@ TEST_F(StagingWithoutConfigurationTest, MissingEntryIsReportedNothingIsStagedAnd
 }
 
 TEST_F(StagingTest, UnwritableStagedFileIsReportedAndTheFilesBeforeItStay) {
-  Machine().LockFile(Staged("orvlSetup.ini"));
+  Machine().Files().LockFile(Staged("orvlSetup.ini"));
   User().ExpectErrorReport("Cannot create file \"" + Staged("orvlSetup.ini") +
                            "\". The process cannot access the file because it is being used by "
                            "another process");

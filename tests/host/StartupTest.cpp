@@ -6,7 +6,7 @@ namespace {
 class StartupTest : public SetupFixture {};
 
 TEST_F(StartupTest, SecondStartShowsOnlyTheNoticeAndLeavesTheFirstGuardAlone) {
-  Machine().HoldMutexElsewhere("KOrvlSetup_27805");
+  Machine().Processes().HoldMutexElsewhere("KOrvlSetup_27805");
   User().ExpectMessageBox(sim::Owner::None(), kRunNoticeTitle, "安装程序已经运行", 0x40, gui::idOk);
 
   EXPECT_EQ(RunWholeSetup(), 0);
@@ -14,7 +14,7 @@ TEST_F(StartupTest, SecondStartShowsOnlyTheNoticeAndLeavesTheFirstGuardAlone) {
   EXPECT_EQ(Formain, nullptr);
   EXPECT_EQ(FormSchedule, nullptr);
   EXPECT_FALSE(Exists(Staged("orvlSetup.ini")));
-  EXPECT_FALSE(Machine().MutexOwnedHere("KOrvlSetup_27805"));
+  EXPECT_FALSE(Machine().Processes().MutexOwnedHere("KOrvlSetup_27805"));
 }
 
 TEST_F(StartupTest, WizardWaitsForTheMessageLoop) {
@@ -41,7 +41,7 @@ TEST_F(StartupTest, WizardIsShownModallyOverTheBackdropWithTheConfiguredCaption)
         EXPECT_TRUE(Formain->Visible());
         EXPECT_TRUE(FormSchedule->IsModal());
         EXPECT_EQ(Utf8(FormSchedule->Caption()), Utf8(kWizardCaption));
-        EXPECT_TRUE(Machine().MutexOwnedHere("KOrvlSetup_27805"));
+        EXPECT_TRUE(Machine().Processes().MutexOwnedHere("KOrvlSetup_27805"));
         EXPECT_EQ(App().Title(), "korvlSetup");
         checked = true;
       },

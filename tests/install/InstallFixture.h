@@ -39,8 +39,9 @@ class InstallFixture : public WizardFixture {
 
   void SetUp() override {
     WizardFixture::SetUp();
-    Machine().MapDrive('D', Root() / "D");
-    for (const Entry& entry : entries_) Machine().AddResource(entry.name, entry.type, entry.bytes);
+    Machine().Files().MapDrive('D', Root() / "D");
+    for (const Entry& entry : entries_)
+      Machine().Module().AddResource(entry.name, entry.type, entry.bytes);
     std::filesystem::create_directories(HostPath(kDesktop));
   }
 
@@ -94,7 +95,7 @@ class InstallFixture : public WizardFixture {
   // A registry value as the program wrote it; "" (and a failure) when it is missing.
   std::string RegistryString(platform::RootKey root, const AnsiString& key,
                              const AnsiString& name) {
-    const auto value = Machine().GetRegistryValue(root, key, name);
+    const auto value = Machine().Registry().GetValue(root, key, name);
     EXPECT_TRUE(value.has_value()) << Utf8(key) << " " << Utf8(name);
     return value ? Utf8(value->data) : std::string();
   }

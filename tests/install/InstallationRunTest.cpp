@@ -29,7 +29,7 @@ class InstallationRunTest : public InstallFixture {
     ScriptConfirmedCancel();
   }
   bool Registered() {
-    return Machine().RegistryKeyExists(platform::RootKey::CurrentUser, kUninstallKey);
+    return Machine().Registry().KeyExists(platform::RootKey::CurrentUser, kUninstallKey);
   }
 };
 
@@ -62,8 +62,9 @@ TEST_F(InstallationRunTest, AWholeRunInstallsEveryFileAndBringsTheWizardBackOnIt
   EXPECT_TRUE(App().Terminated());
   EXPECT_NE(ReadFile("D:\\Program Files\\Korvl280\\Options.ini").find("Reset=88"),
             std::string::npos);
-  ASSERT_EQ(Machine().ShellExecuteLog().size(), 1u);
-  EXPECT_EQ(Utf8(Machine().ShellExecuteLog()[0].file), "D:\\Program Files\\Korvl280\\KORV.exe");
+  ASSERT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u);
+  EXPECT_EQ(Utf8(Machine().Shell().ShellExecuteLog()[0].file),
+            "D:\\Program Files\\Korvl280\\KORV.exe");
   EXPECT_FALSE(Exists(Staged("orvlSetup.log")));
   EXPECT_FALSE(Exists(Staged("orvlSetup.ini")));
 }
@@ -75,13 +76,13 @@ TEST_F(InstallationRunTest, TheCompletionWaitsASecondAfterTheRunAndTheRunStartsO
         ScriptStartInstallation();
         User().WaitUntil([&] { return Progress() && Progress()->RunComplete; }, "run complete");
         Check([&] {
-          runEnded = Machine().Now();
+          runEnded = Machine().Clock().Now();
           EXPECT_FALSE(Wizard().Visible());
         });
         ScriptWaitForFinishPage();
         Check([&] {
-          EXPECT_GE(Machine().Now() - runEnded, 1000u);
-          EXPECT_LT(Machine().Now() - runEnded, 1100u);
+          EXPECT_GE(Machine().Clock().Now() - runEnded, 1000u);
+          EXPECT_LT(Machine().Clock().Now() - runEnded, 1100u);
           // Activated again (the wizard came back over it): nothing is extracted a second time.
           platform::DeleteFile("D:\\Program Files\\Korvl280\\ReadMe.txt");
           Progress()->FormActivate();
@@ -174,7 +175,7 @@ TEST_P(BrokenManifestTest, EndsTheRunWithTheErrorReportAndKeepsWhatWasWritten) {
   EXPECT_EQ(Installed("ReadMe.txt"), "自述\r\n");
   EXPECT_FALSE(Exists("D:\\Program Files\\Korvl280\\Uninstall.exe"));
   EXPECT_FALSE(Registered());
-  EXPECT_TRUE(Machine().ShellExecuteLog().empty());
+  EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -224,9 +225,33 @@ TEST_F(EntryFolderTest, AFolderThatCannotBeMadeSkipsEachOfItsLinesWithAnError) {
   EXPECT_TRUE(Registered()) << "the run goes on to the registration";
 }
 
+// A reinstallation over files the user or another program marked: the system refuses to replace
+// a read-only, hidden or system file whole, so the run takes the marks off each file first.
+TEST_F(InstallationRunTest, AReinstallReplacesFilesMarkedReadOnlyHiddenOrSystem) {
+  const std::vector<std::pair<std::string, unsigned>> marked = {
+      {"KORV.exe", sim::kReadOnly},
+      {"Uninstall.exe", sim::kHidden | sim::kSystem},
+      {"ReadMe.txt", sim::kReadOnly | sim::kHidden},
+      {"SdbFile\\Image\\Move1.BMP", sim::kSystem}};
+  for (const auto& [path, attributes] : marked) {
+    const AnsiString file = AnsiString(kDefaultFolder) + path;
+    WriteFile(file, "from the earlier installation");
+    Machine().Files().SetFileAttributes(file, attributes);
+  }
+  RunWholeInstallation();
+  EXPECT_TRUE(App().Terminated());
+  EXPECT_TRUE(Registered());
+  for (const Entry& entry : SmallProduct()) {
+    EXPECT_EQ(Installed(entry.path), entry.bytes) << entry.path;
+    EXPECT_EQ(Machine().Files().FileAttributes(HostPath(AnsiString(kDefaultFolder) + entry.path)),
+              0u)
+        << entry.path;
+  }
+}
+
 TEST_F(InstallationRunTest, ALockedMainExecutableEndsTheSetupWithThePlainMessage) {
   WriteFile("D:\\Program Files\\Korvl280\\KORV.exe", "the running copy");
-  Machine().LockFile("D:\\Program Files\\Korvl280\\KORV.exe");
+  Machine().Files().LockFile("D:\\Program Files\\Korvl280\\KORV.exe");
   RunWizard(
       [&] {
         ScriptStartInstallation();
@@ -238,7 +263,7 @@ TEST_F(InstallationRunTest, ALockedMainExecutableEndsTheSetupWithThePlainMessage
   EXPECT_EQ(Installed("KORV.exe"), "the running copy");
   EXPECT_FALSE(Exists("D:\\Program Files\\Korvl280\\ReadMe.txt"));
   EXPECT_FALSE(Registered());
-  EXPECT_TRUE(Machine().ShellExecuteLog().empty());
+  EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty());
   EXPECT_FALSE(Exists(Staged("orvlSetup.ini")));
 }
 
@@ -275,7 +300,7 @@ TEST_F(InstallationRunTest, AConfirmedCancelStopsTheRunAtItsNextServicingPoint) 
   EXPECT_FALSE(Exists("D:\\Program Files\\Korvl280\\SdbFile\\Image\\Move1.BMP"))
       << "nothing is extracted after the confirmed Cancel";
   EXPECT_FALSE(Registered());
-  EXPECT_TRUE(Machine().ShellExecuteLog().empty());
+  EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty());
   EXPECT_FALSE(Exists(Staged("orvlSetup.log")));
 }
 
@@ -294,7 +319,7 @@ TEST_F(InstallationRunTest, ADeclinedCancelLetsTheRunGoOnToTheFinishPage) {
   EXPECT_TRUE(App().Terminated());
   EXPECT_TRUE(Exists("D:\\Program Files\\Korvl280\\SdbFile\\Image\\Move1.BMP"));
   EXPECT_TRUE(Registered());
-  EXPECT_EQ(Machine().ShellExecuteLog().size(), 1u);
+  EXPECT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u);
 }
 
 }  // namespace

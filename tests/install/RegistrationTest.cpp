@@ -29,7 +29,7 @@ class RegistrationTest : public InstallFixture {
     User().Click("BtnNext").Click("BtnNext");
   }
   std::uint32_t Dword(RootKey root, const AnsiString& key, const AnsiString& name) {
-    const auto value = Machine().GetRegistryValue(root, key, name);
+    const auto value = Machine().Registry().GetValue(root, key, name);
     EXPECT_TRUE(value && value->type == sim::RegistryType::DWord) << Utf8(name);
     if (!value || value->data.size() != 4) return 0;
     std::uint32_t number = 0;
@@ -38,7 +38,7 @@ class RegistrationTest : public InstallFixture {
   }
   std::vector<std::string> ProgramManagerCommands() {
     std::vector<std::string> commands;
-    for (const auto& conversation : Machine().DdeConversations()) {
+    for (const auto& conversation : Machine().Dde().Conversations()) {
       for (const auto& execution : conversation.executions) {
         commands.push_back(Utf8(execution.command));
         EXPECT_TRUE(execution.waited) << "each answer is waited for";
@@ -97,7 +97,7 @@ TEST_P(RegistrationValuesTest, WritesEveryValueWithQuotedPaths) {
   EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\Shell\\Open", ""), "&Open");
   EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\Shell\\Open\\Command", ""),
             "\"" + path + "\" \"%1\"");
-  EXPECT_EQ(Machine().AssociationNotices(), 1);
+  EXPECT_EQ(Machine().Shell().AssociationNotices(), 1);
 
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path"),
             folder);
@@ -108,7 +108,7 @@ TEST_P(RegistrationValuesTest, WritesEveryValueWithQuotedPaths) {
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kCompatibilityKey, windowsFolder + "KORV.exe"),
             "~ DPIUNAWARE");
 
-  const auto links = Machine().SavedShellLinks();
+  const auto links = Machine().Shell().SavedShellLinks();
   ASSERT_EQ(links.size(), 1u);
   EXPECT_EQ(Utf8(links[0].file), kLinkFile);
   EXPECT_EQ(Utf8(links[0].target), path);
@@ -121,9 +121,9 @@ TEST_P(RegistrationValuesTest, WritesEveryValueWithQuotedPaths) {
       "[additem(\"" + path + "\",\"" + caption + "\")]",
       "[additem(\"" + folder + "Uninstall.exe\",\"" + Utf8("卸载") + caption + "\")]"};
   EXPECT_EQ(ProgramManagerCommands(), commands);
-  ASSERT_EQ(Machine().DdeConversations().size(), 1u);
-  EXPECT_FALSE(Machine().DdeConversations()[0].open) << "the link is closed after the commands";
-  EXPECT_EQ(Machine().ProgramGroupItems(kCaption).value_or(std::vector<AnsiString>{}),
+  ASSERT_EQ(Machine().Dde().Conversations().size(), 1u);
+  EXPECT_FALSE(Machine().Dde().Conversations()[0].open) << "the link is closed after the commands";
+  EXPECT_EQ(Machine().Dde().ProgramGroupItems(kCaption).value_or(std::vector<AnsiString>{}),
             (std::vector<AnsiString>{kCaption, "卸载" + AnsiString(kCaption)}));
 }
 
@@ -145,7 +145,7 @@ TEST_F(NoShortcutTest, ClearingTheBoxWritesNoLinkButEveryOtherValueAndCommand) {
         User().Click("BtnNext");
       },
       false);
-  EXPECT_TRUE(Machine().SavedShellLinks().empty());
+  EXPECT_TRUE(Machine().Shell().SavedShellLinks().empty());
   EXPECT_FALSE(Exists(kLinkFile));
   EXPECT_EQ(ProgramManagerCommands().size(), 3u) << "the group and its two items with files";
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial"),
@@ -172,26 +172,26 @@ TEST_F(OtherTargetTest, NamesTheCompatibilityValueAfterKorvButUsesTheTargetEvery
   EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\DefaultIcon", ""), path + ",0");
   EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\Shell\\Open\\Command", ""),
             "\"" + path + "\" \"%1\"");
-  ASSERT_EQ(Machine().SavedShellLinks().size(), 1u);
-  EXPECT_EQ(Machine().SavedShellLinks()[0].target, path);
+  ASSERT_EQ(Machine().Shell().SavedShellLinks().size(), 1u);
+  EXPECT_EQ(Machine().Shell().SavedShellLinks()[0].target, path);
   ASSERT_GE(ProgramManagerCommands().size(), 2u);
   EXPECT_EQ(ProgramManagerCommands()[1], "[additem(\"" + path + "\",\"" + Utf8(kCaption) + "\")]");
-  ASSERT_EQ(Machine().ShellExecuteLog().size(), 1u);
-  EXPECT_EQ(Machine().ShellExecuteLog()[0].file, path);
+  ASSERT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u);
+  EXPECT_EQ(Machine().Shell().ShellExecuteLog()[0].file, path);
 }
 
 TEST_F(RegistrationTest, ASecondInstallationOverwritesTheKeysAndAddsACompatibilityValue) {
   // An earlier installation of the same version into another folder.
   const AnsiString earlier = "D:\\Korvello\\";
   WriteFile(earlier + "KORV.exe", "the earlier copy");
-  Machine().SetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path",
-                             {sim::RegistryType::String, earlier});
-  Machine().SetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial",
-                             {sim::RegistryType::String, "02080308"});
-  Machine().SetRegistryValue(RootKey::CurrentUser, kCompatibilityKey, earlier + "KORV.exe",
-                             {sim::RegistryType::String, "~ DPIUNAWARE"});
-  Machine().SetRegistryValue(RootKey::CurrentUser, kUninstallKey, "uninstallstring",
-                             {sim::RegistryType::String, earlier + "Uninstall.exe"});
+  Machine().Registry().SetValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path",
+                                {sim::RegistryType::String, earlier});
+  Machine().Registry().SetValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial",
+                                {sim::RegistryType::String, "02080308"});
+  Machine().Registry().SetValue(RootKey::CurrentUser, kCompatibilityKey, earlier + "KORV.exe",
+                                {sim::RegistryType::String, "~ DPIUNAWARE"});
+  Machine().Registry().SetValue(RootKey::CurrentUser, kUninstallKey, "uninstallstring",
+                                {sim::RegistryType::String, earlier + "Uninstall.exe"});
   User().ExpectMessageDialog(gui::DialogType::Confirmation, kReinstallQuestion,
                              gui::dlg::kYes | gui::dlg::kNo, gui::idYes);
   RunWizard(
@@ -210,7 +210,7 @@ TEST_F(RegistrationTest, ASecondInstallationOverwritesTheKeysAndAddsACompatibili
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kCompatibilityKey,
                            AnsiString(kDefaultFolder) + "KORV.exe"),
             "~ DPIUNAWARE");
-  EXPECT_EQ(Machine().RegistryValueNames(RootKey::CurrentUser, kCompatibilityKey).size(), 2u);
+  EXPECT_EQ(Machine().Registry().ValueNames(RootKey::CurrentUser, kCompatibilityKey).size(), 2u);
   EXPECT_EQ(ReadFile(earlier + "KORV.exe"), "the earlier copy");
 }
 
@@ -230,13 +230,13 @@ TEST_P(GroupFolderTest, MakesTheGroupAsAFolderOfLinks) {
   c.arrange(Machine());
   RunWholeInstallation();
   EXPECT_EQ(ProgramManagerCommands().size(), c.commandsSent);
-  EXPECT_TRUE(Machine().ProgramGroups().empty());
+  EXPECT_TRUE(Machine().Dde().ProgramGroups().empty());
 
   const std::string folder = Utf8(kDefaultFolder);
   const std::string group =
       "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\" + Utf8(kCaption) + "\\";
   std::vector<std::vector<std::string>> links;  // file, target, working folder
-  for (const auto& link : Machine().SavedShellLinks()) {
+  for (const auto& link : Machine().Shell().SavedShellLinks()) {
     links.push_back({Utf8(link.file), Utf8(link.target), Utf8(link.workingFolder)});
   }
   const std::vector<std::vector<std::string>> expected = {
@@ -245,7 +245,7 @@ TEST_P(GroupFolderTest, MakesTheGroupAsAFolderOfLinks) {
       {group + Utf8("卸载") + Utf8(kCaption) + ".lnk", folder + "Uninstall.exe", folder},
   };
   EXPECT_EQ(links, expected) << "the desktop shortcut, then the group's items with files";
-  EXPECT_TRUE(Exists(Machine().SavedShellLinks().back().file));
+  EXPECT_TRUE(Exists(Machine().Shell().SavedShellLinks().back().file));
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial"),
             "02080308")
       << "the run went on to its last step";
@@ -253,29 +253,29 @@ TEST_P(GroupFolderTest, MakesTheGroupAsAFolderOfLinks) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, GroupFolderTest,
-    ::testing::Values(GroupFolderCase{"no Program Manager",
-                                      [](sim::SimMachine& machine) {
-                                        machine.SetProgramManager(
-                                            sim::ProgramManagerState::Missing);
-                                      },
-                                      0},
-                      GroupFolderCase{"a Program Manager that refuses Chinese text",
-                                      [](sim::SimMachine& machine) {
-                                        machine.ProgramManager().SetRefusesTextBeyondAscii(true);
-                                      },
-                                      1},
-                      GroupFolderCase{"a Program Manager that never answers",
-                                      [](sim::SimMachine& machine) {
-                                        machine.SetProgramManager(sim::ProgramManagerState::Hung);
-                                      },
-                                      1}),
+    ::testing::Values(
+        GroupFolderCase{"no Program Manager",
+                        [](sim::SimMachine& machine) {
+                          machine.Dde().SetProgramManager(sim::ProgramManagerState::Missing);
+                        },
+                        0},
+        GroupFolderCase{"a Program Manager that refuses Chinese text",
+                        [](sim::SimMachine& machine) {
+                          machine.Dde().ProgramManager().SetRefusesTextBeyondAscii(true);
+                        },
+                        1},
+        GroupFolderCase{"a Program Manager that never answers",
+                        [](sim::SimMachine& machine) {
+                          machine.Dde().SetProgramManager(sim::ProgramManagerState::Hung);
+                        },
+                        1}),
     test_names::From(&GroupFolderCase::what));
 
 TEST_F(RegistrationTest, AMissingProgramManagerIsAskedToStartFirst) {
-  Machine().SetProgramManager(sim::ProgramManagerState::Missing);
+  Machine().Dde().SetProgramManager(sim::ProgramManagerState::Missing);
   RunWholeInstallation();
-  ASSERT_FALSE(Machine().StartedPrograms().empty());
-  EXPECT_EQ(Utf8(Machine().StartedPrograms().at(0)), "ProgMan ProgMan");
+  ASSERT_FALSE(Machine().Dde().StartedPrograms().empty());
+  EXPECT_EQ(Utf8(Machine().Dde().StartedPrograms().at(0)), "ProgMan ProgMan");
 }
 
 // A step that fails ends the run with the default error report: no completion, and what was
@@ -318,26 +318,25 @@ TEST_P(FailingStepTest, EndsTheRunWithTheReportAndKeepsWhatWasWritten) {
       },
       false);
   EXPECT_TRUE(App().Terminated());
-  EXPECT_EQ(Machine().RegistryKeyExists(RootKey::CurrentUser, kUninstallKey), c.uninstallEntry);
-  EXPECT_EQ(!Machine().SavedShellLinks().empty(), c.link);
-  EXPECT_FALSE(
-      Machine().GetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial"));
-  EXPECT_TRUE(Machine().ShellExecuteLog().empty());
+  EXPECT_EQ(Machine().Registry().KeyExists(RootKey::CurrentUser, kUninstallKey), c.uninstallEntry);
+  EXPECT_EQ(!Machine().Shell().SavedShellLinks().empty(), c.link);
+  EXPECT_FALSE(Machine().Registry().GetValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial",
+                                             "Serial"));
+  EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, FailingStepTest,
-    ::testing::Values(FailingStepCase{"no uninstaller in the payload", false,
-                                      [](sim::SimMachine&) {}, "Resource uninstall not found", true,
-                                      false},
-                      FailingStepCase{"no shell link object", true,
-                                      [](sim::SimMachine& m) { m.SetShellLinkRefused(true); },
-                                      "Class not registered", true, false},
-                      FailingStepCase{"the document type refused", true,
-                                      [](sim::SimMachine& m) {
-                                        m.SetRegistryWritesRefused(RootKey::ClassesRoot, true);
-                                      },
-                                      "Failed to set data for ''", true, true}),
+    ::testing::Values(
+        FailingStepCase{"no uninstaller in the payload", false, [](sim::SimMachine&) {},
+                        "Resource uninstall not found", true, false},
+        FailingStepCase{"no shell link object", true,
+                        [](sim::SimMachine& m) { m.Shell().SetShellLinkRefused(true); },
+                        "Class not registered", true, false},
+        FailingStepCase{
+            "the document type refused", true,
+            [](sim::SimMachine& m) { m.Registry().SetWritesRefused(RootKey::ClassesRoot, true); },
+            "Failed to set data for ''", true, true}),
     test_names::From(&FailingStepCase::what));
 
 }  // namespace

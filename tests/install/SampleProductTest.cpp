@@ -70,8 +70,9 @@ class SampleProductTest : public InstallFixture {
   void SetUp() override {
     SimTest::SetUp();
     ASSERT_NO_FATAL_FAILURE(LoadProduct());
-    Machine().MapDrive('D', Root() / "D");
-    for (const Entry& entry : product_) Machine().AddResource(entry.name, entry.type, entry.bytes);
+    Machine().Files().MapDrive('D', Root() / "D");
+    for (const Entry& entry : product_)
+      Machine().Module().AddResource(entry.name, entry.type, entry.bytes);
     std::filesystem::create_directories(HostPath(kDesktop));
   }
 
@@ -182,8 +183,8 @@ TEST_F(SampleProductTest, InstallsEveryManifestFileByteForByteWithTheDefaultChoi
   EXPECT_EQ(options, expectedOptions) << Difference(expectedOptions, options);
 
   EXPECT_EQ(Installed(kUninstaller), ProgramStandIns().at(kUninstaller));
-  ASSERT_EQ(Machine().ShellExecuteLog().size(), 1u);
-  EXPECT_EQ(Utf8(Machine().ShellExecuteLog()[0].file), Utf8(kDefaultFolder) + kMainProgram);
+  ASSERT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u);
+  EXPECT_EQ(Utf8(Machine().Shell().ShellExecuteLog()[0].file), Utf8(kDefaultFolder) + kMainProgram);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class SilentSetupTest : public InstallFixture {
     });
   }
   int RunWith(const AnsiString& switches) {
-    Machine().SetCommandLine("\"C:\\Downloads\\setup.exe\" " + switches);
+    Machine().Module().SetCommandLine("\"C:\\Downloads\\setup.exe\" " + switches);
     return RunWholeSetup();
   }
   void ExpectNothingShown() {
@@ -41,7 +41,7 @@ TEST_F(SilentSetupTest, InstallsWithTheDefaultChoicesShowingNothingAndStartsNoth
   }
   EXPECT_NE(ReadFile("D:\\Program Files\\Korvl280\\Options.ini").find("Reset=88"),
             std::string::npos);
-  EXPECT_TRUE(Machine().ShellExecuteLog().empty()) << "the product is not started";
+  EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty()) << "the product is not started";
   // The values of an interactive installation with the default choices.
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "uninstallstring"),
             "\"D:\\Program Files\\Korvl280\\Uninstall.exe\"");
@@ -49,9 +49,10 @@ TEST_F(SilentSetupTest, InstallsWithTheDefaultChoicesShowingNothingAndStartsNoth
             "D:\\Program Files\\Korvl280\\");
   EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\Shell\\Open\\Command", ""),
             "\"D:\\Program Files\\Korvl280\\KORV.exe\" \"%1\"");
-  ASSERT_EQ(Machine().SavedShellLinks().size(), 1u) << "the desktop box is on by default";
-  EXPECT_EQ(Machine().ProgramGroups().size(), 1u);
-  EXPECT_TRUE(Machine().PrivateFolders().size() == 1 && !Exists(Machine().PrivateFolders()[0]))
+  ASSERT_EQ(Machine().Shell().SavedShellLinks().size(), 1u) << "the desktop box is on by default";
+  EXPECT_EQ(Machine().Dde().ProgramGroups().size(), 1u);
+  EXPECT_TRUE(Machine().Files().PrivateFolders().size() == 1 &&
+              !Exists(Machine().Files().PrivateFolders()[0]))
       << "staged and removed again";
 }
 
@@ -65,12 +66,12 @@ TEST_F(SilentSetupTest, TheFolderOfTheCommandLineMayHoldSpacesAndChinese) {
 }
 
 TEST_F(SilentSetupTest, AnEarlierInstallationOfTheSameVersionIsInstalledOverInItsFolder) {
-  Machine().MapDrive('E', Root() / "E");
+  Machine().Files().MapDrive('E', Root() / "E");
   WriteFile("E:\\Korv\\KORV.exe", "the earlier copy");
-  Machine().SetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial",
-                             {sim::RegistryType::String, "2080308"});
-  Machine().SetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path",
-                             {sim::RegistryType::String, "E:\\Korv\\"});
+  Machine().Registry().SetValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial",
+                                {sim::RegistryType::String, "2080308"});
+  Machine().Registry().SetValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path",
+                                {sim::RegistryType::String, "E:\\Korv\\"});
   EXPECT_EQ(RunWith("/S"), 0);
   ExpectNothingShown();
   EXPECT_EQ(ReadFile("E:\\Korv\\KORV.exe"), "MZ the main program");
@@ -98,9 +99,10 @@ TEST_P(SilentExitTest, EndsWithTheCodeOfWhatHappened) {
   EXPECT_EQ(RunWith(c.switches), c.code);
   ExpectNothingShown();
   EXPECT_EQ(Installed(), c.installed);
-  EXPECT_TRUE(Machine().TerminateCalls().empty()) << "a running Korvello is never ended";
-  EXPECT_TRUE(Machine().ShellExecuteLog().empty());
-  for (const AnsiString& folder : Machine().PrivateFolders()) {
+  EXPECT_TRUE(Machine().Processes().TerminateCalls().empty())
+      << "a running Korvello is never ended";
+  EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty());
+  for (const AnsiString& folder : Machine().Files().PrivateFolders()) {
     EXPECT_FALSE(Exists(folder)) << "staged files left in " << Utf8(folder);
   }
 }
@@ -114,19 +116,21 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"an unknown switch", "/S /X", Nothing, 1, false},
         ExitCase{"a log that cannot be opened", "/S /LOG=Q:\\nowhere\\setup.log", Nothing, 1,
                  false},
-        ExitCase{
-            "another setup running", "/S",
-            [](InstallFixture&, sim::SimMachine& m) { m.HoldMutexElsewhere("KOrvlSetup_27805"); },
-            2, false},
+        ExitCase{"another setup running", "/S",
+                 [](InstallFixture&, sim::SimMachine& m) {
+                   m.Processes().HoldMutexElsewhere("KOrvlSetup_27805");
+                 },
+                 2, false},
         ExitCase{"the product running", "/S",
-                 [](InstallFixture&, sim::SimMachine& m) { m.AddProcess("KORV.exe"); }, 3, false},
+                 [](InstallFixture&, sim::SimMachine& m) { m.Processes().AddProcess("KORV.exe"); },
+                 3, false},
         ExitCase{"a newer version installed", "/S",
                  [](InstallFixture& f, sim::SimMachine& m) {
                    static_cast<SilentExitTest&>(f).Write("D:\\Korv\\KORV.exe", "newer");
-                   m.SetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial",
-                                      "Serial", {sim::RegistryType::String, "02090000"});
-                   m.SetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName",
-                                      "Path", {sim::RegistryType::String, "D:\\Korv\\"});
+                   m.Registry().SetValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial",
+                                         "Serial", {sim::RegistryType::String, "02090000"});
+                   m.Registry().SetValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName",
+                                         "Path", {sim::RegistryType::String, "D:\\Korv\\"});
                  },
                  4, false},
         ExitCase{"the install folder cannot be made", "/S",
@@ -138,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](InstallFixture& f, sim::SimMachine& m) {
                    static_cast<SilentExitTest&>(f).Write("D:\\Program Files\\Korvl280\\ReadMe.txt",
                                                          "in use");
-                   m.LockFile("D:\\Program Files\\Korvl280\\ReadMe.txt");
+                   m.Files().LockFile("D:\\Program Files\\Korvl280\\ReadMe.txt");
                  },
                  6, true},
         ExitCase{"an entry folder that cannot be made", "/S",
@@ -149,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
                  6, true},
         ExitCase{"a registration step refused", "/S",
                  [](InstallFixture&, sim::SimMachine& m) {
-                   m.SetRegistryWritesRefused(RootKey::ClassesRoot, true);
+                   m.Registry().SetWritesRefused(RootKey::ClassesRoot, true);
                  },
                  7, true}),
     test_names::From(&ExitCase::what));
@@ -188,11 +192,11 @@ TEST_F(InteractiveSwitchesTest, HelpAndUnknownSwitchesShowTheUsageBoxAndInstallN
     User().ExpectMessageBox(sim::Owner::None(), "korvlSetup", SetupUsageText(), 0x40, gui::idOk);
     EXPECT_EQ(RunWith(switches), code) << Utf8(switches);
   }
-  EXPECT_TRUE(Machine().PrivateFolders().empty()) << "nothing staged";
+  EXPECT_TRUE(Machine().Files().PrivateFolders().empty()) << "nothing staged";
 }
 
 TEST_F(InteractiveSwitchesTest, TheFolderOfTheCommandLineIsTheOneTheFolderPageProposes) {
-  Machine().SetCommandLine("setup.exe /D=D:\\Apps\\Korv Test");
+  Machine().Module().SetCommandLine("setup.exe /D=D:\\Apps\\Korv Test");
   RunWizard([&] {
     User().Click("BtnNext").Click("BtnNext");
     Check([&] {

@@ -28,18 +28,19 @@ class ComApartmentTest : public SimTest {
 };
 
 TEST_F(ComApartmentTest, IsOpenForTheCreatingThreadOnlyUntilItGoes) {
-  EXPECT_FALSE(Machine().ComInitialized(ui));
+  EXPECT_FALSE(Machine().Threads().ComInitialized(ui));
   {
     const platform::ComApartment com;
     EXPECT_TRUE(com.Initialized());
     EXPECT_EQ(com.ThreadId(), ui);
-    EXPECT_TRUE(Machine().ComInitialized(ui));
+    EXPECT_TRUE(Machine().Threads().ComInitialized(ui));
     OnOtherThread([&](std::uint32_t self) {
       EXPECT_NE(self, ui);
-      EXPECT_FALSE(Machine().ComInitialized(self)) << "another thread has no COM of its own";
+      EXPECT_FALSE(Machine().Threads().ComInitialized(self))
+          << "another thread has no COM of its own";
     });
   }
-  EXPECT_FALSE(Machine().ComInitialized(ui));
+  EXPECT_FALSE(Machine().Threads().ComInitialized(ui));
 }
 
 TEST_F(ComApartmentTest, AnApartmentOfAnotherThreadLeavesThisThreadWithout) {
@@ -47,12 +48,13 @@ TEST_F(ComApartmentTest, AnApartmentOfAnotherThreadLeavesThisThreadWithout) {
   bool openHereMeanwhile = true;
   const std::uint32_t other = OnOtherThread([&](std::uint32_t self) {
     const platform::ComApartment com;
-    openThere = com.Initialized() && com.ThreadId() == self && Machine().ComInitialized(self);
-    openHereMeanwhile = Machine().ComInitialized(ui);
+    openThere =
+        com.Initialized() && com.ThreadId() == self && Machine().Threads().ComInitialized(self);
+    openHereMeanwhile = Machine().Threads().ComInitialized(ui);
   });
   EXPECT_TRUE(openThere);
   EXPECT_FALSE(openHereMeanwhile);
-  EXPECT_FALSE(Machine().ComInitialized(other)) << "closed when the apartment went";
+  EXPECT_FALSE(Machine().Threads().ComInitialized(other)) << "closed when the apartment went";
 }
 
 TEST_F(ComApartmentTest, NestedApartmentsKeepCOMUntilTheOutermostGoes) {
@@ -61,27 +63,28 @@ TEST_F(ComApartmentTest, NestedApartmentsKeepCOMUntilTheOutermostGoes) {
     const platform::ComApartment inner;
     EXPECT_TRUE(inner.Initialized());
   }
-  EXPECT_TRUE(Machine().ComInitialized(ui));
+  EXPECT_TRUE(Machine().Threads().ComInitialized(ui));
   outer.reset();
-  EXPECT_FALSE(Machine().ComInitialized(ui));
+  EXPECT_FALSE(Machine().Threads().ComInitialized(ui));
 }
 
 TEST_F(ComApartmentTest, ARefusedInitialisationOpensNothingAndClosesNothing) {
-  Machine().SetComRefused(true);
+  Machine().Threads().SetComRefused(true);
   {
     const platform::ComApartment refused;
     EXPECT_FALSE(refused.Initialized());
-    EXPECT_FALSE(Machine().ComInitialized(ui));
+    EXPECT_FALSE(Machine().Threads().ComInitialized(ui));
   }
 
-  Machine().SetComRefused(false);
+  Machine().Threads().SetComRefused(false);
   const platform::ComApartment open;
-  Machine().SetComRefused(true);
+  Machine().Threads().SetComRefused(true);
   {
     const platform::ComApartment refused;
     EXPECT_FALSE(refused.Initialized());
   }
-  EXPECT_TRUE(Machine().ComInitialized(ui)) << "a refused apartment must not close another";
+  EXPECT_TRUE(Machine().Threads().ComInitialized(ui))
+      << "a refused apartment must not close another";
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ class DdeClientConvTest : public SimTest {
 };
 
 TEST_F(DdeClientConvTest, TheManualSequenceSendsTheGroupCommandsInOrderAsCodePage936Bytes) {
-  Machine().MapDrive('D', Root() / "disk-d");
+  Machine().Files().MapDrive('D', Root() / "disk-d");
   const AnsiString folder = "D:\\Program Files\\科沃\\";
   for (const char* file : {"KORV.exe", "Uninstall.exe", "help.chm", "用户授权协议.txt"}) {
     WriteFile(folder + file, "x");
@@ -61,13 +61,13 @@ TEST_F(DdeClientConvTest, TheManualSequenceSendsTheGroupCommandsInOrderAsCodePag
   DdeClientConv& conv = ManualConv();
   EXPECT_TRUE(conv.SetLink("ProgMan", "ProgMan"));
   EXPECT_FALSE(conv.Connected());
-  EXPECT_TRUE(Machine().DdeConversations().empty()) << "setting the link does not connect";
+  EXPECT_TRUE(Machine().Dde().Conversations().empty()) << "setting the link does not connect";
   ASSERT_TRUE(conv.OpenLink());
   for (const AnsiString& command : commands) EXPECT_TRUE(conv.ExecuteMacro(command));
   conv.CloseLink();
   EXPECT_FALSE(conv.Connected());
 
-  const auto conversations = Machine().DdeConversations();
+  const auto conversations = Machine().Dde().Conversations();
   ASSERT_EQ(conversations.size(), 1u);
   EXPECT_EQ(conversations[0].service, "ProgMan");
   EXPECT_EQ(conversations[0].topic, "ProgMan");
@@ -80,10 +80,10 @@ TEST_F(DdeClientConvTest, TheManualSequenceSendsTheGroupCommandsInOrderAsCodePag
   // 卸载 in code page 936, byte for byte.
   EXPECT_EQ(conversations[0].executions[2].command,
             "[additem(" + folder + "Uninstall.exe,\xD0\xB6\xD4\xD8Korvello)]");
-  EXPECT_EQ(Utf8(Machine().ProgramGroups()), Utf8(Names{"Korvello"}));
-  EXPECT_EQ(Utf8(*Machine().ProgramGroupItems("Korvello")),
+  EXPECT_EQ(Utf8(Machine().Dde().ProgramGroups()), Utf8(Names{"Korvello"}));
+  EXPECT_EQ(Utf8(*Machine().Dde().ProgramGroupItems("Korvello")),
             Utf8(Names{"Korvello", "卸载Korvello", "使用说明", "用户授权协议"}));
-  EXPECT_TRUE(Machine().StartedPrograms().empty()) << "Program Manager was running";
+  EXPECT_TRUE(Machine().Dde().StartedPrograms().empty()) << "Program Manager was running";
 }
 
 struct StartCase {
@@ -101,24 +101,24 @@ class DdeServerStartTest : public DdeClientConvTest,
 
 TEST_P(DdeServerStartTest, OpenLinkStartsProgramManagerWhenNobodyAnswers) {
   const StartCase& c = GetParam();
-  Machine().SetProgramManager(c.state);
+  Machine().Dde().SetProgramManager(c.state);
   DdeClientConv& conv = ManualConv();
   conv.SetLink("ProgMan", "ProgMan");
   EXPECT_EQ(conv.OpenLink(), c.opens);
   EXPECT_EQ(conv.Connected(), c.opens);
-  EXPECT_EQ(Machine().StartedPrograms(), c.started);
-  EXPECT_EQ(Machine().GetProgramManager(), c.stateAfter);
+  EXPECT_EQ(Machine().Dde().StartedPrograms(), c.started);
+  EXPECT_EQ(Machine().Dde().GetProgramManager(), c.stateAfter);
 
   EXPECT_EQ(conv.ExecuteMacro("[CreateGroup(Korvello)]"), c.opens)
       << "a command is sent only in a conversation";
   conv.CloseLink();
-  const auto conversations = Machine().DdeConversations();
+  const auto conversations = Machine().Dde().Conversations();
   ASSERT_EQ(conversations.size(), c.opens ? 1u : 0u);
   if (c.opens) {
     EXPECT_EQ(conversations[0].Commands(), Names{"[CreateGroup(Korvello)]"});
     EXPECT_FALSE(conversations[0].open);
   }
-  EXPECT_EQ(Machine().ProgramGroups(), c.opens ? Names{"Korvello"} : Names{});
+  EXPECT_EQ(Machine().Dde().ProgramGroups(), c.opens ? Names{"Korvello"} : Names{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DdeServerStartTest,
@@ -141,15 +141,15 @@ INSTANTIATE_TEST_SUITE_P(Table, DdeServerStartTest,
                          test_names::From(&StartCase::what));
 
 TEST_F(DdeClientConvTest, OnlyTheProgramNamedByTheServiceIsStarted) {
-  Machine().SetProgramManager(ProgramManagerState::Startable);
+  Machine().Dde().SetProgramManager(ProgramManagerState::Startable);
   DdeClientConv& conv = ManualConv();
   conv.SetLink("KorvNobody", "ProgMan");
   EXPECT_FALSE(conv.OpenLink());
   conv.SetLink("ProgMan", "KorvTopic");
   EXPECT_FALSE(conv.OpenLink()) << "Program Manager starts, but does not serve that topic";
-  EXPECT_EQ(Machine().StartedPrograms(), (Names{"KorvNobody ProgMan", "ProgMan KorvTopic"}));
-  EXPECT_EQ(Machine().GetProgramManager(), ProgramManagerState::Running);
-  EXPECT_TRUE(Machine().DdeConversations().empty());
+  EXPECT_EQ(Machine().Dde().StartedPrograms(), (Names{"KorvNobody ProgMan", "ProgMan KorvTopic"}));
+  EXPECT_EQ(Machine().Dde().GetProgramManager(), ProgramManagerState::Running);
+  EXPECT_TRUE(Machine().Dde().Conversations().empty());
 }
 
 TEST_F(DdeClientConvTest, AnEmptyServiceOrTopicNeverConnectsNorStartsAnything) {
@@ -159,8 +159,8 @@ TEST_F(DdeClientConvTest, AnEmptyServiceOrTopicNeverConnectsNorStartsAnything) {
     conv.SetLink(service, topic);
     EXPECT_FALSE(conv.OpenLink()) << "\"" << service << "\" \"" << topic << "\"";
   }
-  EXPECT_TRUE(Machine().StartedPrograms().empty());
-  EXPECT_TRUE(Machine().DdeConversations().empty());
+  EXPECT_TRUE(Machine().Dde().StartedPrograms().empty());
+  EXPECT_TRUE(Machine().Dde().Conversations().empty());
 }
 
 TEST_F(DdeClientConvTest, WaitingTellsWhetherProgramManagerCarriedTheCommandOut) {
@@ -172,7 +172,7 @@ TEST_F(DdeClientConvTest, WaitingTellsWhetherProgramManagerCarriedTheCommandOut)
   EXPECT_TRUE(conv.ExecuteMacro("[KorvNoSuchCommand()]", false))
       << "without waiting, handing the command over is all that is known";
 
-  const auto executions = Machine().DdeConversations().at(0).executions;
+  const auto executions = Machine().Dde().Conversations().at(0).executions;
   ASSERT_EQ(executions.size(), 3u);
   EXPECT_TRUE(executions[0].waited && executions[0].carriedOut);
   EXPECT_TRUE(executions[1].waited && !executions[1].carriedOut);
@@ -182,7 +182,7 @@ TEST_F(DdeClientConvTest, WaitingTellsWhetherProgramManagerCarriedTheCommandOut)
 // A late answer would be taken for the next command's: a command left unanswered ends the
 // conversation, and nothing more is sent in it.
 TEST_F(DdeClientConvTest, ACommandLeftUnansweredClosesTheLink) {
-  Machine().SetProgramManager(sim::ProgramManagerState::Hung);
+  Machine().Dde().SetProgramManager(sim::ProgramManagerState::Hung);
   DdeClientConv& conv = ManualConv();
   conv.SetLink("ProgMan", "ProgMan");
   ASSERT_TRUE(conv.OpenLink());
@@ -191,7 +191,7 @@ TEST_F(DdeClientConvTest, ACommandLeftUnansweredClosesTheLink) {
   EXPECT_FALSE(conv.ExecuteMacro("[ShowGroup(Korvello,1)]", true));
   EXPECT_FALSE(conv.ExecuteMacro("[ShowGroup(Korvello,1)]", false));
 
-  const auto conversations = Machine().DdeConversations();
+  const auto conversations = Machine().Dde().Conversations();
   ASSERT_EQ(conversations.size(), 1u);
   EXPECT_FALSE(conversations[0].open);
   EXPECT_EQ(conversations[0].Commands(), std::vector<AnsiString>{"[CreateGroup(Korvello)]"});
@@ -203,7 +203,7 @@ TEST_F(DdeClientConvTest, SettingTheLinkClosesTheOpenOneAndOnlyAutomaticModeReco
   EXPECT_TRUE(conv.SetLink("ProgMan", "ProgMan"));
   EXPECT_TRUE(conv.Connected()) << "automatic mode opens the link at once";
   EXPECT_TRUE(conv.SetLink("progman", "progman"));
-  auto conversations = Machine().DdeConversations();
+  auto conversations = Machine().Dde().Conversations();
   ASSERT_EQ(conversations.size(), 2u);
   EXPECT_FALSE(conversations[0].open);
   EXPECT_TRUE(conversations[1].open);
@@ -214,7 +214,7 @@ TEST_F(DdeClientConvTest, SettingTheLinkClosesTheOpenOneAndOnlyAutomaticModeReco
   EXPECT_FALSE(conv.Connected());
   EXPECT_EQ(conv.DdeService(), "ProgMan");
   EXPECT_EQ(conv.DdeTopic(), "ProgMan");
-  conversations = Machine().DdeConversations();
+  conversations = Machine().Dde().Conversations();
   ASSERT_EQ(conversations.size(), 2u) << "manual mode does not reconnect";
   EXPECT_FALSE(conversations[1].open);
 }
@@ -225,12 +225,12 @@ TEST_F(DdeClientConvTest, OpeningAnOpenLinkKeepsItsConversationAndClosingTwiceIs
   conv.SetLink("ProgMan", "ProgMan");
   ASSERT_TRUE(conv.OpenLink());
   ASSERT_TRUE(conv.OpenLink());
-  EXPECT_EQ(Machine().DdeConversations().size(), 1u);
+  EXPECT_EQ(Machine().Dde().Conversations().size(), 1u);
   conv.CloseLink();
   conv.CloseLink();
   EXPECT_FALSE(conv.ExecuteMacro("[CreateGroup(Korvello)]"));
   ASSERT_TRUE(conv.OpenLink()) << "a closed link opens again, in a new conversation";
-  const auto conversations = Machine().DdeConversations();
+  const auto conversations = Machine().Dde().Conversations();
   ASSERT_EQ(conversations.size(), 2u);
   EXPECT_TRUE(conversations[0].Commands().empty());
 }
@@ -239,9 +239,9 @@ TEST_F(DdeClientConvTest, DestroyingTheComponentClosesItsConversation) {
   gui::Form& wizard = App().Make<gui::Form>("FormSchedule");
   auto& conv = wizard.Make<DdeClientConv>("DdeClientConv1");
   conv.SetLink("ProgMan", "ProgMan");
-  ASSERT_TRUE(Machine().DdeConversations().at(0).open);
+  ASSERT_TRUE(Machine().Dde().Conversations().at(0).open);
   wizard.DestroyOwned(conv);
-  EXPECT_FALSE(Machine().DdeConversations().at(0).open);
+  EXPECT_FALSE(Machine().Dde().Conversations().at(0).open);
 }
 
 // ---- how the simulated Program Manager reads its commands

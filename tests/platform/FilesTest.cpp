@@ -27,7 +27,7 @@ TEST_F(FilesTest, WindowsPathsMapOntoHostFoldersIgnoringCase) {
   EXPECT_EQ(HostPath("C:\\"), Root() / "C");
   EXPECT_TRUE(HostPath("Q:\\a.txt").empty()) << "an unmapped drive has no host path";
 
-  Machine().MapDrive('d', Root() / "disk-d");
+  Machine().Files().MapDrive('d', Root() / "disk-d");
   EXPECT_EQ(HostPath("D:\\Program Files\\X\\"), Root() / "disk-d" / "Program Files" / "X");
 }
 
@@ -64,7 +64,7 @@ class FileCreateErrorTest : public SimTest,
 
 TEST_P(FileCreateErrorTest, GivesTheRuntimeText) {
   WriteFile("C:\\Locked.txt", "kept");
-  Machine().LockFile("C:\\locked.TXT");
+  Machine().Files().LockFile("C:\\locked.TXT");
   const CreateErrorCase& c = GetParam();
   try {
     platform::WriteWholeFile(c.path, "x", 1);
@@ -127,7 +127,7 @@ TEST_F(FilesTest, FolderAndFileOperationsReportLikeTheSystem) {
   WriteFile("C:\\A\\f.txt", "1");
   EXPECT_FALSE(platform::DirectoryExists("C:\\A\\f.txt"));
   EXPECT_FALSE(platform::DeleteFile("C:\\A\\B")) << "DeleteFile does not remove folders";
-  Machine().LockFile("C:\\A\\f.txt");
+  Machine().Files().LockFile("C:\\A\\f.txt");
   EXPECT_FALSE(platform::DeleteFile("C:\\A\\f.txt"));
   EXPECT_TRUE(platform::FileExists("C:\\A\\f.txt"));
   WriteFile("C:\\A\\g.txt", "1");
@@ -137,9 +137,9 @@ TEST_F(FilesTest, FolderAndFileOperationsReportLikeTheSystem) {
 }
 
 TEST_F(FilesTest, TheWindowsFolderCanBeMoved) {
-  Machine().SetWindowsFolder("D:\\WinNT");
+  Machine().Files().SetWindowsFolder("D:\\WinNT");
   EXPECT_EQ(platform::WindowsDirectory(), "D:\\WinNT");
-  Machine().SetWindowsFolder("C:\\" + std::string(260, 'w'));
+  Machine().Files().SetWindowsFolder("C:\\" + std::string(260, 'w'));
   EXPECT_EQ(platform::WindowsDirectory(), "") << "does not fit the 255-byte buffer";
 }
 

@@ -43,7 +43,7 @@ TEST_F(HeadlessLoopTest, TimersFireInDeadlineOrderIncludingTimersArmedByTimers) 
   auto& fast = MakeTimer("fast", 100, true);
   auto& late = MakeTimer("late", 50, false);
   auto stamp = [this](const char* name) {
-    log_.push_back(std::string(name) + "@" + std::to_string(Machine().Now()));
+    log_.push_back(std::string(name) + "@" + std::to_string(Machine().Clock().Now()));
   };
   slow.OnTimer = [&] {
     stamp("slow");
@@ -68,9 +68,9 @@ TEST_F(HeadlessLoopTest, TimersWithEqualDeadlinesFireInArmingOrderAndAClockJumpF
   auto& first = MakeTimer("first", 100, false);
   first.SetEnabled(true);
   second.SetEnabled(true);
-  first.OnTimer = [&] { log_.push_back("first@" + std::to_string(Machine().Now())); };
+  first.OnTimer = [&] { log_.push_back("first@" + std::to_string(Machine().Clock().Now())); };
   second.OnTimer = [&] {
-    log_.push_back("second@" + std::to_string(Machine().Now()));
+    log_.push_back("second@" + std::to_string(Machine().Clock().Now()));
     if (log_.size() >= 4) App().Terminate();
   };
   RunLoop();
@@ -356,7 +356,7 @@ TEST_F(HeadlessLoopTest, WaitUntilHoldsTheScriptUntilItsConditionHolds) {
   worker.Resume();
   RunLoop();
   EXPECT_TRUE(checked);
-  EXPECT_EQ(Machine().Now(), 300u) << "the clock went on while the script waited";
+  EXPECT_EQ(Machine().Clock().Now(), 300u) << "the clock went on while the script waited";
 
   User().WaitUntil([] { return false; }, "a window that never comes");
   const std::string failure = ScriptFailureOf([&] { Backend().WaitAndDispatch(); });

@@ -66,7 +66,7 @@ TEST_F(IniTest, WriteFailsWhenTheFileCannotBeWritten) {
   EXPECT_FALSE(platform::WriteProfileString("C:\\No\\Such\\Folder\\x.ini", "S", "K", "v"));
   EXPECT_FALSE(platform::WriteProfileString("C:\\WINDOWS", "S", "K", "v"));
   WriteFile(kIni, "[S]\r\nK=old\r\n");
-  Machine().LockFile(kIni);
+  Machine().Files().LockFile(kIni);
   EXPECT_FALSE(platform::WriteProfileString(kIni, "S", "K", "new"));
   EXPECT_EQ(ReadFile(kIni), "[S]\r\nK=old\r\n");
   // Nor can it be read while the other process keeps it.

@@ -24,25 +24,25 @@ TEST_F(RegistryTest, TheAccessorsWritesAreStringValuesUnderTheNamesFirstGiven) {
   registry.CloseKey();
 
   const AnsiString key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVELLO";
-  EXPECT_TRUE(Machine().RegistryKeyExists(RootKey::CurrentUser, key));
-  EXPECT_FALSE(Machine().RegistryKeyExists(RootKey::ClassesRoot, key));
-  EXPECT_EQ(Machine().RegistryValueNames(RootKey::CurrentUser, key),
+  EXPECT_TRUE(Machine().Registry().KeyExists(RootKey::CurrentUser, key));
+  EXPECT_FALSE(Machine().Registry().KeyExists(RootKey::ClassesRoot, key));
+  EXPECT_EQ(Machine().Registry().ValueNames(RootKey::CurrentUser, key),
             (std::vector<AnsiString>{"displayname", "Publisher"}));
-  const auto value = Machine().GetRegistryValue(RootKey::CurrentUser, key, "DisplayName");
+  const auto value = Machine().Registry().GetValue(RootKey::CurrentUser, key, "DisplayName");
   ASSERT_TRUE(value.has_value());
   EXPECT_EQ(value->type, sim::RegistryType::String);
   EXPECT_EQ(value->data, "Korvello 2");
-  EXPECT_FALSE(Machine().GetRegistryValue(RootKey::CurrentUser, key, "Version").has_value());
+  EXPECT_FALSE(Machine().Registry().GetValue(RootKey::CurrentUser, key, "Version").has_value());
 }
 
 TEST_F(RegistryTest, ArrangedValuesAreReadByTheAccessorAndTheRootAlwaysExists) {
-  Machine().SetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial",
-                             {sim::RegistryType::String, "02080308"});
-  Machine().SetRegistryValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path",
-                             sim::DWordValue(0x01020304));
-  EXPECT_TRUE(Machine().RegistryKeyExists(RootKey::CurrentUser, "Software\\KORVL"));
-  EXPECT_TRUE(Machine().RegistryKeyExists(RootKey::ClassesRoot, ""));
-  EXPECT_TRUE(Machine().RegistryKeyExists(RootKey::CurrentUser, "\\Software\\\\KORVL\\"))
+  Machine().Registry().SetValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial", "Serial",
+                                {sim::RegistryType::String, "02080308"});
+  Machine().Registry().SetValue(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path",
+                                sim::DWordValue(0x01020304));
+  EXPECT_TRUE(Machine().Registry().KeyExists(RootKey::CurrentUser, "Software\\KORVL"));
+  EXPECT_TRUE(Machine().Registry().KeyExists(RootKey::ClassesRoot, ""));
+  EXPECT_TRUE(Machine().Registry().KeyExists(RootKey::CurrentUser, "\\Software\\\\KORVL\\"))
       << "empty parts of a path are skipped";
   EXPECT_EQ(sim::DWordValue(0x01020304).data, std::string("\x04\x03\x02\x01", 4));
 
@@ -60,25 +60,25 @@ TEST_F(RegistryTest, ArrangedValuesAreReadByTheAccessorAndTheRootAlwaysExists) {
 }
 
 TEST_F(RegistryTest, ARootThatRefusesWritesCannotBeOpenedWithFullAccessSoWritesFail) {
-  Machine().SetRegistryValue(RootKey::ClassesRoot, ".Orv", "", {sim::RegistryType::String, "x"});
-  Machine().SetRegistryWritesRefused(RootKey::ClassesRoot, true);
+  Machine().Registry().SetValue(RootKey::ClassesRoot, ".Orv", "", {sim::RegistryType::String, "x"});
+  Machine().Registry().SetWritesRefused(RootKey::ClassesRoot, true);
   Registry registry;
   registry.SetRootKey(RootKey::ClassesRoot);
   EXPECT_FALSE(registry.OpenKey(".Orv", true)) << "an existing key";
   EXPECT_FALSE(registry.OpenKey("Software\\KORVL", true)) << "a new key";
-  EXPECT_FALSE(Machine().RegistryKeyExists(RootKey::ClassesRoot, "Software"));
+  EXPECT_FALSE(Machine().Registry().KeyExists(RootKey::ClassesRoot, "Software"));
   try {
     registry.WriteString("", "Software\\KORVL");
     ADD_FAILURE() << "a write without an open key";
   } catch (const ERegistryException& error) {
     EXPECT_EQ(std::string(error.what()), "Failed to set data for ''");
   }
-  EXPECT_EQ(Machine().GetRegistryValue(RootKey::ClassesRoot, ".Orv", "")->data, "x");
+  EXPECT_EQ(Machine().Registry().GetValue(RootKey::ClassesRoot, ".Orv", "")->data, "x");
 
   registry.SetRootKey(RootKey::CurrentUser);
   EXPECT_TRUE(registry.OpenKey("Software\\KORVL\\Shell\\PathName", true))
       << "the other root is the user's own";
-  Machine().SetRegistryWritesRefused(RootKey::ClassesRoot, false);
+  Machine().Registry().SetWritesRefused(RootKey::ClassesRoot, false);
   registry.SetRootKey(RootKey::ClassesRoot);
   EXPECT_TRUE(registry.OpenKey(".Orv", false));
 }

@@ -13,9 +13,9 @@ std::string Bytes(const platform::ResourceBytes& view) {
 }
 
 TEST_F(ResourcesTest, NameAndTypeMatchWithoutRegardToCase) {
-  Machine().AddResource("FileTxt5", "txtname", std::string("manifest\0bytes", 14));
-  Machine().AddResource("FileTxt7", "TXTNAME", "config");
-  Machine().AddResource("FileTxt5", "exename", "same name, other type");
+  Machine().Module().AddResource("FileTxt5", "txtname", std::string("manifest\0bytes", 14));
+  Machine().Module().AddResource("FileTxt7", "TXTNAME", "config");
+  Machine().Module().AddResource("FileTxt5", "exename", "same name, other type");
 
   const auto manifest = platform::FindModuleResource("FILETXT5", "TxtName");
   ASSERT_TRUE(manifest);
@@ -29,17 +29,18 @@ TEST_F(ResourcesTest, NameAndTypeMatchWithoutRegardToCase) {
 }
 
 TEST_F(ResourcesTest, MissingNameOrTypeGivesNothing) {
-  Machine().AddResource("FileTxt5", "txtname", "x");
+  Machine().Module().AddResource("FileTxt5", "txtname", "x");
   EXPECT_FALSE(platform::FindModuleResource("FileTxt4", "txtname"));
   EXPECT_FALSE(platform::FindModuleResource("FileTxt5", "exename"));
   EXPECT_FALSE(platform::FindModuleResource("FileTxt", "txtname")) << "no prefix match";
 }
 
 TEST_F(ResourcesTest, AViewStaysValidWhenMoreResourcesAreAdded) {
-  Machine().AddResource("A", "T", "first");
+  Machine().Module().AddResource("A", "T", "first");
   const auto view = platform::FindModuleResource("A", "T");
   ASSERT_TRUE(view);
-  for (int i = 0; i < 100; ++i) Machine().AddResource("R" + std::to_string(i), "T", "filler");
+  for (int i = 0; i < 100; ++i)
+    Machine().Module().AddResource("R" + std::to_string(i), "T", "filler");
   EXPECT_EQ(Bytes(*view), "first");
 }
 

@@ -27,9 +27,9 @@ class ShellLinkSimTest : public SimTest {};
 
 TEST_F(ShellLinkSimTest, ARefusedClassThrowsUntilItIsAllowedAgain) {
   const platform::ComApartment com;
-  Machine().SetShellLinkRefused(true);
+  Machine().Shell().SetShellLinkRefused(true);
   EXPECT_EQ(CreationError(), "Class not registered");
-  Machine().SetShellLinkRefused(false);
+  Machine().Shell().SetShellLinkRefused(false);
   EXPECT_NO_THROW(platform::ShellLink());
 }
 
@@ -37,12 +37,12 @@ TEST_F(ShellLinkSimTest, ALinkNeedsAnApartmentOnItsOwnThread) {
   EXPECT_EQ(CreationError(), "CoInitialize has not been called") << "no apartment at all";
 
   // An apartment the system refused is none.
-  Machine().SetComRefused(true);
+  Machine().Threads().SetComRefused(true);
   {
     const platform::ComApartment refused;
     EXPECT_EQ(CreationError(), "CoInitialize has not been called") << "a refused apartment";
   }
-  Machine().SetComRefused(false);
+  Machine().Threads().SetComRefused(false);
 
   // Another thread's apartment does not count for this one.
   std::string onOtherThread;
@@ -53,7 +53,7 @@ TEST_F(ShellLinkSimTest, ALinkNeedsAnApartmentOnItsOwnThread) {
 }
 
 TEST_F(ShellLinkSimTest, EverySavedLinkIsRecordedInOrderAndWritten) {
-  Machine().MapDrive('D', Root() / "D");
+  Machine().Files().MapDrive('D', Root() / "D");
   const platform::ComApartment com;
   const AnsiString desktop = platform::CommonDesktopFolder();
   platform::ShellLink link;
@@ -62,13 +62,13 @@ TEST_F(ShellLinkSimTest, EverySavedLinkIsRecordedInOrderAndWritten) {
   ASSERT_TRUE(link.Save(desktop + "\\科维.lnk"));
   EXPECT_FALSE(link.Save("C:\\missing\\科维.lnk"));
   EXPECT_FALSE(link.Save("Q:\\科维.lnk")) << "a drive that is not there";
-  Machine().LockFile("C:\\locked.lnk");
+  Machine().Files().LockFile("C:\\locked.lnk");
   EXPECT_FALSE(link.Save("C:\\locked.lnk")) << "a file another process holds";
   EXPECT_FALSE(link.Save(desktop)) << "a folder of that name";
   link.SetPath("D:\\Korvl280\\Uninstall.exe");
   ASSERT_TRUE(link.Save(desktop + "\\科维.lnk"));
 
-  const std::vector<sim::SavedShellLink> saved = Machine().SavedShellLinks();
+  const std::vector<sim::SavedShellLink> saved = Machine().Shell().SavedShellLinks();
   ASSERT_EQ(saved.size(), 2u) << "failed saves are not recorded";
   const AnsiString targets[] = {"D:\\Korvl280\\KORV.exe", "D:\\Korvl280\\Uninstall.exe"};
   for (std::size_t i = 0; i < saved.size(); ++i) {
@@ -97,7 +97,7 @@ class CommonDesktopFolderSimTest : public SimTest,
 
 TEST_P(CommonDesktopFolderSimTest, IsTheMachinesWithoutTrailingBackslash) {
   const DesktopCase& c = GetParam();
-  if (c.set) Machine().SetCommonDesktopFolder(c.folder);
+  if (c.set) Machine().Shell().SetCommonDesktopFolder(c.folder);
   EXPECT_EQ(Utf8(platform::CommonDesktopFolder()), Utf8(c.expected));
 }
 
@@ -116,10 +116,10 @@ TEST_F(ShellLinkSimTest, TheDefaultDesktopFolderIsThere) {
 }
 
 TEST_F(ShellLinkSimTest, AssociationNoticesAreCounted) {
-  EXPECT_EQ(Machine().AssociationNotices(), 0);
+  EXPECT_EQ(Machine().Shell().AssociationNotices(), 0);
   platform::NotifyAssociationsChanged();
   platform::NotifyAssociationsChanged();
-  EXPECT_EQ(Machine().AssociationNotices(), 2);
+  EXPECT_EQ(Machine().Shell().AssociationNotices(), 2);
 }
 
 }  // namespace

@@ -16,30 +16,30 @@ class ShellTest : public SimTest {
 };
 
 TEST_F(ShellTest, TheBrowserGivesTheScriptedChoicesInTurnAsTheShellWritesPaths) {
-  Machine().MapDrive('D', Root() / "disk-d");
+  Machine().Files().MapDrive('D', Root() / "disk-d");
   platform::ForceDirectories("D:\\Apps");
-  Machine().ScriptFolderChoice("D:\\Apps\\");
-  Machine().ScriptFolderChoice("D:");
-  Machine().ScriptFolderBrowserCancel();
-  Machine().ScriptFolderChoice("D:\\");
-  EXPECT_EQ(Machine().PendingFolderBrowserAnswers(), 4);
+  Machine().Shell().ScriptFolderChoice("D:\\Apps\\");
+  Machine().Shell().ScriptFolderChoice("D:");
+  Machine().Shell().ScriptFolderBrowserCancel();
+  Machine().Shell().ScriptFolderChoice("D:\\");
+  EXPECT_EQ(Machine().Shell().PendingFolderBrowserAnswers(), 4);
 
   EXPECT_EQ(platform::BrowseForFolder(nullptr, "选择安装路径", ""), AnsiString("D:\\Apps"));
   EXPECT_EQ(platform::BrowseForFolder(nullptr, "选择安装路径", ""), AnsiString("D:\\"));
   EXPECT_EQ(platform::BrowseForFolder(nullptr, "选择安装路径", ""), std::nullopt);
   EXPECT_EQ(platform::BrowseForFolder(nullptr, "选择安装路径", ""), AnsiString("D:\\"));
-  EXPECT_EQ(Machine().PendingFolderBrowserAnswers(), 0);
+  EXPECT_EQ(Machine().Shell().PendingFolderBrowserAnswers(), 0);
 }
 
 TEST_F(ShellTest, EachOpeningIsRecordedWithItsOwnerTitleAndInitialFolder) {
   gui::Form& wizard = Wizard();
   platform::ForceDirectories("C:\\Program Files\\Korvello");
-  Machine().ScriptFolderBrowserCancel();
-  Machine().ScriptFolderBrowserCancel();
+  Machine().Shell().ScriptFolderBrowserCancel();
+  Machine().Shell().ScriptFolderBrowserCancel();
   platform::BrowseForFolder(&wizard, "选择安装路径", "C:\\Program Files\\Korvello\\");
   platform::BrowseForFolder(nullptr, "title", "D:\\Program Files\\Korvello\\");
 
-  const auto openings = Machine().FolderBrowserOpenings();
+  const auto openings = Machine().Shell().FolderBrowserOpenings();
   ASSERT_EQ(openings.size(), 2u);
   EXPECT_EQ(openings[0].owner, "FormSchedule");
   EXPECT_EQ(Utf8(openings[0].title), Utf8("选择安装路径"));
@@ -58,9 +58,9 @@ TEST_F(ShellTest, AnUnscriptedOpeningOrAChoiceThatIsNoFolderFailsTheTest) {
     EXPECT_NE(std::string(error.what()).find("scripted no answer"), std::string::npos)
         << error.what();
   }
-  Machine().ScriptFolderChoice("C:\\Users\\Desktop");
+  Machine().Shell().ScriptFolderChoice("C:\\Users\\Desktop");
   EXPECT_THROW(platform::BrowseForFolder(nullptr, "t", ""), std::logic_error);
-  EXPECT_EQ(Machine().FolderBrowserOpenings().size(), 2u);
+  EXPECT_EQ(Machine().Shell().FolderBrowserOpenings().size(), 2u);
 }
 
 TEST_F(ShellTest, ShellExecuteIsLoggedAndFindsOnlyWhatIsThere) {
@@ -77,7 +77,7 @@ TEST_F(ShellTest, ShellExecuteIsLoggedAndFindsOnlyWhatIsThere) {
   EXPECT_EQ(platform::ShellExecute(nullptr, "", "KORV.exe", "", "", 3), 2)
       << "a bare name without a folder to look in";
 
-  const auto log = Machine().ShellExecuteLog();
+  const auto log = Machine().Shell().ShellExecuteLog();
   ASSERT_EQ(log.size(), 6u);
   EXPECT_EQ(log[0].owner, "FormSchedule");
   EXPECT_EQ(log[0].operation, "open");

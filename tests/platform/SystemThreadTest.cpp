@@ -25,7 +25,7 @@ TEST_F(SystemThreadTest, BodyRunsOnlyAfterTheSuspendCountReachesZero) {
   thread.Suspend();  // count 2
   thread.Resume();   // count 1
   EXPECT_EQ(ran.wait_for(50ms), std::future_status::timeout) << "still suspended";
-  auto info = Machine().Thread(thread.Id());
+  auto info = Machine().Threads().Thread(thread.Id());
   ASSERT_TRUE(info);
   EXPECT_EQ(info->suspendCount, 1);
   EXPECT_FALSE(info->started);
@@ -58,18 +58,18 @@ TEST_F(SystemThreadTest, RunningThreadsAreCountedUntilTheirBodyReturns) {
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [&] { return release; });
   });
-  EXPECT_EQ(Machine().RunningThreadCount(), 0) << "a suspended thread cannot queue anything";
+  EXPECT_EQ(Machine().Threads().RunningCount(), 0) << "a suspended thread cannot queue anything";
   thread.Resume();
-  EXPECT_EQ(Machine().RunningThreadCount(), 1);
+  EXPECT_EQ(Machine().Threads().RunningCount(), 1);
   {
     std::lock_guard<std::mutex> lock(mutex);
     release = true;
   }
   changed.notify_all();
-  for (int i = 0; i < 500 && Machine().RunningThreadCount() > 0; ++i)
+  for (int i = 0; i < 500 && Machine().Threads().RunningCount() > 0; ++i)
     std::this_thread::sleep_for(10ms);
-  EXPECT_EQ(Machine().RunningThreadCount(), 0);
-  EXPECT_TRUE(Machine().Thread(thread.Id())->finished);
+  EXPECT_EQ(Machine().Threads().RunningCount(), 0);
+  EXPECT_TRUE(Machine().Threads().Thread(thread.Id())->finished);
 }
 
 TEST_F(SystemThreadTest, ThreadDestroyedBeforeResumeNeverRunsItsBody) {
@@ -81,7 +81,7 @@ TEST_F(SystemThreadTest, ThreadDestroyedBeforeResumeNeverRunsItsBody) {
   }
   std::this_thread::sleep_for(20ms);
   EXPECT_FALSE(ran);
-  EXPECT_FALSE(Machine().Thread(id)->started);
+  EXPECT_FALSE(Machine().Threads().Thread(id)->started);
 }
 
 TEST_F(SystemThreadTest, PrioritiesAreRecordedAndBadOnesRefused) {
@@ -90,7 +90,7 @@ TEST_F(SystemThreadTest, PrioritiesAreRecordedAndBadOnesRefused) {
   for (int priority : {-15, -2, -1, 0, 1, 2, 15}) {
     thread.SetPriority(priority);
     EXPECT_EQ(thread.Priority(), priority);
-    EXPECT_EQ(Machine().Thread(thread.Id())->priority, priority);
+    EXPECT_EQ(Machine().Threads().Thread(thread.Id())->priority, priority);
   }
   try {
     thread.SetPriority(3);
@@ -98,7 +98,7 @@ TEST_F(SystemThreadTest, PrioritiesAreRecordedAndBadOnesRefused) {
   } catch (const EThread& error) {
     EXPECT_STREQ(error.what(), "Thread Error: The parameter is incorrect (87)");
   }
-  Machine().SetPriorityChangeRefused(true);
+  Machine().Threads().SetPriorityChangeRefused(true);
   try {
     thread.SetPriority(1);
     ADD_FAILURE() << "refused change accepted";
@@ -109,7 +109,7 @@ TEST_F(SystemThreadTest, PrioritiesAreRecordedAndBadOnesRefused) {
 }
 
 TEST_F(SystemThreadTest, CreationCanBeMadeToFail) {
-  Machine().SetThreadCreationFailure("Not enough storage is available to process this command");
+  Machine().Threads().SetCreationFailure("Not enough storage is available to process this command");
   try {
     platform::SystemThread thread([] {});
     ADD_FAILURE() << "thread created";
@@ -117,10 +117,10 @@ TEST_F(SystemThreadTest, CreationCanBeMadeToFail) {
     EXPECT_STREQ(error.what(),
                  "Thread creation error: Not enough storage is available to process this command");
   }
-  EXPECT_TRUE(Machine().Threads().empty());
-  Machine().SetThreadCreationFailure("");
+  EXPECT_TRUE(Machine().Threads().List().empty());
+  Machine().Threads().SetCreationFailure("");
   platform::SystemThread thread([] {});
-  EXPECT_EQ(Machine().Threads().size(), 1u);
+  EXPECT_EQ(Machine().Threads().List().size(), 1u);
 }
 
 }  // namespace

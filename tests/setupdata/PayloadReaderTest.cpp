@@ -14,8 +14,8 @@ class PayloadReaderTest : public SimTest {
     std::string bytes;
     for (int i = 0; i < 70000; ++i) bytes.push_back(static_cast<char>((i * 7919) & 0xFF));
     content_ = bytes;
-    Machine().AddResource("FILEEXE", "EXENAME", content_);
-    Machine().AddResource("FILETXT7", "TXTNAME", "[Form]\r\n");
+    Machine().Module().AddResource("FILEEXE", "EXENAME", content_);
+    Machine().Module().AddResource("FILETXT7", "TXTNAME", "[Form]\r\n");
   }
   std::string content_;
 };

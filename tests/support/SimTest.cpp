@@ -34,11 +34,11 @@ void SimTest::TearDown() {
     DestroyApplication();
   }
   const auto deadline = std::chrono::steady_clock::now() + kThreadEndWait;
-  while (machine_->RunningThreadCount() > 0 && std::chrono::steady_clock::now() < deadline) {
+  while (machine_->Threads().RunningCount() > 0 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  if (machine_->RunningThreadCount() > 0) {
-    ADD_FAILURE() << machine_->RunningThreadCount()
+  if (machine_->Threads().RunningCount() > 0) {
+    ADD_FAILURE() << machine_->Threads().RunningCount()
                   << " worker thread(s) still running at the end of the test";
   }
 }
@@ -55,7 +55,7 @@ void SimTest::DestroyApplication() {
 }
 
 std::filesystem::path SimTest::HostPath(const AnsiString& windowsPath) const {
-  return machine_->HostPath(windowsPath);
+  return machine_->Files().HostPath(windowsPath);
 }
 
 bool SimTest::Exists(const AnsiString& windowsPath) const {

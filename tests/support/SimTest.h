@@ -8,7 +8,7 @@
 //   class HostWindowTest : public SimTest {};
 //
 //   TEST_F(HostWindowTest, DecliningTheRunningProductQuestionEndsTheSetup) {
-//     Machine().AddProcess("korv.exe");
+//     Machine().Processes().AddProcess("korv.exe");
 //     User().ExpectMessageBox(sim::Owner::Ref(Formain, "Formain"), "运行提示", kQuestion,
 //                             0x1034, gui::idNo);
 //     App().CreateForm(Formain);

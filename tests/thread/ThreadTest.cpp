@@ -43,7 +43,7 @@ TEST_F(ThreadTest, EachPriorityReachesTheSystemThreadAsItsSystemValue) {
     {
       ProbeThread thread([&](ProbeThread&) { bodyRan = true; });
       thread.SetPriority(c.priority);
-      EXPECT_EQ(Machine().Thread(thread.ThreadID())->priority, c.systemPriority);
+      EXPECT_EQ(Machine().Threads().Thread(thread.ThreadID())->priority, c.systemPriority);
       EXPECT_EQ(thread.Priority(), c.priority);
       EXPECT_TRUE(thread.Suspended());
     }  // a thread destroyed before it ran is wound down without its body
@@ -58,7 +58,7 @@ TEST_F(ThreadTest, BodyRunsOnItsOwnThreadOnlyAfterResumeAndEndNoticeOnTheUiThrea
     log.Add(std::string("end notice ") + (OnUi() ? "on ui" : "on worker") +
             (sender == &thread ? "" : " from another sender"));
   };
-  EXPECT_FALSE(Machine().Thread(thread.ThreadID())->started);
+  EXPECT_FALSE(Machine().Threads().Thread(thread.ThreadID())->started);
 
   thread.Resume();
   thread.WaitFor();
@@ -139,17 +139,17 @@ TEST_F(ThreadTest, FreeOnTerminateFreesTheObjectOnItsOwnThreadAfterTheEndNotice)
 }
 
 TEST_F(ThreadTest, SystemRefusalsRaiseTheRuntimeThreadErrors) {
-  Machine().SetThreadCreationFailure("Not enough memory resources are available");
+  Machine().Threads().SetCreationFailure("Not enough memory resources are available");
   EXPECT_EQ(MessageOf<EThread>([] { ProbeThread thread([](ProbeThread&) {}); }),
             "Thread creation error: Not enough memory resources are available");
-  Machine().SetThreadCreationFailure("");
+  Machine().Threads().SetCreationFailure("");
 
   ProbeThread thread([](ProbeThread&) {});
-  Machine().SetPriorityChangeRefused(true);
+  Machine().Threads().SetPriorityChangeRefused(true);
   const std::string message = MessageOf<EThread>([&] { thread.SetPriority(tpHigher); });
   EXPECT_EQ(message.rfind("Thread Error: ", 0), 0u) << message;
   EXPECT_NE(message.find("(5)"), std::string::npos) << message;
-  EXPECT_EQ(Machine().Thread(thread.ThreadID())->priority, 0);
+  EXPECT_EQ(Machine().Threads().Thread(thread.ThreadID())->priority, 0);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ class WorkerThreadTest : public ThreadTestBase {
   ProbeWorker& worker = App().Make<ProbeWorker>("Thread1");
 
   sim::SimThreadInfo SystemThreadOf(TWorkerExecuteThread* thread) {
-    return *Machine().Thread(thread->ThreadID());
+    return *Machine().Threads().Thread(thread->ThreadID());
   }
   void RunUntilIdle() {
     RunUntil([&] { return !worker.IsRunning(); });
@@ -34,7 +34,7 @@ TEST_F(WorkerThreadTest, IsCreatedIdleAndOperationsOnAnIdleComponentDoNothing) {
   worker.Resume();
   worker.SetPriority(tpHighest);  // only stored while idle
   EXPECT_FALSE(worker.IsRunning());
-  EXPECT_TRUE(Machine().Threads().empty());
+  EXPECT_TRUE(Machine().Threads().List().empty());
 }
 
 TEST_F(WorkerThreadTest, NoticesRunInOrderOnTheirThreadsAndShareDataByReference) {
@@ -93,7 +93,7 @@ TEST_F(WorkerThreadTest, StartWhileRunningIsIgnoredAndStartAfterTheEndIsAFreshTh
   worker.Start();
   worker.Start();
   EXPECT_EQ(startedIds.size(), 1u);
-  EXPECT_EQ(Machine().Threads().size(), 1u);
+  EXPECT_EQ(Machine().Threads().List().size(), 1u);
   release.Open();
   RunUntilIdle();
 
@@ -102,7 +102,7 @@ TEST_F(WorkerThreadTest, StartWhileRunningIsIgnoredAndStartAfterTheEndIsAFreshTh
   ASSERT_EQ(startedIds.size(), 2u);
   EXPECT_NE(startedIds[0], startedIds[1]);
   EXPECT_EQ(percentAtStart, (std::vector<int>{0, 0}));
-  EXPECT_EQ(Machine().Threads().size(), 2u);
+  EXPECT_EQ(Machine().Threads().List().size(), 2u);
 }
 
 TEST_F(WorkerThreadTest, StopResumesASuspendedThreadSoThatItCanEnd) {
@@ -285,11 +285,12 @@ TEST_F(WorkerThreadTest, StartRefusedByTheSystemLeavesTheComponentIdle) {
   const Case cases[] = {
       {"thread creation",
        [](sim::SimMachine& machine, bool on) {
-         machine.SetThreadCreationFailure(on ? "Not enough memory resources are available" : "");
+         machine.Threads().SetCreationFailure(on ? "Not enough memory resources are available"
+                                                 : "");
        },
        "Thread creation error: Not enough memory resources are available"},
       {"priority change",
-       [](sim::SimMachine& machine, bool on) { machine.SetPriorityChangeRefused(on); },
+       [](sim::SimMachine& machine, bool on) { machine.Threads().SetPriorityChangeRefused(on); },
        "Thread Error: "},
   };
   for (const Case& c : cases) {

@@ -15,9 +15,9 @@ class FolderPageTest : public WizardFixture {
  protected:
   void MapDrives(const std::string& letters) {
     for (char letter : letters) {
-      if (letter != 'C') Machine().MapDrive(letter, Root() / std::string(1, letter));
+      if (letter != 'C') Machine().Files().MapDrive(letter, Root() / std::string(1, letter));
     }
-    if (letters.find('C') == std::string::npos) Machine().UnmapDrive('C');
+    if (letters.find('C') == std::string::npos) Machine().Files().UnmapDrive('C');
   }
   // Queues Next twice: from the welcome page to the folder page.
   void ScriptToFolderPage() { User().Click("BtnNext").Click("BtnNext"); }
@@ -36,7 +36,8 @@ class FolderPageTest : public WizardFixture {
   }
 };
 
-using Rows = std::vector<std::vector<std::string>>;
+using Row = std::vector<std::string>;
+using Rows = std::vector<Row>;
 
 struct DriveCase {
   const char* what;
@@ -85,7 +86,7 @@ TEST_F(FolderPageTest, WithoutCDOrETheFolderKeepsItsValueAfterTheNotice) {
   RunWizard([&] {
     // Drive C: holds the staged files: it goes once the licence has been read.
     User().Click("BtnNext");
-    Check([&] { Machine().UnmapDrive('C'); }, "drive C: goes");
+    Check([&] { Machine().Files().UnmapDrive('C'); }, "drive C: goes");
     User().Click("BtnNext");
     User().ExpectPlainMessage("硬盘分区异常，无法安装软件。");
     Check([&] {
@@ -98,22 +99,115 @@ TEST_F(FolderPageTest, WithoutCDOrETheFolderKeepsItsValueAfterTheNotice) {
   });
 }
 
-TEST_F(FolderPageTest, ADriveThatCannotBeQueriedHasNoFigures) {
+// Each kind of drive in the table, as the install drive D: (the default) or as E:. A size or
+// free space the system does not give (no medium, not connected) or gives as zero (a disc's free
+// space) leaves its cell empty, and the install drive's remaining space with it.
+struct DriveKindCase {
+  const char* what;
+  char letter;
+  sim::DriveType type;
+  bool medium;
+  std::uint64_t total;
+  std::uint64_t free;
+  Row row;  // the drive's row as shown
+};
+
+void PrintTo(const DriveKindCase& c, std::ostream* out) { *out << c.what; }
+
+class DriveRowTest : public FolderPageTest, public ::testing::WithParamInterface<DriveKindCase> {};
+
+TEST_P(DriveRowTest, TheDrivesRowShowsWhatTheSystemGivesForIt) {
+  const DriveKindCase& c = GetParam();
   MapDrives("CDE");
-  Machine().SetDriveMedium('E', false);
+  Machine().Files().SetDriveSpace(c.letter, c.total, c.free);
+  Machine().Files().SetDriveType(c.letter, c.type);
+  if (!c.medium) Machine().Files().SetDriveMedium(c.letter, false);
   RunWizard([&] {
     ScriptToFolderPage();
     Check([&] {
+      EXPECT_EQ(Utf8(Formain->InstallFolder), "D:\\Program Files\\Korvl280\\")
+          << "a listed D: is the default whatever it holds";
       const Rows table = Table();
       ASSERT_EQ(table.size(), 3u);
-      EXPECT_EQ(table[2], (std::vector<std::string>{"E:\\", "", "", "", ""}));
+      EXPECT_EQ(table[c.letter == 'D' ? 1 : 2], c.row);
+      EXPECT_EQ(table[0], (Row{"C:\\", "100.0 GB", "50.0 GB", "", ""}));
+      EXPECT_EQ(Wizard().DiskGrid->Row(), 1);
     });
   });
 }
 
+constexpr std::uint64_t kDisc = 700ull << 20;
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, DriveRowTest,
+    ::testing::Values(DriveKindCase{"fixed",
+                                    'D',
+                                    sim::DriveType::Fixed,
+                                    true,
+                                    GB(20),
+                                    GB(8),
+                                    {"D:\\", "20.0 GB", "8.00 GB", " 12 MB", " 7.98 GB"}},
+                      DriveKindCase{"removable with a medium",
+                                    'D',
+                                    sim::DriveType::Removable,
+                                    true,
+                                    GB(16),
+                                    GB(9.5),
+                                    {"D:\\", "16.0 GB", "9.50 GB", " 12 MB", " 9.48 GB"}},
+                      DriveKindCase{"removable without a medium",
+                                    'D',
+                                    sim::DriveType::Removable,
+                                    false,
+                                    GB(16),
+                                    GB(9.5),
+                                    {"D:\\", "", "", " 12 MB", ""}},
+                      DriveKindCase{"disc drive with a disc",
+                                    'D',
+                                    sim::DriveType::Optical,
+                                    true,
+                                    kDisc,
+                                    0,
+                                    {"D:\\", "0.68 GB", "", " 12 MB", ""}},
+                      DriveKindCase{"disc drive without a disc",
+                                    'D',
+                                    sim::DriveType::Optical,
+                                    false,
+                                    kDisc,
+                                    0,
+                                    {"D:\\", "", "", " 12 MB", ""}},
+                      DriveKindCase{"network",
+                                    'D',
+                                    sim::DriveType::Network,
+                                    true,
+                                    GB(500),
+                                    GB(120),
+                                    {"D:\\", "500.0 GB", "120.0 GB", " 12 MB", " 120.0 GB"}},
+                      DriveKindCase{"network, not connected",
+                                    'D',
+                                    sim::DriveType::Unavailable,
+                                    true,
+                                    GB(500),
+                                    GB(120),
+                                    {"D:\\", "", "", " 12 MB", ""}},
+                      DriveKindCase{"E without a medium",
+                                    'E',
+                                    sim::DriveType::Removable,
+                                    false,
+                                    GB(16),
+                                    GB(9),
+                                    {"E:\\", "", "", "", ""}},
+                      DriveKindCase{"E with a disc",
+                                    'E',
+                                    sim::DriveType::Optical,
+                                    true,
+                                    kDisc,
+                                    0,
+                                    {"E:\\", "0.68 GB", "", "", ""}}),
+    test_names::From(&DriveKindCase::what));
+
 TEST_F(FolderPageTest, RemainingSpaceIsTheShownFreeSpaceLessTheReserve) {
   MapDrives("CD");
-  Machine().SetDriveSpace('D', GB(20), GB(0.01));
+  Machine().Files().SetDriveSpace('D', GB(20), GB(0.01));
   RunWizard([&] {
     ScriptToFolderPage();
     Check([&] {
@@ -155,9 +249,9 @@ TEST_P(BrowseTest, TheChosenFolderBecomesTheInstallFolder) {
   MapDrives(c.drives);
   if (c.chosen) std::filesystem::create_directories(HostPath(c.chosen));
   if (c.chosen) {
-    Machine().ScriptFolderChoice(c.chosen);
+    Machine().Shell().ScriptFolderChoice(c.chosen);
   } else {
-    Machine().ScriptFolderBrowserCancel();
+    Machine().Shell().ScriptFolderBrowserCancel();
   }
   RunWizard([&] {
     ScriptToFolderPage();
@@ -171,7 +265,7 @@ TEST_P(BrowseTest, TheChosenFolderBecomesTheInstallFolder) {
     Check([&] {
       EXPECT_EQ(Utf8(Wizard().Edit_Path->Text()), c.folder);
       EXPECT_EQ(Utf8(Formain->InstallFolder), c.folder);
-      const auto openings = Machine().FolderBrowserOpenings();
+      const auto openings = Machine().Shell().FolderBrowserOpenings();
       ASSERT_EQ(openings.size(), 1u);
       EXPECT_EQ(Utf8(openings[0].title), Utf8("选择安装路径"));
       EXPECT_EQ(Utf8(openings[0].owner), "FormSchedule");

@@ -36,16 +36,17 @@ class InstallationCheckTest : public WizardFixture,
  protected:
   void SetUp() override {
     WizardFixture::SetUp();
-    Machine().MapDrive('D', Root() / "D");
+    Machine().Files().MapDrive('D', Root() / "D");
   }
 };
 
 TEST_P(InstallationCheckTest, ComparesTheSerialsOfAnInstalledCopyThatIsStillThere) {
   const CheckCase& c = GetParam();
   if (c.serial) {
-    Machine().SetRegistryValue(platform::RootKey::CurrentUser, kSerialKey, "Serial",
-                               Text(c.serial));
-    Machine().SetRegistryValue(platform::RootKey::CurrentUser, kPathKey, "Path", Text(kInstalled));
+    Machine().Registry().SetValue(platform::RootKey::CurrentUser, kSerialKey, "Serial",
+                                  Text(c.serial));
+    Machine().Registry().SetValue(platform::RootKey::CurrentUser, kPathKey, "Path",
+                                  Text(kInstalled));
   }
   if (c.executable) WriteFile(std::string(kInstalled) + "KORV.exe", "MZ");
   if (c.prompt) {
@@ -88,8 +89,8 @@ TEST_F(InstallationCheckKeysTest, AFirstInstallationLeavesBothKeysCreatedAndEmpt
   RunWizard([&] {
     Check([&] {
       for (const char* key : {kSerialKey, kPathKey}) {
-        EXPECT_TRUE(Machine().RegistryKeyExists(platform::RootKey::CurrentUser, key)) << key;
-        EXPECT_TRUE(Machine().RegistryValueNames(platform::RootKey::CurrentUser, key).empty());
+        EXPECT_TRUE(Machine().Registry().KeyExists(platform::RootKey::CurrentUser, key)) << key;
+        EXPECT_TRUE(Machine().Registry().ValueNames(platform::RootKey::CurrentUser, key).empty());
       }
     });
   });
@@ -98,8 +99,9 @@ TEST_F(InstallationCheckKeysTest, AFirstInstallationLeavesBothKeysCreatedAndEmpt
 class InstallationCheckFailureTest : public InstallationCheckTest {};
 
 TEST_F(InstallationCheckFailureTest, ASerialThatIsNoNumberIsReportedAndTheFolderIsNotSet) {
-  Machine().SetRegistryValue(platform::RootKey::CurrentUser, kSerialKey, "Serial", Text("2.8.3.8"));
-  Machine().SetRegistryValue(platform::RootKey::CurrentUser, kPathKey, "Path", Text(kInstalled));
+  Machine().Registry().SetValue(platform::RootKey::CurrentUser, kSerialKey, "Serial",
+                                Text("2.8.3.8"));
+  Machine().Registry().SetValue(platform::RootKey::CurrentUser, kPathKey, "Path", Text(kInstalled));
   WriteFile(std::string(kInstalled) + "KORV.exe", "MZ");
   User().ExpectErrorReport("'2.8.3.8' is not a valid floating point value");
   RunWizard([&] {
@@ -111,8 +113,8 @@ TEST_F(InstallationCheckFailureTest, ASerialThatIsNoNumberIsReportedAndTheFolder
 }
 
 TEST_F(InstallationCheckFailureTest, ANonStringSerialIsReportedAndTheFolderIsNotSet) {
-  Machine().SetRegistryValue(platform::RootKey::CurrentUser, kSerialKey, "Serial",
-                             sim::DWordValue(2080308));
+  Machine().Registry().SetValue(platform::RootKey::CurrentUser, kSerialKey, "Serial",
+                                sim::DWordValue(2080308));
   User().ExpectErrorReport("Invalid data type for 'Serial'");
   RunWizard([&] { Check([&] { EXPECT_EQ(Utf8(Formain->InstallFolder), ""); }); });
 }

@@ -11,7 +11,7 @@ class WizardPagesTest : public WizardFixture {
  protected:
   void SetUp() override {
     WizardFixture::SetUp();
-    Machine().MapDrive('D', Root() / "D");
+    Machine().Files().MapDrive('D', Root() / "D");
   }
   void ExpectBanner(const char* title, const char* subtitle, const std::string& where) {
     EXPECT_TRUE(Wizard().Panel_Top->Visible()) << where;
@@ -60,7 +60,7 @@ TEST_F(WizardPagesTest, PagesAreWhiteAndTheProgramGroupConversationWaitsUnopened
       EXPECT_FALSE(Wizard().DdeClientConv1->Connected());
     });
   });
-  EXPECT_TRUE(Machine().DdeConversations().empty());
+  EXPECT_TRUE(Machine().Dde().Conversations().empty());
 }
 
 TEST_F(WizardPagesTest, NextWalksToTheConfirmationAndBackKeepsTheBannerOfThePageLeft) {
@@ -202,7 +202,7 @@ class FinishTest : public WizardPagesTest, public ::testing::WithParamInterface<
 
 TEST_P(FinishTest, WritesTheOptionsValueStartsTheProductAndEndsTheSetup) {
   const bool desktopShell = GetParam();
-  Machine().SetDesktopShellAvailable(desktopShell);
+  Machine().Shell().SetDesktopShellAvailable(desktopShell);
   std::filesystem::create_directories(HostPath("D:\\Program Files\\Korvl280"));
   RunWizard(
       [&] {
@@ -214,7 +214,7 @@ TEST_P(FinishTest, WritesTheOptionsValueStartsTheProductAndEndsTheSetup) {
   const std::string options = ReadFile("D:\\Program Files\\Korvl280\\Options.ini");
   EXPECT_NE(options.find("[Option]"), std::string::npos) << options;
   EXPECT_NE(options.find("Reset=88"), std::string::npos) << options;
-  const auto log = Machine().ShellExecuteLog();
+  const auto log = Machine().Shell().ShellExecuteLog();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].throughDesktopShell, desktopShell);
   EXPECT_EQ(Utf8(log[0].owner), desktopShell ? "" : "FormSchedule");
@@ -242,7 +242,7 @@ TEST_F(WizardPagesTest, FinishWithoutRunningTheProductWritesAndStartsNothing) {
       false);
   EXPECT_TRUE(App().Terminated());
   EXPECT_FALSE(Exists("D:\\Program Files\\Korvl280\\Options.ini"));
-  EXPECT_TRUE(Machine().ShellExecuteLog().empty());
+  EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty());
 }
 
 TEST_F(WizardPagesTest, AnUnwritableOptionsFileStillStartsTheProductThenReportsAndStays) {
@@ -253,13 +253,13 @@ TEST_F(WizardPagesTest, AnUnwritableOptionsFileStillStartsTheProductThenReportsA
         "Unable to write to D:\\Program Files\\Korvl280\\Options.ini");
     Check([&] {
       EXPECT_FALSE(App().Terminated());
-      EXPECT_EQ(Machine().ShellExecuteLog().size(), 1u) << "started before the report";
+      EXPECT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u) << "started before the report";
       EXPECT_EQ(Page(), 5);
     });
     // Another click repeats the whole finish action.
     User().Click("BtnNext").ExpectErrorReport(
         "Unable to write to D:\\Program Files\\Korvl280\\Options.ini");
-    Check([&] { EXPECT_EQ(Machine().ShellExecuteLog().size(), 2u); });
+    Check([&] { EXPECT_EQ(Machine().Shell().ShellExecuteLog().size(), 2u); });
   });
 }
 

@@ -9,12 +9,12 @@ namespace platform {
 
 ComApartment::ComApartment()
     : threadId_(CurrentThreadId()),
-      initialized_(sim::SimMachine::Current().OpenComApartment(threadId_)) {}
+      initialized_(sim::SimMachine::Current().Threads().OpenComApartment(threadId_)) {}
 
 ComApartment::~ComApartment() {
   if (!initialized_) return;
   if (sim::SimMachine* machine = sim::SimMachine::CurrentOrNull()) {
-    machine->CloseComApartment(threadId_);
+    machine->Threads().CloseComApartment(threadId_);
   }
 }
 

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-AnsiString CommandLine() { return sim::SimMachine::Current().CommandLine(); }
+AnsiString CommandLine() { return sim::SimMachine::Current().Module().CommandLine(); }
 
 std::string Utf8Text(const AnsiString& text) { return sim::Utf8(text); }
 

@@ -17,32 +17,32 @@ DdeConversation::~DdeConversation() {
   // The machine may be gone first when a test ends.
   sim::SimMachine* machine = sim::SimMachine::CurrentOrNull();
   if (machine && machine->Serial() == impl_->machine && !impl_->lost) {
-    machine->DisconnectDde(impl_->number);
+    machine->Dde().Disconnect(impl_->number);
   }
 }
 
 std::unique_ptr<DdeConversation> DdeConversation::Connect(const AnsiString& service,
                                                           const AnsiString& topic) {
   sim::SimMachine& machine = sim::SimMachine::Current();
-  const std::optional<std::size_t> number = machine.ConnectDde(service, topic);
+  const std::optional<std::size_t> number = machine.Dde().Connect(service, topic);
   if (!number) return nullptr;
   return std::make_unique<DdeConversation>(std::make_unique<Impl>(Impl{machine.Serial(), *number}));
 }
 
 bool DdeConversation::Execute(const AnsiString& command) {
   if (impl_->lost) return false;
-  sim::SimMachine::Current().ExecuteDde(impl_->number, command, false);
+  sim::SimMachine::Current().Dde().Execute(impl_->number, command, false);
   return true;  // handed over; the answer is not waited for
 }
 
 bool DdeConversation::ExecuteAndWait(const AnsiString& command,
                                      std::uint32_t /*timeoutMilliseconds*/) {
   if (impl_->lost) return false;
-  sim::SimMachine& machine = sim::SimMachine::Current();
-  const std::optional<bool> answer = machine.ExecuteDde(impl_->number, command, true);
+  sim::SimDde& dde = sim::SimMachine::Current().Dde();
+  const std::optional<bool> answer = dde.Execute(impl_->number, command, true);
   if (answer) return *answer;
   // As on the system: a conversation past an unanswered command is over.
-  machine.DisconnectDde(impl_->number);
+  dde.Disconnect(impl_->number);
   impl_->lost = true;
   return false;
 }
@@ -50,7 +50,7 @@ bool DdeConversation::ExecuteAndWait(const AnsiString& command,
 bool DdeConversation::Lost() const { return impl_->lost; }
 
 bool StartServerProgram(const AnsiString& commandLine) {
-  return sim::SimMachine::Current().StartProgram(commandLine);
+  return sim::SimMachine::Current().Dde().StartProgram(commandLine);
 }
 
 }  // namespace platform

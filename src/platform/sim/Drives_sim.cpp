@@ -9,7 +9,7 @@ namespace platform {
 
 AnsiString LogicalDriveStrings(std::size_t bufferLength) {
   AnsiString roots;
-  for (const char letter : sim::SimMachine::Current().DriveLetters()) {
+  for (const char letter : sim::SimMachine::Current().Files().DriveLetters()) {
     roots += letter;
     roots += ":\\";
     roots += '\0';
@@ -25,11 +25,11 @@ std::optional<DiskSpace> QueryDiskSpace(const AnsiString& root) {
     return std::nullopt;
   }
   sim::SimMachine& machine = sim::SimMachine::Current();
-  const auto space = machine.DriveSpace(root[0]);
+  const auto space = machine.Files().DriveSpace(root[0]);
   if (!space) return std::nullopt;
   // The system asks the folder named for its volume: it must be there.
   std::error_code error;
-  if (!fs::is_directory(machine.HostPath(root), error)) return std::nullopt;
+  if (!fs::is_directory(machine.Files().HostPath(root), error)) return std::nullopt;
   DiskSpace result;
   result.totalBytes = space->first;
   result.freeBytesAvailable = space->second;

@@ -19,7 +19,9 @@ struct FileCloser {
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
-fs::path Host(const AnsiString& path) { return sim::SimMachine::Current().HostPath(path); }
+sim::SimFileSystem& Files() { return sim::SimMachine::Current().Files(); }
+
+fs::path Host(const AnsiString& path) { return Files().HostPath(path); }
 
 bool IsDirectory(const fs::path& host) {
   std::error_code error;
@@ -32,11 +34,16 @@ bool IsFile(const fs::path& host) {
 }
 
 // Why host cannot be opened, in the system's words; empty when nothing speaks against it.
-AnsiString ReasonBeforeOpening(const fs::path& host, bool forReading) {
+AnsiString ReasonBeforeOpening(const AnsiString& path, const fs::path& host, bool forReading) {
+  if (host.empty() && Files().MediumMissing(path)) return sim::reason::kNotReady;
   if (host.empty() || !IsDirectory(host.parent_path())) return sim::reason::kPathNotFound;
+  if (!forReading && Files().OnDisc(path)) return sim::reason::kAccessDenied;
   if (IsDirectory(host)) return sim::reason::kAccessDenied;
-  if (sim::SimMachine::Current().IsLocked(host)) return sim::reason::kSharingViolation;
+  if (Files().IsLocked(host)) return sim::reason::kSharingViolation;
   if (forReading && !IsFile(host)) return sim::reason::kFileNotFound;
+  // Replacing a marked file with a plain one is refused: read-only forbids writing, and hidden or
+  // system asks for the same marks on the new file.
+  if (!forReading && Files().FileAttributes(host) != 0) return sim::reason::kAccessDenied;
   return {};
 }
 
@@ -59,7 +66,7 @@ AnsiString ReasonOfErrno(int error) {
 
 AnsiString WindowsDirectory() {
   // GetWindowsDirectoryA with the size 255: a longer folder does not fit and gives nothing.
-  AnsiString folder = sim::SimMachine::Current().WindowsFolder();
+  AnsiString folder = Files().WindowsFolder();
   return folder.size() < 255 ? folder : AnsiString();
 }
 
@@ -69,7 +76,7 @@ bool FileExists(const AnsiString& path) { return IsFile(Host(path)); }
 
 bool CreateDirectory(const AnsiString& path) {
   const fs::path host = Host(path);
-  if (host.empty() || !IsDirectory(host.parent_path())) return false;
+  if (host.empty() || !IsDirectory(host.parent_path()) || Files().OnDisc(path)) return false;
   std::error_code error;
   return fs::create_directory(host, error) && !error;
 }
@@ -78,15 +85,18 @@ bool ForceDirectories(const AnsiString& path) {
   const fs::path host = Host(path);
   if (host.empty()) return false;
   std::error_code error;
-  fs::create_directories(host, error);
+  if (!Files().OnDisc(path)) fs::create_directories(host, error);
   return IsDirectory(host);
 }
 
 bool DeleteFile(const AnsiString& path) {
   const fs::path host = Host(path);
-  if (!IsFile(host) || sim::SimMachine::Current().IsLocked(host)) return false;
+  if (!IsFile(host) || Files().IsLocked(host) || Files().OnDisc(path)) return false;
+  if (Files().FileAttributes(host) & sim::kReadOnly) return false;
   std::error_code error;
-  return fs::remove(host, error) && !error;
+  if (!fs::remove(host, error) || error) return false;
+  Files().ForgetFileAttributes(host);
+  return true;
 }
 
 std::optional<AnsiString> CreatePrivateFolder(const AnsiString& parent, AnsiString* reason) {
@@ -95,16 +105,17 @@ std::optional<AnsiString> CreatePrivateFolder(const AnsiString& parent, AnsiStri
     return std::nullopt;
   };
   sim::SimMachine& machine = sim::SimMachine::Current();
-  if (machine.PrivateFoldersRefused()) return failed(sim::reason::kAccessDenied);
+  if (machine.Files().PrivateFoldersRefused()) return failed(sim::reason::kAccessDenied);
   if (!IsDirectory(Host(parent))) return failed(sim::reason::kPathNotFound);
+  if (Files().OnDisc(parent)) return failed(sim::reason::kAccessDenied);
   // A name someone made first (a folder, a file, a link) is passed over, never taken over.
   for (int attempt = 0; attempt < 8; ++attempt) {
-    const AnsiString folder = parent + "\\" + machine.TakePrivateFolderName();
+    const AnsiString folder = parent + "\\" + machine.Files().TakePrivateFolderName();
     const fs::path host = Host(folder);
     std::error_code error;
     if (fs::exists(fs::symlink_status(host, error))) continue;
     if (!fs::create_directory(host, error) || error) return failed(sim::reason::kAccessDenied);
-    machine.RecordPrivateFolder(folder);
+    machine.Files().RecordPrivateFolder(folder);
     return folder;
   }
   return failed(sim::reason::kFileExists);
@@ -113,7 +124,8 @@ std::optional<AnsiString> CreatePrivateFolder(const AnsiString& parent, AnsiStri
 bool RemoveDirectory(const AnsiString& path) {
   const fs::path host = Host(path);
   std::error_code error;
-  return IsDirectory(host) && fs::is_empty(host, error) && fs::remove(host, error) && !error;
+  return IsDirectory(host) && !Files().OnDisc(path) && fs::is_empty(host, error) &&
+         fs::remove(host, error) && !error;
 }
 
 void WriteNewFile(const AnsiString& path, const void* data, std::size_t size) {
@@ -129,9 +141,11 @@ void WriteNewFile(const AnsiString& path, const void* data, std::size_t size) {
 
 void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) {
   const fs::path host = Host(path);
-  AnsiString reason = ReasonBeforeOpening(host, false);
+  AnsiString reason = ReasonBeforeOpening(path, host, false);
   UniqueFile file;
   if (reason.empty()) {
+    // A file made anew has no marks.
+    if (!IsFile(host)) Files().ForgetFileAttributes(host);
     file.reset(std::fopen(host.c_str(), "wb"));
     if (!file) reason = ReasonOfErrno(errno);
   }
@@ -143,9 +157,16 @@ void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) 
   if (std::fflush(file.get()) != 0) throw Exception("Stream write error");
 }
 
+void MakeReplaceable(const AnsiString& path) {
+  const fs::path host = Host(path);
+  const unsigned attributes = Files().FileAttributes(host);
+  if (attributes == 0) return;
+  Files().SetFileAttributes(path, attributes & ~(sim::kReadOnly | sim::kHidden | sim::kSystem));
+}
+
 AnsiString ReadWholeFile(const AnsiString& path) {
   const fs::path host = Host(path);
-  AnsiString reason = ReasonBeforeOpening(host, true);
+  AnsiString reason = ReasonBeforeOpening(path, host, true);
   UniqueFile file;
   if (reason.empty()) {
     file.reset(std::fopen(host.c_str(), "rb"));

@@ -19,7 +19,7 @@ namespace {
 std::optional<AnsiString> ReadFile(const fs::path& host) {
   std::error_code error;
   if (host.empty() || !fs::is_regular_file(host, error)) return std::nullopt;
-  if (sim::SimMachine::Current().IsLocked(host)) return std::nullopt;
+  if (sim::SimMachine::Current().Files().IsLocked(host)) return std::nullopt;
   std::ifstream in(host, std::ios::binary);
   if (!in) return std::nullopt;
   return AnsiString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -29,16 +29,16 @@ std::optional<AnsiString> ReadFile(const fs::path& host) {
 
 AnsiString ReadProfileString(const AnsiString& file, const AnsiString& section,
                              const AnsiString& key, const AnsiString& defaultValue) {
-  const auto content = ReadFile(sim::SimMachine::Current().HostPath(file));
+  const auto content = ReadFile(sim::SimMachine::Current().Files().HostPath(file));
   return ini::ReadValue(content.value_or(AnsiString()), section, key, defaultValue);
 }
 
 bool WriteProfileString(const AnsiString& file, const AnsiString& section, const AnsiString& key,
                         const AnsiString& value) {
-  const fs::path host = sim::SimMachine::Current().HostPath(file);
+  const fs::path host = sim::SimMachine::Current().Files().HostPath(file);
   std::error_code error;
   if (host.empty() || !fs::is_directory(host.parent_path(), error) ||
-      sim::SimMachine::Current().IsLocked(host) || fs::is_directory(host, error)) {
+      sim::SimMachine::Current().Files().IsLocked(host) || fs::is_directory(host, error)) {
     return false;
   }
   const AnsiString content =

@@ -22,7 +22,7 @@ NamedMutex NamedMutex::Create(const AnsiString& name) {
   sim::SimMachine& machine = sim::SimMachine::Current();
   impl->machineSerial = machine.Serial();
   impl->name = name;
-  const auto opened = machine.OpenMutex(name);
+  const auto opened = machine.Processes().OpenMutex(name);
   impl->creationError = opened.first;
   impl->owner = opened.second;
   return NamedMutex(std::move(impl));
@@ -41,35 +41,37 @@ NamedMutex& NamedMutex::operator=(NamedMutex&& other) noexcept {
 
 NamedMutex::~NamedMutex() {
   if (!impl_) return;
-  if (sim::SimMachine* machine = impl_->Machine()) machine->CloseMutex(impl_->name, impl_->owner);
+  if (sim::SimMachine* machine = impl_->Machine())
+    machine->Processes().CloseMutex(impl_->name, impl_->owner);
 }
 
 unsigned long NamedMutex::CreationError() const { return impl_ ? impl_->creationError : 0; }
 
 void NamedMutex::Release() {
   if (!impl_) return;
-  if (sim::SimMachine* machine = impl_->Machine()) machine->ReleaseMutex(impl_->name, impl_->owner);
+  if (sim::SimMachine* machine = impl_->Machine())
+    machine->Processes().ReleaseMutex(impl_->name, impl_->owner);
 }
 
 std::optional<std::vector<AnsiString>> SnapshotProcessNames() {
   const sim::SimMachine& machine = sim::SimMachine::Current();
-  if (!machine.SnapshotAvailable()) return std::nullopt;
+  if (!machine.Processes().SnapshotAvailable()) return std::nullopt;
   std::vector<AnsiString> names;
-  for (const auto& process : machine.Processes()) {
+  for (const auto& process : machine.Processes().List()) {
     if (process.running) names.push_back(process.exeName);
   }
   return names;
 }
 
 WindowRef FindTopLevelWindow(const AnsiString& className) {
-  for (const auto& window : sim::SimMachine::Current().Windows()) {
+  for (const auto& window : sim::SimMachine::Current().Processes().Windows()) {
     if (SameTextAscii(window.className, className)) return window.ref;  // class names ignore case
   }
   return 0;
 }
 
 WindowRef NextWindowInZOrder(WindowRef window) {
-  const auto windows = sim::SimMachine::Current().Windows();
+  const auto windows = sim::SimMachine::Current().Processes().Windows();
   for (std::size_t i = 0; i < windows.size(); ++i) {
     if (windows[i].ref == window) return i + 1 < windows.size() ? windows[i + 1].ref : 0;
   }
@@ -77,7 +79,7 @@ WindowRef NextWindowInZOrder(WindowRef window) {
 }
 
 AnsiString WindowTitle(WindowRef window) {
-  const auto found = sim::SimMachine::Current().Window(window);
+  const auto found = sim::SimMachine::Current().Processes().Window(window);
   if (!found) return {};
   // The limit 255 leaves 254 bytes of text; a double-byte character that does not fit whole is
   // left out.
@@ -92,19 +94,21 @@ AnsiString WindowTitle(WindowRef window) {
 }
 
 bool WindowHasClass(WindowRef window, const AnsiString& className) {
-  const auto found = sim::SimMachine::Current().Window(window);
+  const auto found = sim::SimMachine::Current().Processes().Window(window);
   return found && found->className == className;
 }
 
 std::uint32_t WindowProcessId(WindowRef window) {
-  const auto found = sim::SimMachine::Current().Window(window);
+  const auto found = sim::SimMachine::Current().Processes().Window(window);
   return found ? found->processId : 0;
 }
 
 void TerminateProcessById(std::uint32_t processId, std::uint32_t exitCode) {
-  sim::SimMachine::Current().TerminateProcess(processId, exitCode);
+  sim::SimMachine::Current().Processes().TerminateProcess(processId, exitCode);
 }
 
-void Sleep(std::uint32_t milliseconds) { sim::SimMachine::Current().RecordSleep(milliseconds); }
+void Sleep(std::uint32_t milliseconds) {
+  sim::SimMachine::Current().Clock().RecordSleep(milliseconds);
+}
 
 }  // namespace platform

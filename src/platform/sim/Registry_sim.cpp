@@ -31,7 +31,7 @@ void Registry::SetRootKey(RootKey root) {
 
 bool Registry::OpenKey(const AnsiString& path, bool canCreate) {
   CloseKey();
-  if (!sim::SimMachine::Current().OpenRegistryKey(root_, path, canCreate)) return false;
+  if (!sim::SimMachine::Current().Registry().OpenKey(root_, path, canCreate)) return false;
   impl_->key = path;
   return true;
 }
@@ -43,7 +43,7 @@ bool Registry::HasOpenKey() const { return impl_->key.has_value(); }
 AnsiString Registry::ReadString(const AnsiString& name) {
   if (!impl_->key) return AnsiString();
   const std::optional<sim::RegistryValue> value =
-      sim::SimMachine::Current().GetRegistryValue(root_, *impl_->key, name);
+      sim::SimMachine::Current().Registry().GetValue(root_, *impl_->key, name);
   if (!value || value->data.empty()) return AnsiString();
   if (!IsStringType(value->type)) {
     throw ERegistryException(Format("Invalid data type for '%s'", name.c_str()));
@@ -53,13 +53,13 @@ AnsiString Registry::ReadString(const AnsiString& name) {
 
 void Registry::WriteString(const AnsiString& name, const AnsiString& value) {
   if (!impl_->key) throw ERegistryException(Format("Failed to set data for '%s'", name.c_str()));
-  sim::SimMachine::Current().SetRegistryValue(root_, *impl_->key, name,
-                                              {sim::RegistryType::String, value});
+  sim::SimMachine::Current().Registry().SetValue(root_, *impl_->key, name,
+                                                 {sim::RegistryType::String, value});
 }
 
 void Registry::WriteInteger(const AnsiString& name, std::uint32_t value) {
   if (!impl_->key) throw ERegistryException(Format("Failed to set data for '%s'", name.c_str()));
-  sim::SimMachine::Current().SetRegistryValue(root_, *impl_->key, name, sim::DWordValue(value));
+  sim::SimMachine::Current().Registry().SetValue(root_, *impl_->key, name, sim::DWordValue(value));
 }
 
 }  // namespace platform

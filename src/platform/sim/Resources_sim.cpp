@@ -4,7 +4,7 @@
 namespace platform {
 
 std::optional<ResourceBytes> FindModuleResource(const AnsiString& name, const AnsiString& type) {
-  const std::string* bytes = sim::SimMachine::Current().FindResource(name, type);
+  const std::string* bytes = sim::SimMachine::Current().Module().FindResource(name, type);
   if (!bytes) return std::nullopt;
   ResourceBytes view;
   view.data = reinterpret_cast<const unsigned char*>(bytes->data());

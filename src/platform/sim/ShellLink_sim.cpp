@@ -38,8 +38,8 @@ struct ShellLink::Impl {
 
 ShellLink::ShellLink() : impl_(std::make_unique<Impl>()) {
   sim::SimMachine& machine = sim::SimMachine::Current();
-  if (!machine.ComInitialized(CurrentThreadId())) throw EOleSysError(kNotInitialized);
-  if (machine.ShellLinkRefused()) throw EOleSysError(kClassNotRegistered);
+  if (!machine.Threads().ComInitialized(CurrentThreadId())) throw EOleSysError(kNotInitialized);
+  if (machine.Shell().ShellLinkRefused()) throw EOleSysError(kClassNotRegistered);
 }
 
 ShellLink::~ShellLink() = default;
@@ -55,18 +55,18 @@ bool ShellLink::SetWorkingDirectory(const AnsiString& folder) {
 }
 
 bool ShellLink::Save(const AnsiString& linkFile) {
-  return sim::SimMachine::Current().SaveShellLink(
+  return sim::SimMachine::Current().Shell().SaveShellLink(
       {Checked(linkFile), impl_->target, impl_->workingFolder});
 }
 
 AnsiString CommonDesktopFolder() {
-  return WithoutTrailingBackslash(sim::SimMachine::Current().CommonDesktopFolder());
+  return WithoutTrailingBackslash(sim::SimMachine::Current().Shell().CommonDesktopFolder());
 }
 
 AnsiString CommonProgramsFolder() {
   return "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
 }
 
-void NotifyAssociationsChanged() { sim::SimMachine::Current().RecordAssociationNotice(); }
+void NotifyAssociationsChanged() { sim::SimMachine::Current().Shell().RecordAssociationNotice(); }
 
 }  // namespace platform

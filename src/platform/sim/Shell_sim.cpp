@@ -53,7 +53,8 @@ std::optional<AnsiString> BrowseForFolder(const gui::Form* owner, const AnsiStri
   opening.title = title;
   opening.initialFolder = initialFolder;
   opening.initialFolderShown = !initialFolder.empty() && DirectoryExists(initialFolder);
-  const std::optional<AnsiString> answer = sim::SimMachine::Current().OpenFolderBrowser(opening);
+  const std::optional<AnsiString> answer =
+      sim::SimMachine::Current().Shell().OpenFolderBrowser(opening);
   if (!answer) return std::nullopt;
   // Only a folder of the file system can be chosen.
   if (!DirectoryExists(*answer)) {
@@ -66,7 +67,7 @@ std::optional<AnsiString> BrowseForFolder(const gui::Form* owner, const AnsiStri
 std::intptr_t ShellExecute(const gui::Form* owner, const AnsiString& operation,
                            const AnsiString& file, const AnsiString& parameters,
                            const AnsiString& directory, int showCommand) {
-  sim::SimMachine::Current().RecordShellExecute(
+  sim::SimMachine::Current().Shell().RecordShellExecute(
       {OwnerName(owner), operation, file, parameters, directory, showCommand});
   return ShellFinds(file, directory) ? kStarted : kFileNotFound;
 }
@@ -75,12 +76,13 @@ StartedThrough StartAsSignedInUser(const gui::Form* owner, const AnsiString& ope
                                    const AnsiString& file, const AnsiString& parameters,
                                    const AnsiString& directory, int showCommand) {
   sim::SimMachine& machine = sim::SimMachine::Current();
-  if (!machine.DesktopShellAvailable()) {
+  if (!machine.Shell().DesktopShellAvailable()) {
     ShellExecute(owner, operation, file, parameters, directory, showCommand);
     return StartedThrough::Directly;
   }
   // The desktop shell's process has no owner window of this program.
-  machine.RecordShellExecute({"", operation, file, parameters, directory, showCommand, true});
+  machine.Shell().RecordShellExecute(
+      {"", operation, file, parameters, directory, showCommand, true});
   return StartedThrough::DesktopShell;
 }
 

@@ -11,5 +11,6 @@ constexpr const char* kSharingViolation =
 constexpr const char* kNotEnoughMemory = "Not enough storage is available to process this command";
 constexpr const char* kInvalidParameter = "The parameter is incorrect";
 constexpr const char* kFileExists = "The file exists";
+constexpr const char* kNotReady = "The device is not ready";
 
 }  // namespace sim::reason

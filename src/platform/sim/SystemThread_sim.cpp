@@ -60,11 +60,11 @@ struct SystemThread::Impl {
 
 SystemThread::SystemThread(std::function<void()> body) : impl_(std::make_unique<Impl>()) {
   sim::SimMachine& machine = sim::SimMachine::Current();
-  const AnsiString failure = machine.ThreadCreationFailure();
+  const AnsiString failure = machine.Threads().CreationFailure();
   if (!failure.empty()) throw EThread(Format("Thread creation error: %s", failure.c_str()));
 
   impl_->id = nextThreadId++;
-  impl_->record = machine.RegisterThread(impl_->id);
+  impl_->record = machine.Threads().Register(impl_->id);
   impl_->thread = std::thread(
       [id = impl_->id, record = impl_->record, start = impl_->start, body = std::move(body)] {
         currentThreadId = id;
@@ -108,7 +108,7 @@ void SystemThread::Suspend() {
 bool SystemThread::Suspended() const { return impl_->record->suspendCount > 0; }
 
 void SystemThread::SetPriority(int systemPriority) {
-  if (sim::SimMachine::Current().PriorityChangeRefused()) {
+  if (sim::SimMachine::Current().Threads().PriorityChangeRefused()) {
     throw EThread(Format("Thread Error: %s (%d)", sim::reason::kAccessDenied, 5));
   }
   if (!IsSystemPriority(systemPriority)) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/win32/Cp936.h"
+#include "platform/win32/CriticalErrorBoxes.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace platform {
@@ -22,9 +23,13 @@ AnsiString LogicalDriveStrings(std::size_t bufferLength) {
 std::optional<DiskSpace> QueryDiskSpace(const AnsiString& root) {
   ULARGE_INTEGER freeAvailable{};
   ULARGE_INTEGER total{};
-  if (!::GetDiskFreeSpaceExW(win32::Wide(root).c_str(), &freeAvailable, &total, nullptr)) {
-    return std::nullopt;
+  BOOL answered = FALSE;
+  {
+    // An empty removable or disc drive fails the query as not ready, without a box.
+    const win32::CriticalErrorBoxesSuppressed quiet;
+    answered = ::GetDiskFreeSpaceExW(win32::Wide(root).c_str(), &freeAvailable, &total, nullptr);
   }
+  if (!answered) return std::nullopt;
   DiskSpace space;
   space.totalBytes = total.QuadPart;
   space.freeBytesAvailable = freeAvailable.QuadPart;

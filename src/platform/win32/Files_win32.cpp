@@ -8,6 +8,7 @@
 
 #include "platform/Errors.h"
 #include "platform/win32/Cp936.h"
+#include "platform/win32/CriticalErrorBoxes.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
@@ -29,7 +30,13 @@ AnsiString ParentFolder(const AnsiString& path) {
   return slash == AnsiString::npos ? AnsiString() : path.substr(0, slash);
 }
 
-DWORD Attributes(const AnsiString& path) { return ::GetFileAttributesW(win32::Wide(path).c_str()); }
+// A path's attributes, INVALID_FILE_ATTRIBUTES when there is nothing. The path may be on any
+// drive the user named, an empty removable or disc drive too: that one answers "not ready"
+// without a box.
+DWORD Attributes(const AnsiString& path) {
+  const win32::CriticalErrorBoxesSuppressed quiet;
+  return ::GetFileAttributesW(win32::Wide(path).c_str());
+}
 
 // The program's Windows folder buffer holds 255 bytes with the final NUL.
 constexpr std::size_t kWindowsDirectoryLimit = 254;
@@ -151,6 +158,17 @@ void WriteNewFile(const AnsiString& path, const void* data, std::size_t size) {
 
 void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) {
   WriteFileWith(path, data, size, CREATE_ALWAYS, 0);
+}
+
+void MakeReplaceable(const AnsiString& path) {
+  constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      !(attributes & kMarks)) {
+    return;
+  }
+  const DWORD kept = attributes & ~kMarks;
+  ::SetFileAttributesW(win32::Wide(path).c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
 }
 
 AnsiString ReadWholeFile(const AnsiString& path) {

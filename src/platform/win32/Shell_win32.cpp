@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/gui/Form.h"
 #include "platform/win32/Cp936.h"
+#include "platform/win32/CriticalErrorBoxes.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
 #include "platform/win32/gui/TaskWindows.h"
@@ -23,21 +24,6 @@ namespace {
 inline void FreeItemList(PIDLIST_ABSOLUTE list) noexcept { ::CoTaskMemFree(list); }
 using UniqueItemList =
     win32::UniqueResource<win32::traits::Simple<PIDLIST_ABSOLUTE, nullptr, FreeItemList>>;
-
-// The system's critical-error boxes (such as "no disk in the drive") held back while it lives;
-// the error mode before is restored after.
-class CriticalErrorBoxesSuppressed {
- public:
-  CriticalErrorBoxesSuppressed() : previous_(::SetErrorMode(SEM_FAILCRITICALERRORS)) {
-    ::SetErrorMode(previous_ | SEM_FAILCRITICALERRORS);
-  }
-  ~CriticalErrorBoxesSuppressed() { ::SetErrorMode(previous_); }
-  CriticalErrorBoxesSuppressed(const CriticalErrorBoxesSuppressed&) = delete;
-  CriticalErrorBoxesSuppressed& operator=(const CriticalErrorBoxesSuppressed&) = delete;
-
- private:
-  UINT previous_;
-};
 
 // The form's window, or none for no form or a form without a window.
 HWND OwnerWindow(const gui::Form* owner) {
@@ -87,7 +73,9 @@ std::optional<AnsiString> BrowseForFolder(const gui::Form* owner, const AnsiStri
 
   UniqueItemList chosen;
   {
-    const CriticalErrorBoxesSuppressed quiet;
+    // The shell may look at the drives from threads of its own while it fills the tree.
+    const win32::CriticalErrorBoxesSuppressed quiet(
+        win32::CriticalErrorBoxesSuppressed::Scope::Process);
     const gui::win32::TaskWindowsDisabled modal(nullptr);
     chosen.Reset(::SHBrowseForFolderW(&info));
   }

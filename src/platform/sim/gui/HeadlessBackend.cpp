@@ -5,21 +5,9 @@
 
 #include <array>
 
-#include "platform/gui/Animate.h"
 #include "platform/gui/Application.h"
-#include "platform/gui/Button.h"
-#include "platform/gui/CheckBox.h"
-#include "platform/gui/Edit.h"
+#include "platform/gui/ControlKinds.h"
 #include "platform/gui/Form.h"
-#include "platform/gui/HeaderCell.h"
-#include "platform/gui/Image.h"
-#include "platform/gui/Memo.h"
-#include "platform/gui/PageBook.h"
-#include "platform/gui/ProgressBar.h"
-#include "platform/gui/RadioButton.h"
-#include "platform/gui/Separator.h"
-#include "platform/gui/Shape.h"
-#include "platform/gui/StringGrid.h"
 #include "platform/gui/Timer.h"
 #include "platform/sim/SimMachine.h"
 
@@ -79,24 +67,7 @@ HeadlessBackend::HeadlessBackend()
     : machine_(SimMachine::Current()),
       user_(*this),
       self_(std::make_shared<HeadlessBackend*>(this)) {
-  RegisterPeers<gui::Form, gui::Panel, gui::Label, gui::Button, gui::CheckBox, gui::RadioButton,
-                gui::Edit, gui::Memo, gui::ProgressBar, gui::PageBook, gui::Page, gui::HeaderCell,
-                gui::Separator, gui::Shape, gui::Image, gui::StringGrid>();
-  // No system here lacks a clip: a named clip opens as soon as the peer hears of it.
-  Peers().Register<gui::Animate>([this](gui::Animate& animate) {
-    const auto open = [&animate] {
-      animate.ReportClipOpened(animate.GetCommonAvi() != gui::CommonAvi::None);
-    };
-    open();
-    return std::make_unique<HeadlessPeer>(animate, self_, [open](gui::Changes changed) {
-      if (changed.Has(gui::Aspect::Value)) open();
-    });
-  });
-}
-
-template <class... Kinds>
-void HeadlessBackend::RegisterPeers() {
-  (Peers().Register<Kinds>([this](Kinds& control) { return MakePeer(control); }), ...);
+  gui::RegisterEveryKind(Peers(), [this](auto& control) { return MakePeer(control); });
 }
 
 HeadlessBackend::~HeadlessBackend() = default;
@@ -147,6 +118,17 @@ bool HeadlessBackend::FormTakesInput(const gui::Form& form) {
 std::unique_ptr<gui::Peer> HeadlessBackend::MakePeer(gui::Control& control) {
   if (auto* form = dynamic_cast<gui::Form*>(&control)) forms_.push_back(form);
   return std::make_unique<HeadlessPeer>(control, self_);
+}
+
+std::unique_ptr<gui::Peer> HeadlessBackend::MakePeer(gui::Animate& animate) {
+  // No system here lacks a clip: a named clip opens as soon as the peer hears of it.
+  const auto open = [&animate] {
+    animate.ReportClipOpened(animate.GetCommonAvi() != gui::CommonAvi::None);
+  };
+  open();
+  return std::make_unique<HeadlessPeer>(animate, self_, [open](gui::Changes changed) {
+    if (changed.Has(gui::Aspect::Value)) open();
+  });
 }
 
 void HeadlessBackend::Updated(const gui::Control& control, gui::Changes changed) {
@@ -204,7 +186,7 @@ std::vector<HeadlessBackend::ArmedTimer>::iterator HeadlessBackend::EarliestTime
 
 bool HeadlessBackend::FireDueTimer() {
   const auto earliest = EarliestTimer();
-  const std::uint64_t now = machine_.Now();
+  const std::uint64_t now = machine_.Clock().Now();
   if (earliest == timers_.end() || earliest->deadline > now) return false;
   gui::Timer* timer = earliest->timer;
   // Re-armed before the tick: the tick may disable, re-arm or destroy its timer.
@@ -222,10 +204,10 @@ bool HeadlessBackend::AdvanceToNextTimer() {
                std::to_string(kMaxIdleClockAdvances) +
                " timer ticks in a row with no scripted action and no queued call");
   }
-  if (machine_.RunningThreadCount() > 0 && WaitForWorkers(kWorkerGrace)) return true;
+  if (machine_.Threads().RunningCount() > 0 && WaitForWorkers(kWorkerGrace)) return true;
   const auto earliest = EarliestTimer();
-  const std::uint64_t now = machine_.Now();
-  if (earliest->deadline > now) machine_.Advance(earliest->deadline - now);
+  const std::uint64_t now = machine_.Clock().Now();
+  if (earliest->deadline > now) machine_.Clock().Advance(earliest->deadline - now);
   return FireDueTimer();
 }
 
@@ -237,7 +219,7 @@ bool HeadlessBackend::WaitForWorkers(std::chrono::milliseconds limit) {
     // called under it).
     if (application.HasQueued()) return true;
     if (user_.HasActions() && user_.WaitingFor().empty()) return true;  // a wait was met
-    if (machine_.RunningThreadCount() == 0) return false;
+    if (machine_.Threads().RunningCount() == 0) return false;
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return false;
     std::unique_lock<std::mutex> lock(wakeMutex_);
@@ -263,8 +245,8 @@ void HeadlessBackend::WaitAndDispatch() {
     return;
   }
   if (AdvanceToNextTimer()) return;
-  if (machine_.RunningThreadCount() > 0) {
-    if (WaitForWorkers(kWorkerWait) || machine_.RunningThreadCount() == 0) return;
+  if (machine_.Threads().RunningCount() > 0) {
+    if (WaitForWorkers(kWorkerWait) || machine_.Threads().RunningCount() == 0) return;
     user_.Fail(DescribeLoop() + " waited " + std::to_string(kWorkerWait.count()) +
                " s for a running worker thread to queue a call, and none came");
   }
@@ -320,7 +302,7 @@ void HeadlessBackend::TimerChanged(gui::Timer& timer) {
     if (armed != timers_.end()) timers_.erase(armed);
     return;
   }
-  const std::uint64_t deadline = machine_.Now() + timer.Interval();
+  const std::uint64_t deadline = machine_.Clock().Now() + timer.Interval();
   if (armed == timers_.end()) {
     timers_.push_back({&timer, deadline, nextTimerOrder_++});
   } else {

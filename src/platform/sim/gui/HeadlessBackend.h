@@ -36,8 +36,9 @@
 #include "platform/sim/gui/ScriptedUser.h"
 
 namespace gui {
+class Animate;
 class Application;
-}
+}  // namespace gui
 
 namespace sim {
 
@@ -112,9 +113,9 @@ class HeadlessBackend : public gui::Backend {
     std::vector<gui::Form*> disabled;
   };
 
-  template <class... Kinds>
-  void RegisterPeers();
+  // The peer of every kind: it stores what it was told; an animation's also opens its clip.
   std::unique_ptr<gui::Peer> MakePeer(gui::Control& control);
+  std::unique_ptr<gui::Peer> MakePeer(gui::Animate& animate);
   void PeerGone(gui::Control* control);
   // Sleeps until WakeUp or the limit; false when the limit passed without a wake-up.
   bool SleepUntilWoken(std::chrono::milliseconds limit);

@@ -120,7 +120,7 @@ class AnimatePeer : public WindowPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakeAnimatePeer(Animate& animate) {
+std::unique_ptr<Peer> MakePeer(Animate& animate) {
   auto peer = std::make_unique<AnimatePeer>(animate);
   peer->Create();
   return peer;

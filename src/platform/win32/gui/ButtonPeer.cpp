@@ -6,7 +6,7 @@
 
 namespace gui::win32 {
 
-std::unique_ptr<Peer> MakeButtonPeer(Button& button) {
+std::unique_ptr<Peer> MakePeer(Button& button) {
   return MakeButtonClassPeer<ButtonPeer>(button, BS_PUSHBUTTON);
 }
 

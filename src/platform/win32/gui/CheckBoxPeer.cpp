@@ -5,7 +5,7 @@
 
 namespace gui::win32 {
 
-std::unique_ptr<Peer> MakeCheckBoxPeer(CheckBox& box) {
+std::unique_ptr<Peer> MakePeer(CheckBox& box) {
   return MakeButtonClassPeer<CheckMarkPeer<CheckBox>>(box, BS_CHECKBOX);
 }
 

@@ -36,7 +36,7 @@ void EditPeer::UpdateKind(Changes changed) {
   }
 }
 
-std::unique_ptr<Peer> MakeEditPeer(Edit& edit) {
+std::unique_ptr<Peer> MakePeer(Edit& edit) {
   auto peer = std::make_unique<EditPeer>(edit);
   peer->Create(ES_AUTOHSCROLL);
   return peer;

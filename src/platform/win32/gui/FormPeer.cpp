@@ -163,7 +163,7 @@ class FormPeer : public WindowPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakeFormPeer(Form& form) {
+std::unique_ptr<Peer> MakePeer(Form& form) {
   auto peer = std::make_unique<FormPeer>(form);
   peer->Create();
   return peer;

@@ -44,7 +44,7 @@ class HeaderCellPeer : public PaintedPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakeHeaderCellPeer(HeaderCell& cell) {
+std::unique_ptr<Peer> MakePeer(HeaderCell& cell) {
   auto peer = std::make_unique<HeaderCellPeer>(cell);
   peer->Create();
   return peer;

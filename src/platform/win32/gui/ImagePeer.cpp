@@ -77,7 +77,7 @@ class ImagePeer : public PaintedPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakeImagePeer(Image& image) {
+std::unique_ptr<Peer> MakePeer(Image& image) {
   auto peer = std::make_unique<ImagePeer>(image);
   peer->Create();
   return peer;

@@ -45,7 +45,7 @@ class LabelPeer : public WindowPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakeLabelPeer(Label& label) {
+std::unique_ptr<Peer> MakePeer(Label& label) {
   auto peer = std::make_unique<LabelPeer>(label);
   peer->Create();
   return peer;

@@ -29,7 +29,7 @@ DWORD MemoStyle(const Memo& memo) {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakeMemoPeer(Memo& memo) {
+std::unique_ptr<Peer> MakePeer(Memo& memo) {
   auto peer = std::make_unique<EditPeer>(memo);
   peer->Create(MemoStyle(memo));
   return peer;

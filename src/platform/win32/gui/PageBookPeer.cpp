@@ -20,7 +20,7 @@ class PageBookPeer : public PaintedPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakePageBookPeer(PageBook& book) {
+std::unique_ptr<Peer> MakePeer(PageBook& book) {
   auto peer = std::make_unique<PageBookPeer>(book);
   peer->Create();
   return peer;

@@ -20,7 +20,7 @@ class PagePeer : public PaintedPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakePagePeer(Page& page) {
+std::unique_ptr<Peer> MakePeer(Page& page) {
   auto peer = std::make_unique<PagePeer>(page);
   peer->Create();
   return peer;

@@ -108,7 +108,7 @@ class PanelPeer : public WindowPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakePanelPeer(Panel& panel) {
+std::unique_ptr<Peer> MakePeer(Panel& panel) {
   auto peer = std::make_unique<PanelPeer>(panel);
   peer->Create();
   return peer;

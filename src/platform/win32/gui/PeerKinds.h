@@ -1,6 +1,6 @@
 #pragma once
-// The peer of each kind of control. Adding a kind: a model class, one peer file with its
-// Make...Peer function, and one line in RegisterPeers (PeerKinds.cpp).
+// The peer of each kind of control. Adding a kind: a model class in the list of kinds
+// (platform/gui/ControlKinds.h) and one peer file here with its MakePeer overload.
 #include <memory>
 
 #include "platform/gui/PeerRegistry.h"
@@ -26,25 +26,25 @@ class StringGrid;
 
 namespace gui::win32 {
 
-std::unique_ptr<Peer> MakeFormPeer(Form& form);
-std::unique_ptr<Peer> MakePanelPeer(Panel& panel);
-std::unique_ptr<Peer> MakeLabelPeer(Label& label);
-std::unique_ptr<Peer> MakeButtonPeer(Button& button);
-std::unique_ptr<Peer> MakeCheckBoxPeer(CheckBox& box);
-std::unique_ptr<Peer> MakeRadioButtonPeer(RadioButton& radio);
-std::unique_ptr<Peer> MakeEditPeer(Edit& edit);
-std::unique_ptr<Peer> MakeMemoPeer(Memo& memo);
-std::unique_ptr<Peer> MakeProgressBarPeer(ProgressBar& bar);
-std::unique_ptr<Peer> MakeAnimatePeer(Animate& animate);
-std::unique_ptr<Peer> MakePageBookPeer(PageBook& book);
-std::unique_ptr<Peer> MakePagePeer(Page& page);
-std::unique_ptr<Peer> MakeHeaderCellPeer(HeaderCell& cell);
-std::unique_ptr<Peer> MakeSeparatorPeer(Separator& separator);
-std::unique_ptr<Peer> MakeShapePeer(Shape& shape);
-std::unique_ptr<Peer> MakeImagePeer(Image& image);
-std::unique_ptr<Peer> MakeStringGridPeer(StringGrid& grid);
+std::unique_ptr<Peer> MakePeer(Form& form);
+std::unique_ptr<Peer> MakePeer(Panel& panel);
+std::unique_ptr<Peer> MakePeer(Label& label);
+std::unique_ptr<Peer> MakePeer(Button& button);
+std::unique_ptr<Peer> MakePeer(CheckBox& box);
+std::unique_ptr<Peer> MakePeer(RadioButton& radio);
+std::unique_ptr<Peer> MakePeer(Edit& edit);
+std::unique_ptr<Peer> MakePeer(Memo& memo);
+std::unique_ptr<Peer> MakePeer(ProgressBar& bar);
+std::unique_ptr<Peer> MakePeer(Animate& animate);
+std::unique_ptr<Peer> MakePeer(PageBook& book);
+std::unique_ptr<Peer> MakePeer(Page& page);
+std::unique_ptr<Peer> MakePeer(HeaderCell& cell);
+std::unique_ptr<Peer> MakePeer(Separator& separator);
+std::unique_ptr<Peer> MakePeer(Shape& shape);
+std::unique_ptr<Peer> MakePeer(Image& image);
+std::unique_ptr<Peer> MakePeer(StringGrid& grid);
 
-// Registers the peer of every kind this back end shows.
+// Registers the peer of every kind of control.
 void RegisterPeers(PeerRegistry& registry);
 
 }  // namespace gui::win32

@@ -28,7 +28,7 @@ class ProgressBarPeer : public WindowPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakeProgressBarPeer(ProgressBar& bar) {
+std::unique_ptr<Peer> MakePeer(ProgressBar& bar) {
   auto peer = std::make_unique<ProgressBarPeer>(bar);
   peer->Create();
   return peer;

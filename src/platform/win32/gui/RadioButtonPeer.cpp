@@ -5,7 +5,7 @@
 
 namespace gui::win32 {
 
-std::unique_ptr<Peer> MakeRadioButtonPeer(RadioButton& radio) {
+std::unique_ptr<Peer> MakePeer(RadioButton& radio) {
   return MakeButtonClassPeer<CheckMarkPeer<RadioButton>>(radio, BS_RADIOBUTTON);
 }
 

@@ -51,7 +51,7 @@ class SeparatorPeer : public PaintedPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakeSeparatorPeer(Separator& separator) {
+std::unique_ptr<Peer> MakePeer(Separator& separator) {
   auto peer = std::make_unique<SeparatorPeer>(separator);
   peer->Create();
   return peer;

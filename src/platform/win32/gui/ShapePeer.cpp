@@ -53,7 +53,7 @@ class ShapePeer : public PaintedPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakeShapePeer(Shape& shape) {
+std::unique_ptr<Peer> MakePeer(Shape& shape) {
   auto peer = std::make_unique<ShapePeer>(shape);
   peer->Create();
   return peer;

@@ -253,7 +253,7 @@ class StringGridPeer : public WindowPeer {
 
 }  // namespace
 
-std::unique_ptr<Peer> MakeStringGridPeer(StringGrid& grid) {
+std::unique_ptr<Peer> MakePeer(StringGrid& grid) {
   auto peer = std::make_unique<StringGridPeer>(grid);
   peer->Create();
   return peer;
