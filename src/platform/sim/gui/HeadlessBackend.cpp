@@ -79,9 +79,20 @@ HeadlessBackend::HeadlessBackend()
     : machine_(SimMachine::Current()),
       user_(*this),
       self_(std::make_shared<HeadlessBackend*>(this)) {
-  RegisterPeers<gui::Form, gui::Panel, gui::Label, gui::Button, gui::CheckBox, gui::RadioButton,
-                gui::Edit, gui::Memo, gui::ProgressBar, gui::PageBook, gui::Page, gui::HeaderCell,
+  RegisterPeers<gui::Panel, gui::Label, gui::Button, gui::CheckBox, gui::RadioButton, gui::Edit,
+                gui::Memo, gui::ProgressBar, gui::PageBook, gui::Page, gui::HeaderCell,
                 gui::Separator, gui::Shape, gui::Image, gui::StringGrid>();
+  // Showing a form activates it at once, as ShowWindow does: its activation handler runs inside
+  // the show, before the loop that follows it (a modal display's) turns even once.
+  Peers().Register<gui::Form>([this](gui::Form& form) {
+    forms_.push_back(&form);
+    return std::make_unique<HeadlessPeer>(
+        form, self_,
+        [backend = std::weak_ptr<HeadlessBackend*>(self_), &form](gui::Changes changed) {
+          if (!changed.Has(gui::Aspect::Visible) || !form.Visible()) return;
+          if (auto alive = backend.lock()) (*alive)->Activate();
+        });
+  });
   // No system here lacks a clip: a named clip opens as soon as the peer hears of it.
   Peers().Register<gui::Animate>([this](gui::Animate& animate) {
     const auto open = [&animate] {
@@ -145,7 +156,6 @@ bool HeadlessBackend::FormTakesInput(const gui::Form& form) {
 }
 
 std::unique_ptr<gui::Peer> HeadlessBackend::MakePeer(gui::Control& control) {
-  if (auto* form = dynamic_cast<gui::Form*>(&control)) forms_.push_back(form);
   return std::make_unique<HeadlessPeer>(control, self_);
 }
 

@@ -2,6 +2,10 @@
 // The GUI back end of the host build: no pixels, peers that only store state, timers on the
 // SimMachine's virtual clock and a scripted user in place of a person.
 //
+// Showing a form activates it at once, inside Form::ShowForm, as ShowWindow activates a window
+// on the real system: a form that does its work in its activation handler does it before the
+// loop of its modal display is entered.
+//
 // One turn of a message loop (WaitAndDispatch) does the first of these that applies:
 //   1. activate the form shown last, if it is not the active form yet (Form::Activated);
 //   2. serve the queued tasks and synchronised calls (Application::ServeQueued);
