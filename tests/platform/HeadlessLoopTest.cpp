@@ -184,6 +184,35 @@ TEST_F(HeadlessLoopTest, ClicksActInsideNestedModalDisplaysAndSkipUnreachableCon
   EXPECT_EQ(mainActivations, 2) << "once when shown, once more when the modal dialog went";
 }
 
+// As ShowWindow activates a window, showing a form runs its activation handler inside the show,
+// before any loop turns; a modal display that its activation ended (the form closed, the
+// application terminated) ends at once. Nothing is scripted: a loop that waited for input
+// would fail as starved.
+TEST_F(HeadlessLoopTest, ShowingAFormActivatesItInsideTheShowAndADisplayEndedThereEndsAtOnce) {
+  auto& main = MakeForm("Main");
+  int mainActivations = 0;
+  main.OnActivate = [&] { ++mainActivations; };
+  main.ShowForm();
+  EXPECT_EQ(mainActivations, 1);
+  EXPECT_EQ(Backend().ActiveForm(), &main);
+
+  auto& closing = MakeForm("Closing");
+  closing.OnActivate = [&] {
+    log_.push_back("activated");
+    closing.Close();
+  };
+  closing.OnClose = [&](gui::CloseAction&) { log_.push_back("closed"); };
+  EXPECT_EQ(closing.ShowModal(), gui::mrCancel);
+  EXPECT_EQ(log_, (std::vector<std::string>{"activated", "closed"}));
+  EXPECT_FALSE(closing.Visible());
+
+  auto& terminating = MakeForm("Terminating");
+  terminating.OnActivate = [&] { App().Terminate(); };
+  EXPECT_EQ(terminating.ShowModal(), gui::mrCancel);
+  EXPECT_FALSE(terminating.Visible());
+  EXPECT_TRUE(Backend().ModalStack().empty());
+}
+
 TEST_F(HeadlessLoopTest, CloseBoxOfAModalFormCancelsItAndUnknownNamesFail) {
   auto& dialog = MakeForm("Dialog");
   bool asked = false;

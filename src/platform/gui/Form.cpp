@@ -81,17 +81,22 @@ int Form::ShowModal() {
   {
     ModalScope scope(app.GetBackend(), *this, modal_);
     ShowForm();
-    while (modalResult_ == mrNone) {
-      app.GetBackend().WaitAndDispatch();
-      if (app.Terminated()) {
-        modalResult_ = mrCancel;
-      } else if (modalResult_ != mrNone) {
-        CloseModal();
-      }
-    }
+    // Asked before every wait: the display may have ended inside the show, in the form's
+    // activation, where a nested loop may already have taken the message that told of it.
+    while (!ModalDisplayEnded()) app.GetBackend().WaitAndDispatch();
   }
   Hide();
   return modalResult_;
+}
+
+bool Form::ModalDisplayEnded() {
+  if (Application::Instance().Terminated()) {
+    modalResult_ = mrCancel;
+    return true;
+  }
+  if (modalResult_ == mrNone) return false;
+  CloseModal();
+  return modalResult_ != mrNone;
 }
 
 void Form::CloseModal() {

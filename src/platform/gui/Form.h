@@ -79,6 +79,9 @@ class Form : public Control {
 
  private:
   void CreatePeers(Control& control);
+  // True when the modal display is over: the application terminated (mrCancel), or a modal
+  // result was set and the form agreed to close.
+  bool ModalDisplayEnded();
   void CloseModal();
   void DoClose(CloseAction& action);
   BorderStyle borderStyle_ = BorderStyle::Sizeable;

@@ -116,8 +116,18 @@ bool HeadlessBackend::FormTakesInput(const gui::Form& form) {
 }
 
 std::unique_ptr<gui::Peer> HeadlessBackend::MakePeer(gui::Control& control) {
-  if (auto* form = dynamic_cast<gui::Form*>(&control)) forms_.push_back(form);
   return std::make_unique<HeadlessPeer>(control, self_);
+}
+
+std::unique_ptr<gui::Peer> HeadlessBackend::MakePeer(gui::Form& form) {
+  forms_.push_back(&form);
+  // Showing a form activates it at once, as ShowWindow does: its activation handler runs inside
+  // the show, before the loop that follows it (a modal display's) turns even once.
+  return std::make_unique<HeadlessPeer>(
+      form, self_, [backend = std::weak_ptr<HeadlessBackend*>(self_), &form](gui::Changes changed) {
+        if (!changed.Has(gui::Aspect::Visible) || !form.Visible()) return;
+        if (auto alive = backend.lock()) (*alive)->Activate();
+      });
 }
 
 std::unique_ptr<gui::Peer> HeadlessBackend::MakePeer(gui::Animate& animate) {

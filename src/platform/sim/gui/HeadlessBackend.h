@@ -2,6 +2,10 @@
 // The GUI back end of the host build: no pixels, peers that only store state, timers on the
 // SimMachine's virtual clock and a scripted user in place of a person.
 //
+// Showing a form activates it at once, inside Form::ShowForm, as ShowWindow activates a window
+// on the real system: a form that does its work in its activation handler does it before the
+// loop of its modal display is entered.
+//
 // One turn of a message loop (WaitAndDispatch) does the first of these that applies:
 //   1. activate the form shown last, if it is not the active form yet (Form::Activated);
 //   2. serve the queued tasks and synchronised calls (Application::ServeQueued);
@@ -115,6 +119,7 @@ class HeadlessBackend : public gui::Backend {
 
   // The peer of every kind: it stores what it was told; an animation's also opens its clip.
   std::unique_ptr<gui::Peer> MakePeer(gui::Control& control);
+  std::unique_ptr<gui::Peer> MakePeer(gui::Form& form);
   std::unique_ptr<gui::Peer> MakePeer(gui::Animate& animate);
   void PeerGone(gui::Control* control);
   // Sleeps until WakeUp or the limit; false when the limit passed without a wake-up.
