@@ -95,6 +95,13 @@ class Control : public Component {
 
   Peer* GetPeer() const { return peer_.get(); }
   void SetPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }
+  // Makes the peers this control and its children lack, down to the controls whose windows wait
+  // until they are first shown (DefersChildPeers).
+  void CreatePeers();
+  // True while the children's peers wait for this control to be shown: a page the book has not
+  // shown yet keeps its controls without windows, so a program starts without making the
+  // windows of pages the user may never see.
+  virtual bool DefersChildPeers() const { return false; }
 
  protected:
   // Tells the peer what changed.
