@@ -1,5 +1,8 @@
 // The wizard's pages, the Next and Back buttons, the banner, the licence choice, the two close
 // confirmations and the finish action.
+#include <set>
+#include <string>
+
 #include "platform/Files.h"
 #include "platform/gui/DdeClientConv.h"
 #include "platform/gui/PageBook.h"
@@ -45,6 +48,25 @@ TEST_F(WizardPagesTest, FirstDisplayShowsTheWelcomePageWithTheCaptionInItsTexts)
       EXPECT_EQ(Utf8(Wizard().Label6->Caption()), Utf8("欢迎使用 ") + Utf8(kCaption));
       EXPECT_EQ(Utf8(Wizard().Label7->Caption()), Utf8("即将在您的电脑上安装“") + Utf8(kCaption) +
                                                       Utf8("” 请点击“下一步”按钮继续。"));
+    });
+  });
+}
+
+// The mouse points with a hand over Back, Next and Exit, and nowhere else in the wizard.
+TEST_F(WizardPagesTest, OnlyTheThreeButtonsOfTheButtonBarPointWithAHand) {
+  RunWizard([&] {
+    Check([&] {
+      const std::set<std::string> hands = {"btnpri", "BtnNext", "btnexit"};
+      int controls = 0;
+      for (const auto& component : Wizard().Components()) {
+        const auto* control = dynamic_cast<const gui::Control*>(component.get());
+        if (!control) continue;
+        ++controls;
+        const bool hand = hands.count(control->Name()) != 0;
+        EXPECT_EQ(control->GetCursor(), hand ? gui::Cursor::HandPoint : gui::Cursor::Default)
+            << control->Name();
+      }
+      EXPECT_GT(controls, 30) << "the wizard's controls were not found";
     });
   });
 }

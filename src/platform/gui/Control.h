@@ -75,6 +75,10 @@ class Control : public Component {
   void SetFont(const Font& font);
   Color GetColor() const { return color_; }
   void SetColor(Color color);
+  // The pointer over the enabled control; the back end asks for it as the mouse moves, so a
+  // change needs no update of the peer.
+  Cursor GetCursor() const { return cursor_; }
+  void SetCursor(Cursor cursor) { cursor_ = cursor; }
 
   // Fired after the control changed size (also when its parent's layout moved it).
   std::function<void()> OnResize;
@@ -134,6 +138,7 @@ class Control : public Component {
   AnsiString caption_;
   Font font_;
   Color color_ = clBtnFace;
+  Cursor cursor_ = Cursor::Default;
   std::unique_ptr<Peer> peer_;
 };
 

@@ -124,9 +124,25 @@ LRESULT WindowPeer::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT WindowPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETCURSOR && SetOwnCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) {
+    return TRUE;
+  }
   LRESULT result = 0;
   if (RouteChildNotification(message, wParam, lParam, result)) return result;
   return DefaultProc(message, wParam, lParam);
+}
+
+bool WindowPeer::SetOwnCursor(HWND under, WORD hitTest) {
+  // Only over this window's client area: its children and frame keep their own pointers.
+  if (under != Handle() || hitTest != HTCLIENT) return false;
+  switch (control_.GetCursor()) {
+    case Cursor::HandPoint:
+      ::SetCursor(::LoadCursorW(nullptr, SystemResource(IDC_HAND)));
+      return true;
+    case Cursor::Default:
+      break;
+  }
+  return false;
 }
 
 LRESULT WindowPeer::WindowGone(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
