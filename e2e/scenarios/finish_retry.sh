@@ -72,8 +72,8 @@ done
 (($(product_copies) == 0)) || e2e_fail "Korvello runs before the finish page's click"
 
 # A folder in the place of the options file: no write can replace it.
-rm "$host_folder/Options.ini" && mkdir "$host_folder/Options.ini" ||
-  e2e_fail "cannot put a folder in the place of $host_folder/Options.ini"
+rm "$host_folder/Options.ini" || e2e_fail "cannot remove $host_folder/Options.ini"
+mkdir "$host_folder/Options.ini" || e2e_fail "cannot make the folder $host_folder/Options.ini"
 
 # ---- the first click starts Korvello, then reports --------------------------------------------
 
