@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # A whole installation, as a user clicks it: Next through the wizard into the proposed folder on
-# D:, the progress window while the product is extracted and registered, then the wizard's
-# finish page and "完毕". Every file of the manifest is in the install folder byte for byte; the
-# uninstall entry, the document type, the product keys and the compatibility value are in the
-# registry as the setup writes them; the desktop shortcut in the common desktop folder points at
-# the installed KORV.exe; the program group holds its four items (made by Program Manager in a
-# Chinese locale, where Wine's takes the commands, by the setup itself elsewhere); Options.ini says Reset=88 and the installed Korvello
-# runs and shows it. A second setup then finds the installation and asks before reinstalling.
-# With E2E_INSTALL_FOLDER set (a folder on D:, such as "D:\软件 安装\Korvello\"), the user
-# types it on the folder page instead.
+# D:, the progress window (framed in blue, three pixels wide) while the product is extracted and
+# registered, then the wizard's finish page and "完毕". Every file of the manifest is in the
+# install folder byte for byte; the uninstall entry, the document type, the product keys and the
+# compatibility value are in the registry as the setup writes them; the desktop shortcut in the
+# common desktop folder points at the installed KORV.exe; the program group holds its four items
+# (made by Program Manager in a Chinese locale, where Wine's takes the commands, by the setup
+# itself elsewhere); Options.ini says Reset=88 and the installed Korvello runs and shows it. A
+# second setup then finds the installation and asks before reinstalling. With
+# E2E_INSTALL_FOLDER set (a folder on D:, such as "D:\软件 安装\Korvello\"), the user types it
+# on the folder page instead.
 # shellcheck source=../lib.sh disable=SC2154  # e2e_start sets the process id variables
 # shellcheck disable=SC1003  # drive roots, meant as written
 source "$(dirname "$0")/../lib.sh"
@@ -58,7 +59,20 @@ style=$(e2e_window_info 安装 style) || style=''
 (((style & 0x00C00000) == 0)) || e2e_fail "the progress window has a caption (style $style)"
 e2e_robot state --title 安装 | grep -q $'\t取消$' || e2e_fail "the progress window shows no Cancel"
 sleep 1
-e2e_window_screenshot 安装 "$E2E_SHOTS/e2e-$E2E_NAME-progress.png"
+progress_shot=$E2E_SHOTS/e2e-$E2E_NAME-progress.png
+e2e_window_screenshot 安装 "$progress_shot"
+# Its frame: three pixels of RGB(16, 83, 194) inside each edge, the white window within.
+read -r left top right bottom < <(e2e_window_info 安装 rect)
+frame_edge() { e2e_pixels "$progress_shot" "$@" | awk '{ print $3 "," $4 "," $5 }' | xargs; }
+blue=16,83,194 white=255,255,255
+e2e_expect_eq "$(frame_edge "$left" $((top + 100)) 4 1)" "$blue $blue $blue $white" \
+  "the progress window's frame at its left edge"
+e2e_expect_eq "$(frame_edge $((right - 4)) $((top + 100)) 4 1)" "$white $blue $blue $blue" \
+  "the progress window's frame at its right edge"
+e2e_expect_eq "$(frame_edge $((left + 180)) "$top" 1 4)" "$blue $blue $blue $white" \
+  "the progress window's frame at its top edge"
+e2e_expect_eq "$(frame_edge $((left + 180)) $((bottom - 4)) 1 4)" "$white $blue $blue $blue" \
+  "the progress window's frame at its bottom edge"
 
 # About a second after the run, the wizard comes back on its finish page.
 deadline=$((SECONDS + 180))

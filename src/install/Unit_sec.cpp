@@ -45,6 +45,7 @@ void TFormsec::BuildLayout() {
   Shape1 = &Put<gui::Shape>(*this, "Shape1", 0, 0, 359, 205);
   Shape1->SetAlign(gui::Align::Client);
   Shape1->SetPenColor(gui::RGB(16, 83, 194));
+  Shape1->SetPenWidth(3);
   lbls = &Put<gui::Label>(*this, "lbls", 40, 92, 269, 13);
   lbls->SetAutoSize(false);
   lbls->SetTransparent(true);

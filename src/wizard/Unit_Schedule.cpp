@@ -168,10 +168,14 @@ void TFormSchedule::FinishAction() {
     const AnsiString options = Formain->InstallFolder + "Options.ini";
     const bool written = platform::WriteProfileString(options, "Option", "Reset", "88");
     // The product starts whether or not its options could be written, as the signed-in user
-    // rather than with the setup's administrator rights.
-    platform::StartAsSignedInUser(
-        this, "open", Formain->InstallFolder + Formain->ReadSetupValue("Run", "FileName"), "", "",
-        kShowCommand);
+    // rather than with the setup's administrator rights; a click that retries a failed write
+    // finds it running already and starts no second copy.
+    if (!productStarted_) {
+      productStarted_ = true;
+      platform::StartAsSignedInUser(
+          this, "open", Formain->InstallFolder + Formain->ReadSetupValue("Run", "FileName"), "", "",
+          kShowCommand);
+    }
     if (!written) throw EIniFileException(Format("Unable to write to %s", options.c_str()));
   }
   Formain->Close();

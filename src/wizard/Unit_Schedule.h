@@ -121,6 +121,10 @@ class TFormSchedule : public gui::Form {
   void MarkInstallDrive();
   // The existing-installation check and the first install folder, at activation.
   void CheckExistingInstallation();
+
+  // The finish action has started the product (once, however often "完毕" retries the write of
+  // its options).
+  bool productStarted_ = false;
 };
 
 // Fixed-point text of x: one decimal place from 10 up, two below (decided on x as it is).

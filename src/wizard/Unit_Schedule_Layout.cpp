@@ -85,6 +85,7 @@ void TFormSchedule::BuildLayout() {
   BtnNext->SetCaption("下一步 >");
   btnexit = &Put<gui::Button>(*ButtonBar1, "btnexit", 428, 13, 77, 23);
   btnexit->SetCaption("退出");
+  for (gui::Button* button : {btnpri, BtnNext, btnexit}) button->SetCursor(gui::Cursor::HandPoint);
 
   Panel3 = &Put<gui::Panel>(*this, "Panel3", 0, kClientHeight - 56, kClientWidth, 2);
   Panel3->SetAlign(gui::Align::Bottom);

@@ -203,20 +203,59 @@ TEST_F(ControlPaintContract, AnImageWithoutItsBitmapShowsItsColourAndTakesANewNa
   EXPECT_EQ(Shown(Pixel(image, 0, 0)), Shown(kImageColour));
 }
 
-TEST_F(ControlPaintContract, AShapeFramesAnInsideThatIsNotItsOwn) {
-  auto& shape = Put<gui::Shape>("Shape1", 26, 151, 388, 92);
-  const gui::Color pen = gui::RGB(128, 64, 32);
-  shape.SetPenColor(pen);
-  form_.ShowForm();
-  EXPECT_FALSE(WindowTakesPoint(shape, 100, 40)) << "the inside is whatever lies under it";
-  EXPECT_TRUE(WindowTakesPoint(shape, 0, 40));
-  EXPECT_TRUE(WindowTakesPoint(shape, 387, 91));
-  for (const auto& [x, y] : {std::pair{0, 0}, std::pair{387, 0}, std::pair{0, 91},
-                             std::pair{387, 91}, std::pair{200, 0}, std::pair{200, 91}}) {
-    EXPECT_EQ(Shown(Pixel(shape, x, y)), Shown(pen)) << "frame at (" << x << ", " << y << ")";
+// A shape of the progress window's size, framed with pens one and three pixels wide.
+class ShapeContract : public ControlPaintContract {
+ protected:
+  static constexpr int kRight = 358;
+  static constexpr int kBottom = 204;
+  static constexpr gui::Color kPen = gui::RGB(16, 83, 194);
+
+  // Every ring of the frame, from the edge inwards, is the pen's; the pixels just inside it are
+  // not the shape's at all.
+  void ExpectFrame(gui::Shape& shape, int pen) {
+    for (int ring = 0; ring < pen; ++ring) {
+      for (const auto& [x, y] : {std::pair{ring, 100}, std::pair{kRight - ring, 100},
+                                 std::pair{180, ring}, std::pair{180, kBottom - ring},
+                                 std::pair{ring, ring}, std::pair{kRight - ring, kBottom - ring}}) {
+        EXPECT_EQ(Shown(Pixel(shape, x, y)), Shown(kPen)) << "frame at (" << x << ", " << y << ")";
+        EXPECT_TRUE(WindowTakesPoint(shape, x, y)) << "frame at (" << x << ", " << y << ")";
+      }
+    }
+    for (const auto& [x, y] :
+         {std::pair{pen, 100}, std::pair{kRight - pen, 100}, std::pair{180, pen},
+          std::pair{180, kBottom - pen}, std::pair{pen, pen}, std::pair{180, 100}}) {
+      EXPECT_EQ(Shown(Pixel(shape, x, y)), Shown(kUnpainted))
+          << "the shape paints no inside, at (" << x << ", " << y << ")";
+      EXPECT_FALSE(WindowTakesPoint(shape, x, y))
+          << "the inside is whatever lies under it, at (" << x << ", " << y << ")";
+    }
   }
-  EXPECT_EQ(Shown(Pixel(shape, 1, 1)), Shown(kUnpainted)) << "the shape paints no inside";
-  EXPECT_EQ(Shown(Pixel(shape, 200, 45)), Shown(kUnpainted));
+};
+
+class ShapePenWidths : public ShapeContract, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ShapePenWidths, AShapeFramesAnInsideThatIsNotItsOwnWithItsPensWidth) {
+  const int pen = GetParam();
+  auto& shape = Put<gui::Shape>("Shape1", 0, 0, kRight + 1, kBottom + 1);
+  shape.SetPenColor(kPen);
+  shape.SetPenWidth(pen);
+  form_.ShowForm();
+  ExpectFrame(shape, pen);
+}
+
+INSTANTIATE_TEST_SUITE_P(PenWidth, ShapePenWidths, ::testing::Values(1, 3),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return std::to_string(info.param) + "_pixels";
+                         });
+
+TEST_F(ShapeContract, AShownShapeTakesANewPenWidthAtOnce) {
+  auto& shape = Put<gui::Shape>("Shape1", 0, 0, kRight + 1, kBottom + 1);
+  shape.SetPenColor(kPen);
+  form_.ShowForm();
+  shape.SetPenWidth(3);
+  ExpectFrame(shape, 3);
+  shape.SetPenWidth(1);
+  ExpectFrame(shape, 1);
 }
 
 TEST_F(ControlPaintContract, ASeparatorLineFadesIntoItsColourTowardsTheRight) {

@@ -56,8 +56,8 @@ class GuiEnv {
 // ---- Whether a control shows: the page book's contract.
 namespace contract {
 
-// Whether the control shows on screen: its window and every window it lies in are visible (on
-// the headless back end: it has a peer, and it and every parent are visible).
+// Whether the control shows on screen: it has a window, and that window and every window it lies
+// in are visible (on the headless back end: it has a peer, and it and every parent are visible).
 bool ShownVisible(gui::Control& control);
 
 }  // namespace contract

@@ -13,6 +13,11 @@ namespace contract {
 
 namespace {
 
+bool HasWindow(const gui::Control& control) {
+  const gui::win32::WindowPeer* peer = gui::win32::WindowPeer::Of(&control);
+  return peer && peer->Handle();
+}
+
 bool IsButtonClass(HWND window) {
   wchar_t name[32] = {};
   ::GetClassNameW(window, name, 32);
@@ -26,6 +31,8 @@ GuiEnv::GuiEnv() : application_(std::make_unique<gui::Application>(gui::CreateWi
 GuiEnv::~GuiEnv() = default;
 
 void GuiEnv::Click(gui::Control& control) {
+  // A control without a window (on a page never shown) is nowhere on screen to be clicked.
+  if (!HasWindow(control)) return;
   const HWND window = WindowOf(control);
   if (IsButtonClass(window)) {
     // What a button does when pressed and released with the mouse or the space bar.
@@ -75,7 +82,9 @@ HWND WindowOf(gui::Control& control) {
 // ---- Whether a control shows: its window and every window it lies in are visible.
 namespace contract {
 
-bool ShownVisible(gui::Control& control) { return ::IsWindowVisible(WindowOf(control)) != FALSE; }
+bool ShownVisible(gui::Control& control) {
+  return HasWindow(control) && ::IsWindowVisible(WindowOf(control)) != FALSE;
+}
 
 }  // namespace contract
 

@@ -165,6 +165,41 @@ TEST_F(PageBookTest, TheUserTurnsThePageOnlyWhenTheBookIsReachable) {
   EXPECT_EQ(changes, 1);
 }
 
+// A page's controls get their peers (their windows, on Windows) when the book first shows the
+// page, so the form's windows are made without those of pages the user may never see.
+TEST_F(PageBookTest, APagesControlsGetTheirPeersWhenThePageIsFirstShown) {
+  const std::vector<gui::Page*> pages = AddPages(3);
+  const auto put = [&](gui::Control& parent, const AnsiString& name) -> gui::Control& {
+    auto& control = form_->Make<gui::Panel>(name);
+    control.SetParent(&parent);
+    return control;
+  };
+  gui::Control& welcome = put(*pages[0], "Panel1");
+  gui::Control& memo = put(*pages[1], "Memo1");
+  gui::Control& inner = put(put(*pages[1], "Panel2"), "Inner");
+  gui::Control& folder = put(*pages[2], "Edit_Path");
+  form_->ShowForm();
+  EXPECT_NE(welcome.GetPeer(), nullptr) << "the page shown with the form";
+  for (gui::Page* page : pages) EXPECT_NE(page->GetPeer(), nullptr) << page->Name();
+  for (const gui::Control* waiting : {&memo, &inner, &folder}) {
+    EXPECT_EQ(waiting->GetPeer(), nullptr) << waiting->Name();
+  }
+  gui::Control& added = put(*pages[1], "RadioButton1");
+  EXPECT_EQ(added.GetPeer(), nullptr) << "put on a page that waits";
+
+  book_->SetPageIndex(1);
+  for (const gui::Control* shown : {&memo, &inner, &added}) {
+    EXPECT_NE(shown->GetPeer(), nullptr) << shown->Name();
+  }
+  EXPECT_EQ(folder.GetPeer(), nullptr) << "its page still waits";
+  // Turned away again: the page keeps its peers, and a control put on it gets one at once.
+  book_->SetPageIndex(0);
+  EXPECT_NE(memo.GetPeer(), nullptr);
+  EXPECT_NE(put(*pages[1], "RadioButton2").GetPeer(), nullptr);
+  book_->SetPageIndex(2);
+  EXPECT_NE(folder.GetPeer(), nullptr);
+}
+
 TEST_F(PageBookTest, APageTurnTellsTheBookItsValueAndTheTwoPagesTheirVisibilityOnly) {
   const std::vector<gui::Page*> pages = AddPages(3);
   form_->ShowForm();

@@ -48,6 +48,10 @@ TEST_F(PaintedKindsTest, EachSetterNamesItsOwnAspectOnceAndAnUnchangedValueNames
        1},
       {"same pen colour", shape, [&] { shape.SetPenColor(gui::RGB(128, 128, 128)); },
        gui::Aspect::Style, 1},
+      {"pen width", shape, [&] { shape.SetPenWidth(3); }, gui::Aspect::Style, 2},
+      {"same pen width", shape, [&] { shape.SetPenWidth(3); }, gui::Aspect::Style, 2},
+      {"no pen width (one pixel)", shape, [&] { shape.SetPenWidth(0); }, gui::Aspect::Style, 3},
+      {"one pixel again", shape, [&] { shape.SetPenWidth(1); }, gui::Aspect::Style, 3},
       {"lowered bevel", panel, [&] { panel.SetBevelOuter(gui::PanelBevel::Lowered); },
        gui::Aspect::Style, 1},
       {"bevel on (raised)", panel, [&] { panel.SetBevel(true); }, gui::Aspect::Style, 2},
@@ -67,6 +71,7 @@ TEST_F(PaintedKindsTest, EachSetterNamesItsOwnAspectOnceAndAnUnchangedValueNames
   EXPECT_EQ(image.BitmapResource(), "");
   EXPECT_TRUE(image.Stretch());
   EXPECT_EQ(shape.PenColor(), gui::RGB(128, 128, 128));
+  EXPECT_EQ(shape.PenWidth(), 1);
   EXPECT_EQ(panel.BevelOuter(), gui::PanelBevel::Raised);
 }
 

@@ -1,5 +1,8 @@
 // The wizard's pages, the Next and Back buttons, the banner, the licence choice, the two close
 // confirmations and the finish action.
+#include <set>
+#include <string>
+
 #include "platform/Files.h"
 #include "platform/gui/DdeClientConv.h"
 #include "platform/gui/PageBook.h"
@@ -45,6 +48,25 @@ TEST_F(WizardPagesTest, FirstDisplayShowsTheWelcomePageWithTheCaptionInItsTexts)
       EXPECT_EQ(Utf8(Wizard().Label6->Caption()), Utf8("欢迎使用 ") + Utf8(kCaption));
       EXPECT_EQ(Utf8(Wizard().Label7->Caption()), Utf8("即将在您的电脑上安装“") + Utf8(kCaption) +
                                                       Utf8("” 请点击“下一步”按钮继续。"));
+    });
+  });
+}
+
+// The mouse points with a hand over Back, Next and Exit, and nowhere else in the wizard.
+TEST_F(WizardPagesTest, OnlyTheThreeButtonsOfTheButtonBarPointWithAHand) {
+  RunWizard([&] {
+    Check([&] {
+      const std::set<std::string> hands = {"btnpri", "BtnNext", "btnexit"};
+      int controls = 0;
+      for (const auto& component : Wizard().Components()) {
+        const auto* control = dynamic_cast<const gui::Control*>(component.get());
+        if (!control) continue;
+        ++controls;
+        const bool hand = hands.count(control->Name()) != 0;
+        EXPECT_EQ(control->GetCursor(), hand ? gui::Cursor::HandPoint : gui::Cursor::Default)
+            << control->Name();
+      }
+      EXPECT_GT(controls, 30) << "the wizard's controls were not found";
     });
   });
 }
@@ -245,22 +267,34 @@ TEST_F(WizardPagesTest, FinishWithoutRunningTheProductWritesAndStartsNothing) {
   EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty());
 }
 
-TEST_F(WizardPagesTest, AnUnwritableOptionsFileStillStartsTheProductThenReportsAndStays) {
+TEST_F(WizardPagesTest, AnUnwritableOptionsFileStillStartsTheProductOnceThenReportsAndStays) {
   // The install folder does not exist: the options file cannot be written.
-  RunWizard([&] {
-    ScriptFinishPage(User());
-    User().Click("BtnNext").ExpectErrorReport(
-        "Unable to write to D:\\Program Files\\Korvl280\\Options.ini");
-    Check([&] {
-      EXPECT_FALSE(App().Terminated());
-      EXPECT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u) << "started before the report";
-      EXPECT_EQ(Page(), 5);
-    });
-    // Another click repeats the whole finish action.
-    User().Click("BtnNext").ExpectErrorReport(
-        "Unable to write to D:\\Program Files\\Korvl280\\Options.ini");
-    Check([&] { EXPECT_EQ(Machine().Shell().ShellExecuteLog().size(), 2u); });
-  });
+  RunWizard(
+      [&] {
+        ScriptFinishPage(User());
+        User().Click("BtnNext").ExpectErrorReport(
+            "Unable to write to D:\\Program Files\\Korvl280\\Options.ini");
+        Check([&] {
+          EXPECT_FALSE(App().Terminated());
+          EXPECT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u) << "started before the report";
+          EXPECT_EQ(Page(), 5);
+        });
+        // Another click writes again and reports again, but the product is running already.
+        User().Click("BtnNext").ExpectErrorReport(
+            "Unable to write to D:\\Program Files\\Korvl280\\Options.ini");
+        Check([&] {
+          EXPECT_FALSE(App().Terminated());
+          EXPECT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u) << "a second copy was started";
+          // The user makes room for the options; the next click writes them and ends the setup.
+          std::filesystem::create_directories(HostPath("D:\\Program Files\\Korvl280"));
+        });
+        User().Click("BtnNext");
+      },
+      false);
+  EXPECT_TRUE(App().Terminated());
+  EXPECT_NE(ReadFile("D:\\Program Files\\Korvl280\\Options.ini").find("Reset=88"),
+            std::string::npos);
+  EXPECT_EQ(Machine().Shell().ShellExecuteLog().size(), 1u) << "a copy was started by the last click";
 }
 
 }  // namespace

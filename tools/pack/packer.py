@@ -368,6 +368,41 @@ def verify_payload(entries, res_path):
     return sum(len(data) for _, data in compiled.values())
 
 
+IMAGE_SCN_MEM_WRITE = 0x80000000
+
+
+def pe_sections(image):
+    """(name, offset of its section header) for every section of a PE image's bytes."""
+    if image[:2] != b"MZ":
+        raise PackError("the linked setup program is no PE image")
+    header = struct.unpack_from("<I", image, 0x3C)[0]
+    if image[header:header + 4] != b"PE\0\0":
+        raise PackError("the linked setup program is no PE image")
+    count, = struct.unpack_from("<H", image, header + 6)
+    optional_size, = struct.unpack_from("<H", image, header + 20)
+    first = header + 24 + optional_size
+    for index in range(count):
+        offset = first + 40 * index
+        yield image[offset:offset + 8].rstrip(b"\0").decode("ascii", "replace"), offset
+
+
+def make_resources_read_only(path):
+    """Clears the write flag the linker gives the resource section: the payload is read-only
+    data, and Wine maps a writable section of that size into a starting setup at a cost."""
+    with open(path, "r+b") as image_file:
+        image = bytearray(image_file.read())
+        found = False
+        for name, offset in pe_sections(image):
+            if name == ".rsrc":
+                flags, = struct.unpack_from("<I", image, offset + 36)
+                struct.pack_into("<I", image, offset + 36, flags & ~IMAGE_SCN_MEM_WRITE)
+                found = True
+        if not found:
+            raise PackError("the linked setup program has no resource section")
+        image_file.seek(0)
+        image_file.write(image)
+
+
 def pack(kit_dir, product_dir, out_path, payload_limit=True):
     if not os.path.isdir(product_dir):
         raise PackError(f"{product_dir} is not a folder")
@@ -398,6 +433,7 @@ def pack(kit_dir, product_dir, out_path, payload_limit=True):
             + libraries
             + shlex.split(kit.get("KORV_SYSLIBS", ""))
         )
+        make_resources_read_only(linked)
         shutil.move(linked, out_path)
     return len(entries), payload_bytes
 

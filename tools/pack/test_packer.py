@@ -7,6 +7,7 @@ Run: python3 -m unittest discover -s tools/pack -p 'test_*.py'
 
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -355,6 +356,29 @@ class ReproduciblePackTest(unittest.TestCase):
                 differing = [offset for offset, (a, b) in enumerate(pairs) if a != b]
                 self.assertEqual(differing, [], f"the packs differ at {len(differing)} offsets, "
                                  f"the first at {differing[:1]}")
+
+
+@unittest.skipIf(not setup_kits(),
+                 "no setup kit: build one (tools/build.sh win) or set KORV_PACKKIT")
+class ReadOnlyPayloadTest(unittest.TestCase):
+    def test_the_resource_section_is_read_only_data(self):
+        for kit in setup_kits():
+            with self.subTest(kit=kit):
+                with ProductFolder(encode(GOOD_LINES)) as product, \
+                        tempfile.TemporaryDirectory() as out_dir:
+                    out = os.path.join(out_dir, "setup.exe")
+                    packer.pack(kit, product, out)
+                    with open(out, "rb") as image:
+                        data = image.read()
+                flags = {name: struct.unpack_from("<I", data, offset + 36)[0]
+                         for name, offset in packer.pe_sections(data)}
+                self.assertIn(".rsrc", flags)
+                self.assertEqual(flags[".rsrc"] & packer.IMAGE_SCN_MEM_WRITE, 0,
+                                 f"the resource section is writable ({flags['.rsrc']:#x})")
+                self.assertNotEqual(flags[".rsrc"] & 0x40000000, 0, "the resource section "
+                                    "is not readable")
+                self.assertNotEqual(flags[".data"] & packer.IMAGE_SCN_MEM_WRITE, 0,
+                                    "the program's own data lost its write flag")
 
 
 if __name__ == "__main__":

@@ -18,9 +18,10 @@ class Backend {
  public:
   virtual ~Backend() = default;
 
-  // Makes the peer of a control, by its type (PeerRegistry). Called for a form and all its
-  // children when the form's window is first needed, and for a control whose parent already has
-  // a peer. Throws Exception for a kind this back end has no peer for.
+  // Makes the peer of a control, by its type (PeerRegistry). Called for a form and its children
+  // when the form's window is first needed (the controls of a page the book has not shown yet
+  // when that page first shows), and for a control whose parent already has a peer. Throws
+  // Exception for a kind this back end has no peer for.
   std::unique_ptr<Peer> CreatePeer(Control& control) { return peers_.Make(control); }
   // True when the user can act on this form now: it is shown and no modal display of another
   // form holds it disabled. The one rule behind Control::Reachable.

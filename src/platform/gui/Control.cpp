@@ -33,13 +33,19 @@ void Control::SetParent(Control* parent) {
     // The parent settles its children first (a page book hides all but its active page), so a
     // window made now starts out as the parent wants it.
     parent_->ChildrenChanged();
-    if (parent_->GetPeer() && !peer_ && Application::Exists()) {
-      peer_ = Application::Instance().GetBackend().CreatePeer(*this);
+    if (parent_->GetPeer() && !parent_->DefersChildPeers() && Application::Exists()) {
+      CreatePeers();
     }
     parent_->Realign();
   }
   Changed(Aspect::Parent);
   if (previous) previous->ChildrenChanged();
+}
+
+void Control::CreatePeers() {
+  if (!peer_) peer_ = Application::Instance().GetBackend().CreatePeer(*this);
+  if (DefersChildPeers()) return;
+  for (Control* child : children_) child->CreatePeers();
 }
 
 Form* Control::ParentForm() {

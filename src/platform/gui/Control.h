@@ -75,6 +75,10 @@ class Control : public Component {
   void SetFont(const Font& font);
   Color GetColor() const { return color_; }
   void SetColor(Color color);
+  // The pointer over the enabled control; the back end asks for it as the mouse moves, so a
+  // change needs no update of the peer.
+  Cursor GetCursor() const { return cursor_; }
+  void SetCursor(Cursor cursor) { cursor_ = cursor; }
 
   // Fired after the control changed size (also when its parent's layout moved it).
   std::function<void()> OnResize;
@@ -95,6 +99,13 @@ class Control : public Component {
 
   Peer* GetPeer() const { return peer_.get(); }
   void SetPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }
+  // Makes the peers this control and its children lack, down to the controls whose windows wait
+  // until they are first shown (DefersChildPeers).
+  void CreatePeers();
+  // True while the children's peers wait for this control to be shown: a page the book has not
+  // shown yet keeps its controls without windows, so a program starts without making the
+  // windows of pages the user may never see.
+  virtual bool DefersChildPeers() const { return false; }
 
  protected:
   // Tells the peer what changed.
@@ -127,6 +138,7 @@ class Control : public Component {
   AnsiString caption_;
   Font font_;
   Color color_ = clBtnFace;
+  Cursor cursor_ = Cursor::Default;
   std::unique_ptr<Peer> peer_;
 };
 

@@ -56,12 +56,7 @@ void Form::DoCreate() {
   if (OnCreate) Application::Instance().Guard(OnCreate);
 }
 
-void Form::CreatePeers(Control& control) {
-  if (!control.GetPeer()) control.SetPeer(Application::Instance().GetBackend().CreatePeer(control));
-  for (Control* child : control.Children()) CreatePeers(*child);
-}
-
-void Form::HandleNeeded() { CreatePeers(*this); }
+void Form::HandleNeeded() { CreatePeers(); }
 
 void Form::ShowForm() {
   auto& app = Application::Instance();

@@ -50,8 +50,9 @@ class Form : public Control {
   // Runs OnCreate under the error report; called once after construction by Application.
   void DoCreate();
 
-  // Creates the form's window (and its controls' windows) now if it has none yet, as asking a
-  // form for its window handle does; the window stays hidden until shown.
+  // Creates the form's window (and its controls' windows, but for those of pages not yet shown)
+  // now if it has none yet, as asking a form for its window handle does; the window stays hidden
+  // until shown.
   void HandleNeeded();
   // Shows the window (creating its peers); OnShow runs each time it goes from hidden to shown.
   void ShowForm();
@@ -78,7 +79,6 @@ class Form : public Control {
   void Activated();
 
  private:
-  void CreatePeers(Control& control);
   // True when the modal display is over: the application terminated (mrCancel), or a modal
   // result was set and the form agreed to close.
   bool ModalDisplayEnded();

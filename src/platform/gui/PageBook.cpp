@@ -8,6 +8,16 @@ Page::Page(Component* owner, AnsiString name) : Control(owner, std::move(name)) 
   SetAlign(Align::Client);
 }
 
+void Page::ShowPage() {
+  if (!everShown_) {
+    everShown_ = true;
+    // Not while a form is taken apart: a book whose form let go of it turns to another page as
+    // its pages go, and that page will never show.
+    if (GetPeer() && ParentForm()) CreatePeers();
+  }
+  SetVisible(true);
+}
+
 PageBook::PageBook(Component* owner, AnsiString name) : Control(owner, std::move(name)) {}
 
 std::vector<Page*> PageBook::Pages() const {
@@ -74,7 +84,7 @@ void PageBook::ShowActivePage() {
   for (Page* page : Pages()) {
     if (page != active_) page->SetVisible(false);
   }
-  if (active_) active_->SetVisible(true);
+  if (active_) active_->ShowPage();
 }
 
 }  // namespace gui

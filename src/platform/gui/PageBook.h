@@ -12,18 +12,25 @@ namespace gui {
 class PageBook;
 
 // One page of a book: a container with a caption ("page1"). The book decides whether it shows,
-// so a page offers no visibility setter of its own.
+// so a page offers no visibility setter of its own. The windows of the page's controls are made
+// when the book first shows the page.
 class Page : public Control {
  public:
   Page(Component* owner, AnsiString name);
   const char* Kind() const override { return "Page"; }
   std::type_index PeerKind() const override { return typeid(Page); }
+  bool DefersChildPeers() const override { return !Visible() && !everShown_; }
 
  private:
   friend class PageBook;
   using Control::Hide;
   using Control::SetVisible;
   using Control::Show;
+  // Shows the page; the first time, its controls' peers are made just before its own window
+  // shows, so the page appears with them.
+  void ShowPage();
+
+  bool everShown_ = false;
 };
 
 class PageBook : public Control {

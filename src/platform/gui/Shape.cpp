@@ -8,4 +8,11 @@ void Shape::SetPenColor(Color color) {
   Changed(Aspect::Style);
 }
 
+void Shape::SetPenWidth(int width) {
+  width = width < 1 ? 1 : width;
+  if (penWidth_ == width) return;
+  penWidth_ = width;
+  Changed(Aspect::Style);
+}
+
 }  // namespace gui

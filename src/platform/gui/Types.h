@@ -67,6 +67,9 @@ enum class BorderStyle { Sizeable, None, Dialog };
 enum class WindowState { Normal, Maximized };
 enum class Position { Designed, ScreenCenter };
 enum class CloseAction { None, Hide, Free };
+// The mouse pointer over a control: the window's own (the arrow; the I-beam over a text box) or
+// the pointing hand.
+enum class Cursor { Default, HandPoint };
 
 // What changed in a control, so that its peer mirrors only that.
 enum class Aspect : unsigned {

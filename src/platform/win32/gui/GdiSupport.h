@@ -8,6 +8,10 @@ namespace gui::win32 {
 
 using platform::win32::UniqueGdiObject;
 
+// A system icon or cursor id (IDI_..., IDC_...): an integer id names the same resource for the
+// wide functions.
+inline LPCWSTR SystemResource(LPCSTR id) { return reinterpret_cast<LPCWSTR>(id); }
+
 inline COLORREF ToColorRef(Color color) {
   return static_cast<COLORREF>(color.red | (color.green << 8) | (color.blue << 16));
 }

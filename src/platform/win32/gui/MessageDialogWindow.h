@@ -4,6 +4,7 @@
 // system would translate.
 #include "platform/AnsiString.h"
 #include "platform/win32/WindowsApi.h"
+#include "platform/win32/gui/GdiSupport.h"
 
 namespace gui::win32 {
 
@@ -21,9 +22,5 @@ int RunMessageDialog(const MessageDialogContent& content, HWND owner);
 
 // The window procedure of kDialogClass, registered by the back end.
 extern const WNDPROC kMessageDialogProc;
-
-// A system icon or cursor id (IDI_..., IDC_...): an integer id names the same resource for the
-// wide functions.
-inline LPCWSTR SystemResource(LPCSTR id) { return reinterpret_cast<LPCWSTR>(id); }
 
 }  // namespace gui::win32

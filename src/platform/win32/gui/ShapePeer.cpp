@@ -1,6 +1,6 @@
-// Shapes: windows of the toolkit's own class that paint a one-pixel frame in the pen colour.
-// The window's region is the frame alone, so the inside shows, and passes the user's clicks to,
-// whatever lies under it (the table the frame goes around).
+// Shapes: windows of the toolkit's own class that paint a frame of the pen's width in the pen
+// colour. The window's region is the frame alone, so the inside shows, and passes the user's
+// clicks to, whatever lies under it (the table the frame goes around).
 #include "platform/gui/Shape.h"
 #include "platform/win32/gui/PaintedPeer.h"
 #include "platform/win32/gui/PeerKinds.h"
@@ -17,7 +17,10 @@ class ShapePeer : public PaintedPeer {
 
  protected:
   void UpdateKind(Changes changed) override {
-    if (changed.Has(Aspect::Style)) Invalidate();
+    if (!changed.Has(Aspect::Style)) return;
+    // A new width moves the inside edge of the frame.
+    KeepToFrame();
+    Invalidate();
   }
 
   void UpdateGeometry() override {
@@ -25,8 +28,15 @@ class ShapePeer : public PaintedPeer {
     KeepToFrame();
   }
 
+  // The frame is the pen's width of one-pixel rings, from the edge inwards.
   void PaintOn(HDC dc, const RECT& client) override {
-    ::FrameRect(dc, &client, pen_.Get(shape_.PenColor()));
+    const HBRUSH pen = pen_.Get(shape_.PenColor());
+    RECT ring = client;
+    for (int i = 0; i < shape_.PenWidth() && ring.right > ring.left && ring.bottom > ring.top;
+         ++i) {
+      ::FrameRect(dc, &ring, pen);
+      ::InflateRect(&ring, -1, -1);
+    }
   }
 
  private:
@@ -34,10 +44,11 @@ class ShapePeer : public PaintedPeer {
   void KeepToFrame() {
     const int width = shape_.Width();
     const int height = shape_.Height();
+    const int pen = shape_.PenWidth();
     UniqueGdiObject frame(::CreateRectRgn(0, 0, width, height));
-    const UniqueGdiObject inside(::CreateRectRgn(1, 1, width - 1, height - 1));
+    const UniqueGdiObject inside(::CreateRectRgn(pen, pen, width - pen, height - pen));
     if (!frame || !inside) return;
-    if (width > 2 && height > 2) {
+    if (width > 2 * pen && height > 2 * pen) {
       ::CombineRgn(static_cast<HRGN>(frame.Get()), static_cast<HRGN>(frame.Get()),
                    static_cast<HRGN>(inside.Get()), RGN_DIFF);
     }

@@ -109,6 +109,7 @@ void WindowPeer::CreateWindowFor(const CreateArgs& args) {
     standardProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
         window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PeerWindow::Procedure)));
   }
+  if ((args.style & WS_CHILD) != 0) PlaceAmongSiblings();
   Update(Changes::All());
 }
 
@@ -123,9 +124,25 @@ LRESULT WindowPeer::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT WindowPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETCURSOR && SetOwnCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) {
+    return TRUE;
+  }
   LRESULT result = 0;
   if (RouteChildNotification(message, wParam, lParam, result)) return result;
   return DefaultProc(message, wParam, lParam);
+}
+
+bool WindowPeer::SetOwnCursor(HWND under, WORD hitTest) {
+  // Only over this window's client area: its children and frame keep their own pointers.
+  if (under != Handle() || hitTest != HTCLIENT) return false;
+  switch (control_.GetCursor()) {
+    case Cursor::HandPoint:
+      ::SetCursor(::LoadCursorW(nullptr, SystemResource(IDC_HAND)));
+      return true;
+    case Cursor::Default:
+      break;
+  }
+  return false;
 }
 
 LRESULT WindowPeer::WindowGone(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -180,7 +197,28 @@ void WindowPeer::SetStyleBits(DWORD mask, DWORD bits) {
 void WindowPeer::UpdateParent() {
   if (!control_.Parent()) return;
   const HWND parent = ParentHandle();
-  if (parent && ::GetParent(Handle()) != parent) ::SetParent(Handle(), parent);
+  if (parent && ::GetParent(Handle()) != parent) {
+    ::SetParent(Handle(), parent);
+    PlaceAmongSiblings();
+  }
+}
+
+void WindowPeer::PlaceAmongSiblings() {
+  const Control* parent = control_.Parent();
+  if (!parent) return;
+  const HWND parentWindow = ::GetParent(Handle());
+  HWND above = nullptr;
+  for (const Control* sibling : parent->Children()) {
+    if (sibling == &control_) break;
+    const WindowPeer* peer = Of(sibling);
+    if (peer && peer->Handle() && ::GetParent(peer->Handle()) == parentWindow) {
+      above = peer->Handle();
+    }
+  }
+  // Usually the window is there already: made in the controls' order, each went to the bottom.
+  if (::GetWindow(Handle(), GW_HWNDPREV) == above) return;
+  ::SetWindowPos(Handle(), above ? above : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void WindowPeer::UpdateText() {

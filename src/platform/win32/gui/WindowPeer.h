@@ -87,6 +87,14 @@ class WindowPeer : public Peer {
  private:
   void UpdateParent();
   void UpdateFont();
+  // WM_SETCURSOR: sets the control's own pointer when the mouse is over this window's client
+  // area and the control asks for one; false leaves the pointer to the window's class.
+  bool SetOwnCursor(HWND under, WORD hitTest);
+  // Puts a child window right below the window of the nearest earlier sibling control that has
+  // one, or on top of its siblings when none has: the windows' order, and with it the tab order,
+  // is the order of the controls, however late a window was made (a page's controls get theirs
+  // when the page is first shown).
+  void PlaceAmongSiblings();
 
   Control& control_;
   WNDPROC standardProc_ = nullptr;  // the class's own procedure of a subclassed standard control
