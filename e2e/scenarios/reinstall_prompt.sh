@@ -38,8 +38,11 @@ for key in "$SERIAL_KEY" "$PATH_KEY"; do
 done
 e2e_start setup "$E2E_SETUP"
 e2e_wait_wizard "$wizard"
-# The check ends by giving the path box (the wizard's second edit box, on the hidden folder
-# page) the configured folder in place of its design text; a question would come before that.
+# The check ends by giving the path box (the wizard's second edit box, on the folder page) the
+# configured folder in place of its design text; a question would come before that. The folder
+# page's windows are made when it first shows: the box is read there.
+e2e_wizard_click "$wizard" --button '下一步 >'
+e2e_wizard_click "$wizard" --button '下一步 >'
 e2e_expect_eventually "the install folder after the check" \
   "$(e2e_robot_escaped "$(e2e_setup_value SetupDir SetupPath)\\")" path_box
 e2e_expect_no_window "the setup asked a question on a machine without an earlier installation" \
