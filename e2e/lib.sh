@@ -592,6 +592,38 @@ e2e_wizard_click() {
     e2e_fail "cannot click $*"
 }
 
+# The proposed install folder on a drive D: of the scenario's own: sets dir_name and target
+# (Setup.ini's [SetupDir] DirName and [Run] FileName), drive_d (the host folder of D:), folder
+# ("D:\Program Files\<DirName>\") and host_folder (its host path, without a final slash).
+e2e_use_proposed_folder() {
+  dir_name=$(e2e_setup_value SetupDir DirName)
+  target=$(e2e_setup_value Run FileName)
+  [[ -n "$dir_name" && -n "$target" ]] ||
+    e2e_fail "Setup.ini lacks [SetupDir] DirName or [Run] FileName"
+  drive_d=$E2E_RUN/drive-d
+  e2e_map_drives d "$drive_d"
+  folder="D:\\Program Files\\$dir_name\\"
+  host_folder="$drive_d/Program Files/$dir_name"
+}
+
+# Whether the wizard's "完毕" button is enabled or disabled; nothing while the wizard is hidden
+# (during the run). Usage: e2e_finish_button TITLE
+e2e_finish_button() {
+  e2e_shown_controls "$1" "$E2E_FORM_CLASS" 2>/dev/null |
+    awk -F'\t' '$1 == "Button" && $4 == "完毕" { print $2 }'
+}
+
+# Waits, at most 180 s, until the wizard is back on its finish page after the run; fails when the
+# setup (process id pid) ends first. Usage: e2e_wait_finish_page TITLE PID
+e2e_wait_finish_page() {
+  local title=$1 pid=$2 deadline=$((SECONDS + 180))
+  until [[ "$(e2e_finish_button "$title")" == enabled ]]; do
+    ((SECONDS < deadline)) || e2e_fail "the wizard did not come back on its finish page"
+    e2e_is_running "$pid" || e2e_fail "the setup ended during the installation"
+    sleep 0.5
+  done
+}
+
 # Walks the wizard from its welcome page to the confirmation page with Next and waits until it
 # shows. Usage: e2e_wizard_to_confirmation TITLE
 e2e_wizard_to_confirmation() {

@@ -17,14 +17,7 @@ readonly CANCEL_TEXT='安装程序进行中,确定要退出安装吗?'
 readonly END_SECONDS=10
 
 wizard=$(e2e_wizard_title)
-dir_name=$(e2e_setup_value SetupDir DirName)
-target=$(e2e_setup_value Run FileName)
-[[ -n "$dir_name" && -n "$target" ]] || e2e_fail "Setup.ini lacks [SetupDir] DirName or [Run] FileName"
-
-drive_d=$E2E_RUN/drive-d
-e2e_map_drives d "$drive_d"
-folder="D:\\Program Files\\$dir_name\\"
-host_folder="$drive_d/Program Files/$dir_name"
+e2e_use_proposed_folder
 
 # How many files the run has written so far.
 written() { find "$host_folder" -type f 2>/dev/null | wc -l; }

@@ -15,20 +15,10 @@ readonly APPLICATION_TITLE=korvlSetup
 readonly COPY_WAIT=8
 
 wizard=$(e2e_wizard_title)
-dir_name=$(e2e_setup_value SetupDir DirName)
-[[ -n "$dir_name" ]] || e2e_fail "Setup.ini lacks [SetupDir] DirName"
-drive_d=$E2E_RUN/drive-d
-e2e_map_drives d "$drive_d"
-folder="D:\\Program Files\\$dir_name\\"
-host_folder="$drive_d/Program Files/$dir_name"
+e2e_use_proposed_folder
 # As the robot prints it: backslashes doubled.
 unwritable=$(e2e_robot_escaped "Unable to write to ${folder}Options.ini")
 
-# The wizard is hidden during the run: no window to read then.
-finish_button() {
-  e2e_shown_controls "$wizard" "$E2E_FORM_CLASS" 2>/dev/null |
-    awk -F'\t' '$1 == "Button" && $4 == "完毕" { print $2 }'
-}
 finish() { e2e_wizard_click "$wizard" --button 完毕; }
 
 # The processes that show a window of the product's class, however many windows each has.
@@ -62,12 +52,7 @@ e2e_start setup "$E2E_SETUP"
 e2e_wait_wizard "$wizard"
 e2e_wizard_to_confirmation "$wizard"
 e2e_wizard_click "$wizard" --button '下一步 >'
-deadline=$((SECONDS + 180))
-until [[ "$(finish_button)" == enabled ]]; do
-  ((SECONDS < deadline)) || e2e_fail "the wizard did not come back on its finish page"
-  e2e_is_running "$setup" || e2e_fail "the setup ended during the installation"
-  sleep 0.5
-done
+e2e_wait_finish_page "$wizard" "$setup"
 [[ -f "$host_folder/Options.ini" ]] || e2e_fail "the installation left no $host_folder/Options.ini"
 (($(product_copies) == 0)) || e2e_fail "Korvello runs before the finish page's click"
 
@@ -82,7 +67,7 @@ expect_write_report
 e2e_robot wait-window --title "$E2E_PRODUCT_TITLE" --class "$E2E_PRODUCT_CLASS" --timeout 60 \
   >/dev/null || e2e_fail "the first click did not start the installed Korvello"
 e2e_is_running "$setup" || e2e_fail "the setup ended after the failed write"
-e2e_expect_eq "$(finish_button)" enabled "the finish button after the failed write"
+e2e_expect_eq "$(e2e_finish_button "$wizard")" enabled "the finish button after the failed write"
 expect_one_copy "after the first click"
 
 # ---- the retry writes again and starts nothing -------------------------------------------------

@@ -34,9 +34,6 @@ host_folder=${host_folder%/}
 
 click() { e2e_wizard_click "$wizard" "$@"; }
 next() { click --button '下一步 >'; }
-finish_button() {
-  e2e_shown_controls "$wizard" "$E2E_FORM_CLASS" | awk -F'\t' '$1 == "Button" && $4 == "完毕" { print $2 }'
-}
 
 # ---- the installation -----------------------------------------------------------------------
 
@@ -75,12 +72,7 @@ e2e_expect_eq "$(frame_edge $((left + 180)) $((bottom - 4)) 1 4)" "$white $blue 
   "the progress window's frame at its bottom edge"
 
 # About a second after the run, the wizard comes back on its finish page.
-deadline=$((SECONDS + 180))
-until [[ "$(finish_button)" == enabled ]]; do
-  ((SECONDS < deadline)) || e2e_fail "the wizard did not come back on its finish page"
-  e2e_is_running "$setup" || e2e_fail "the setup ended during the installation"
-  sleep 0.5
-done
+e2e_wait_finish_page "$wizard" "$setup"
 e2e_shown_controls "$wizard" "$E2E_FORM_CLASS" | grep -qF "$wizard 安装完毕." ||
   e2e_fail "the finish page does not say the installation is complete"
 e2e_shown_controls "$wizard" "$E2E_FORM_CLASS" | grep -qF "$wizard 已经成功安装在您的电脑中" ||

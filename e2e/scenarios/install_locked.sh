@@ -15,14 +15,7 @@ readonly APPLICATION_TITLE=korvlSetup
 readonly LOCKED_TEXT='所要安装的程序正在运行中,请退出后再安装!'
 
 wizard=$(e2e_wizard_title)
-dir_name=$(e2e_setup_value SetupDir DirName)
-target=$(e2e_setup_value Run FileName)
-[[ -n "$dir_name" && -n "$target" ]] || e2e_fail "Setup.ini lacks [SetupDir] DirName or [Run] FileName"
-
-drive_d=$E2E_RUN/drive-d
-e2e_map_drives d "$drive_d"
-folder="D:\\Program Files\\$dir_name\\"
-host_folder="$drive_d/Program Files/$dir_name"
+e2e_use_proposed_folder
 mkdir -p "$host_folder" || e2e_fail "cannot make $host_folder"
 cp "$E2E_PRODUCT/$target" "$host_folder/$target" || e2e_fail "cannot put $target into $host_folder"
 
