@@ -132,10 +132,7 @@ class ProbeForm {
  private:
   template <class T>
   T& Put(gui::Control& parent, const AnsiString& name, int left, int top, int width, int height) {
-    T& control = form.Make<T>(name);
-    control.SetBounds(left, top, width, height);
-    control.SetParent(&parent);
-    return control;
+    return PutControl<T>(form, parent, name, left, top, width, height);
   }
 };
 

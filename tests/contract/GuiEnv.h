@@ -51,6 +51,16 @@ class GuiEnv {
   std::unique_ptr<gui::Application> application_;
 };
 
+// Makes a control of form named name, at the bounds given inside parent.
+template <class T>
+T& PutControl(gui::Form& form, gui::Control& parent, const AnsiString& name, int left, int top,
+              int width, int height) {
+  T& control = form.Make<T>(name);
+  control.SetBounds(left, top, width, height);
+  control.SetParent(&parent);
+  return control;
+}
+
 }  // namespace contract
 
 // ---- Whether a control shows: the page book's contract.

@@ -49,10 +49,7 @@ class PageWindowsContract : public ContractTest {
 
   template <class T>
   T& Put(gui::Control& parent, const AnsiString& name, int left, int top, int width, int height) {
-    T& control = form_.Make<T>(name);
-    control.SetBounds(left, top, width, height);
-    control.SetParent(&parent);
-    return control;
+    return PutControl<T>(form_, parent, name, left, top, width, height);
   }
 
   GuiEnv gui_;
