@@ -2,7 +2,14 @@
 // folder, then the registration steps. It runs on the user-interface thread from the window's
 // first activation and services messages only at fixed points, so that the window repaints and
 // Cancel can be used between steps.
+#include <functional>
 #include <string>
+
+#include "install/Rollback.h"
+#include "install/RunChanges.h"
+#include "platform/Registry.h"
+#include "setupdata/PayloadSums.h"
+#include "setupdata/Sha256.h"
 
 #include "host/Unit_main.h"
 #include "install/Unit_sec.h"
@@ -27,8 +34,23 @@ constexpr std::uint32_t kPauseMilliseconds = 50;
 constexpr int kFirstEntryPosition = 5;
 constexpr int kEntriesSpan = 82;
 
+constexpr const char* kUndoingStatus = "正在撤销安装所做的更改...";
+// The entries the setup itself opens (the manifest, the configuration, the licence): always
+// replaced, like programs.
+constexpr const char* kSetupOwnEntries[] = {"FileTxt5", "FileTxt7", "FileTxt4"};
+// Where an earlier installation registered the product.
+constexpr const char* kProductPathKey = "Software\\KORVL\\Shell\\PathName";
+
 // The user confirmed Cancel at a servicing point: the run unwinds and does nothing more.
 struct RunCancelled {};
+
+// A failure that ends the run: recorded with its exit code, then, once the run is undone,
+// reported to the user by report.
+struct RunFailed {
+  SetupExitCode code;
+  AnsiString why;
+  std::function<void()> report;
+};
 
 // Where text may be cut at or before limit bytes without splitting a CP936 character.
 std::size_t WholeCharacterCut(const AnsiString& text, std::size_t limit) {
@@ -41,18 +63,24 @@ std::size_t WholeCharacterCut(const AnsiString& text, std::size_t limit) {
   return at;
 }
 
-// Creates folder with every missing parent; when that fails, says so in the Error dialog.
-bool CreateFolderOrReport(const AnsiString& folder, const AnsiString& failure) {
-  bool created = false;
-  try {
-    created = platform::ForceDirectories(folder);
-  } catch (const std::exception&) {
-    created = false;
+// The failure of a folder that cannot be made: the Error dialog names it.
+RunFailed FolderFailure(SetupExitCode code, const AnsiString& failure) {
+  return RunFailed{code, failure, [failure] {
+                     gui::Application::Instance().MessageDlg(failure, gui::DialogType::Error,
+                                                             gui::dlg::kOk);
+                   }};
+}
+
+bool IsSetupOwnEntry(const AnsiString& name) {
+  for (const char* own : kSetupOwnEntries) {
+    if (SameTextAscii(name, own)) return true;
   }
-  if (!created) {
-    gui::Application::Instance().MessageDlg(failure, gui::DialogType::Error, gui::dlg::kOk);
-  }
-  return created;
+  return false;
+}
+
+bool EarlierProductRegistered() {
+  platform::Registry registry;
+  return registry.KeyExists(kProductPathKey);
 }
 
 }  // namespace
@@ -87,48 +115,90 @@ void TFormsec::RunOnce() {
   runActive_ = true;
   const auto ended = platform::MakeScopeExit([this] { runActive_ = false; });
   try {
+    PrepareChanges();
     RunInstallation();
   } catch (const RunCancelled&) {
-    // Stopped by a confirmed Cancel (the host has closed itself), or, silently, at a failure
-    // already recorded.
+    // Stopped by a confirmed Cancel: undone, then the setup ends.
+    Undo();
+    Formain->Close();
+  } catch (const RunFailed& failure) {
+    Formain->Fail(failure.code, failure.why);
+    Undo();
+    failure.report();
   } catch (const std::exception& error) {
     Formain->Fail(registering_ ? SetupExitCode::RegistrationFailed : SetupExitCode::WriteFailed,
                   error.what());
+    Undo();
     // On screen the error goes on to the window's error report.
     if (!Formain->Silent()) throw;
   }
+  if (!RunComplete) Undo();
+}
+
+void TFormsec::PrepareChanges() {
+  const AnsiString& folder = Formain->InstallFolder;
+  earlierInstallation_ = EarlierProductRegistered();
+  AnsiString why;
+  earlierRecord_ = ReadInstallRecord(folder, &why);
+  Formain->LogLine(earlierRecord_ ? "record: an earlier installation's record was read"
+                                  : "record: none used (" + why + ")");
+  if (auto sums = PayloadSums::Load()) sums_ = std::make_unique<PayloadSums>(std::move(*sums));
+  record_ = InstallRecord{};
+  record_.version = Formain->ReadSetupValue("Form", "Serial");
+  changes_ = std::make_unique<RunChanges>(folder, [](const AnsiString& line) { Formain->LogLine(line); });
+  changes_->BeginJournal();
+}
+
+void TFormsec::Undo() {
+  if (!changes_ || undone_) return;
+  undone_ = true;
+  btncel->SetEnabled(false);
+  SetStatus(kUndoingStatus);
+  lbls->Show();
+  Formain->LogLine("rollback: undoing the run's changes");
+  RollbackServices services;
+  services.log = [](const AnsiString& line) { Formain->LogLine(line); };
+  services.removeProgramGroup = [](const AnsiString& caption) {
+    RemoveProgramGroup(*FormSchedule->DdeClientConv1, caption,
+                       [](const AnsiString& line) { Formain->LogLine(line); });
+  };
+  const bool complete = changes_->RollBack(services);
+  Formain->LogLine(complete ? "rollback: complete" : "rollback: incomplete, the journal stays");
+  btncel->SetEnabled(true);
 }
 
 void TFormsec::RunInstallation() {
   ServiceMessages();
   SetProgress(1);
   auto reader = std::make_unique<PayloadReader>("FileExe", "exename");
-  if (!InstallMainExecutable(*reader)) return;
+  InstallMainExecutable(*reader);
   ExtractManifest(*reader);
   Register(std::move(reader));
+  WriteRecord();
+  changes_->Commit();
   RunComplete = true;
   Timer1->SetEnabled(true);
 }
 
-bool TFormsec::InstallMainExecutable(PayloadReader& reader) {
+void TFormsec::InstallMainExecutable(PayloadReader& reader) {
+  SetStatus(DisplayPath(TargetName));
+  EnsureInstallFolder(Formain->InstallFolder);
+  const AnsiString target = Formain->InstallFolder + TargetName;
   try {
-    SetStatus(DisplayPath(TargetName));
-    if (!EnsureInstallFolder(Formain->InstallFolder)) return false;
-    const AnsiString target = Formain->InstallFolder + TargetName;
-    // A file of an earlier installation may carry marks that keep the system from replacing it.
-    platform::MakeReplaceable(target);
-    reader.SaveToFile(target);
-    LoggedFile(TargetName, reader.Size());
-    SetProgress(kFirstEntryPosition);
-    Pause();
-    return true;
+    WriteEntry(reader, TargetName, "FileExe", "exename");
   } catch (const std::exception& error) {
-    Formain->Fail(SetupExitCode::WriteFailed, error.what());
-    gui::Application::Instance().ShowMessage(kMainExecutableRunning);
-    if (FormSchedule) FormSchedule->InstallStarted = false;
-    Formain->Close();
-    return false;
+    // A program that is running keeps its file: the plain message says so. Any other reason
+    // is the system's own.
+    const AnsiString text =
+        platform::IsFileInUse(target) ? AnsiString(kMainExecutableRunning) : AnsiString(error.what());
+    throw RunFailed{SetupExitCode::WriteFailed, error.what(), [text] {
+                      gui::Application::Instance().ShowMessage(text);
+                      if (FormSchedule) FormSchedule->InstallStarted = false;
+                      Formain->Close();
+                    }};
   }
+  SetProgress(kFirstEntryPosition);
+  Pause();
 }
 
 void TFormsec::ExtractManifest(PayloadReader& reader) {
@@ -137,9 +207,8 @@ void TFormsec::ExtractManifest(PayloadReader& reader) {
   ServiceMessages();
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const ManifestLine entry = SplitManifestLine(lines[index]);
-    if (EnsureEntryFolder(ManifestFolderPart(entry.path))) {
-      ExtractEntry(reader, entry.name, entry.type, entry.path, index, lines.size());
-    }
+    EnsureEntryFolder(ManifestFolderPart(entry.path));
+    ExtractEntry(reader, entry.name, entry.type, entry.path, index, lines.size());
   }
 }
 
@@ -176,26 +245,20 @@ void TFormsec::Register(std::unique_ptr<PayloadReader> reader) {
   ServiceMessages();
 }
 
-bool TFormsec::EnsureInstallFolder(const AnsiString& folder) {
-  if (platform::DirectoryExists(folder)) return true;
+void TFormsec::EnsureInstallFolder(const AnsiString& folder) {
+  if (platform::DirectoryExists(folder)) return;
   SetStatus("安装主程序文件");
-  const AnsiString failure = "创建主文件夹\\" + folder + " 失败";
-  if (CreateFolderOrReport(folder, failure)) return true;
-  Formain->Fail(SetupExitCode::FolderNotCreated, failure);
-  return false;
+  if (changes_->MakeFolder(folder)) return;
+  throw FolderFailure(SetupExitCode::FolderNotCreated, "创建主文件夹\\" + folder + " 失败");
 }
 
-bool TFormsec::EnsureEntryFolder(const AnsiString& relativeFolder) {
+void TFormsec::EnsureEntryFolder(const AnsiString& relativeFolder) {
   ServiceMessages();
   const AnsiString folder = Formain->InstallFolder + relativeFolder;
-  if (platform::DirectoryExists(folder)) return true;
+  if (platform::DirectoryExists(folder)) return;
   SetStatus("创建文件夹\\" + relativeFolder);
-  const AnsiString failure = "创建文件夹\\" + relativeFolder + " 失败";
-  if (CreateFolderOrReport(folder, failure)) return true;
-  Formain->Fail(SetupExitCode::WriteFailed, failure);
-  // A silent run ends at its first failure; on screen the line is skipped and the run goes on.
-  if (Formain->Silent()) throw RunCancelled{};
-  return false;
+  if (changes_->MakeFolder(folder)) return;
+  throw FolderFailure(SetupExitCode::WriteFailed, "创建文件夹\\" + relativeFolder + " 失败");
 }
 
 void TFormsec::ExtractEntry(PayloadReader& reader, const AnsiString& name, const AnsiString& type,
@@ -204,13 +267,42 @@ void TFormsec::ExtractEntry(PayloadReader& reader, const AnsiString& name, const
   SetStatus(DisplayPath(relativePath));
   ServiceMessages();
   reader.Open(name, type);
-  const AnsiString target = Formain->InstallFolder + relativePath;
-  platform::MakeReplaceable(target);
-  reader.SaveToFile(target);
-  LoggedFile(relativePath, reader.Size());
+  if (KeepsUserChange(reader, name, relativePath)) {
+    keptFiles_.push_back(relativePath);
+    Formain->LogLine("kept (changed by the user): " + Formain->InstallFolder + relativePath);
+  } else {
+    WriteEntry(reader, relativePath, name, type);
+  }
   // Spread over the bar in proportion to the line, so it fills steadily and never overflows.
   SetProgress(kFirstEntryPosition + static_cast<int>((lineIndex + 1) * kEntriesSpan / lineCount));
   Pause();
+}
+
+void TFormsec::WriteEntry(const PayloadReader& reader, const AnsiString& relativePath,
+                          const AnsiString& name, const AnsiString& type) {
+  const AnsiString target = Formain->InstallFolder + relativePath;
+  changes_->BeforeWrite(target);
+  reader.SaveToFile(target);
+  LoggedFile(relativePath, reader.Size(), name, type);
+}
+
+bool TFormsec::KeepsUserChange(const PayloadReader& reader, const AnsiString& name,
+                               const AnsiString& relativePath) {
+  if (!earlierRecord_ || IsSetupOwnEntry(name) || reader.IsProgram()) return false;
+  const RecordedFile* recorded = earlierRecord_->FindFile(relativePath);
+  if (!recorded) return false;
+  const AnsiString target = Formain->InstallFolder + relativePath;
+  const auto stamp = platform::StampOf(target);
+  if (!stamp) return false;
+  if (stamp->size == recorded->size && stamp->writeTime == recorded->writeTime) return false;
+  // Without the entry's sum the change cannot be told from a reinstall: the user's file stays.
+  if (!recorded->sha256.empty()) {
+    const auto sum = Sha256HexOfFile(target);
+    if (sum && *sum == recorded->sha256) return false;
+  }
+  // Still recorded as installed, so the next setup keeps it too.
+  record_.files.push_back(*recorded);
+  return true;
 }
 
 void TFormsec::ServiceMessages() {
@@ -220,10 +312,29 @@ void TFormsec::ServiceMessages() {
 
 void TFormsec::SetStatus(const AnsiString& text) { lbls->SetCaption(text); }
 
-void TFormsec::LoggedFile(const AnsiString& relativePath, std::uint64_t bytes) {
+void TFormsec::LoggedFile(const AnsiString& relativePath, std::uint64_t bytes,
+                          const AnsiString& name, const AnsiString& type) {
   installedBytes_[relativePath] = bytes;
   Formain->LogLine(Format("file %s%s (%llu bytes)", Formain->InstallFolder.c_str(),
                           relativePath.c_str(), static_cast<unsigned long long>(bytes)));
+  RecordedFile file;
+  file.path = relativePath;
+  file.size = bytes;
+  if (const auto stamp = platform::StampOf(Formain->InstallFolder + relativePath)) {
+    file.writeTime = stamp->writeTime;
+  }
+  if (sums_) {
+    if (const EntrySum* sum = sums_->Find(name, type)) file.sha256 = sum->sha256;
+  }
+  const RecordedFile* earlier = earlierRecord_ ? earlierRecord_->FindFile(relativePath) : nullptr;
+  file.replaced = earlier ? earlier->replaced : changes_->Replaced(Formain->InstallFolder + relativePath);
+  for (RecordedFile& recorded : record_.files) {
+    if (SameTextAscii(recorded.path, relativePath)) {
+      recorded = file;
+      return;
+    }
+  }
+  record_.files.push_back(file);
 }
 
 void TFormsec::SetProgress(int position) { pgbs->SetPosition(position); }

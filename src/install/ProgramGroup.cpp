@@ -2,6 +2,7 @@
 
 #include "host/Unit_main.h"
 #include "install/Registration.h"
+#include "install/RunChanges.h"
 #include "platform/Files.h"
 #include "platform/ShellLink.h"
 #include "platform/gui/DdeClientConv.h"
@@ -64,14 +65,15 @@ bool AskProgramManagerForGroup(gui::DdeClientConv& conversation, const AnsiStrin
   return complete;
 }
 
-void MakeProgramGroupFolder(const AnsiString& caption, const std::vector<ProgramGroupItem>& items) {
+void MakeProgramGroupFolder(const AnsiString& caption, const std::vector<ProgramGroupItem>& items,
+                            RunChanges& changes) {
   const AnsiString programs = platform::CommonProgramsFolder();
   if (programs.empty()) {
     Formain->LogLine("program group: the system names no common programs folder");
     return;
   }
   const AnsiString group = programs + "\\" + caption;
-  if (!platform::ForceDirectories(group)) {
+  if (!changes.MakeFolder(group)) {
     Formain->LogLine("program group: the folder " + group + " cannot be made");
     return;
   }
@@ -80,8 +82,19 @@ void MakeProgramGroupFolder(const AnsiString& caption, const std::vector<Program
     platform::ShellLink link;
     link.SetPath(item.target);
     link.SetWorkingDirectory(FolderOf(item.target));
+    changes.BeforeOutsideWrite(file);
     const bool saved = link.Save(file);
     Formain->LogLine("program group link " + file + " -> " + item.target +
                      (saved ? ": written" : ": could not be written"));
   }
+}
+
+void RemoveProgramGroup(gui::DdeClientConv& conversation, const AnsiString& caption,
+                        const std::function<void(const AnsiString&)>& log) {
+  const AnsiString command = ProgramManagerCommand("deletegroup", {caption});
+  conversation.SetLink("ProgMan", "ProgMan");
+  const bool removed = !command.empty() && conversation.OpenLink() &&
+                       conversation.ExecuteMacro(command, true);
+  conversation.CloseLink();
+  log("program group " + command + (removed ? ": removed" : ": not removed (none there?)"));
 }

@@ -2,6 +2,7 @@
 // The product's program group: four links in a start menu folder named after the wizard's
 // caption. Program Manager is asked to make it; where its conversation cannot be had, or it
 // refuses or leaves unanswered any command, the run makes the same folder of links itself.
+#include <functional>
 #include <vector>
 
 #include "platform/AnsiString.h"
@@ -9,6 +10,7 @@
 namespace gui {
 class DdeClientConv;
 }
+class RunChanges;
 
 struct ProgramGroupItem {
   AnsiString target;  // the file the link starts
@@ -34,5 +36,13 @@ bool AskProgramManagerForGroup(gui::DdeClientConv& conversation, const AnsiStrin
 // Makes the group as Program Manager would: the folder caption under the all-users programs
 // folder and one link per item whose file exists (Program Manager refuses an item for a
 // missing file), each starting its file in the file's own folder. An existing link of the same
-// name is replaced. Every outcome is logged; nothing here ends the run.
-void MakeProgramGroupFolder(const AnsiString& caption, const std::vector<ProgramGroupItem>& items);
+// name is replaced. The folder and each link are noted in changes before they are made. Every
+// outcome is logged; nothing here ends the run.
+void MakeProgramGroupFolder(const AnsiString& caption, const std::vector<ProgramGroupItem>& items,
+                            RunChanges& changes);
+
+// Asks Program Manager through conversation to delete the group caption, waiting for its
+// answer; the outcome goes to log. Nothing else is touched: the links the run made itself go
+// back with the run's other changes.
+void RemoveProgramGroup(gui::DdeClientConv& conversation, const AnsiString& caption,
+                        const std::function<void(const AnsiString&)>& log);

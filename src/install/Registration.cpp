@@ -1,14 +1,16 @@
 // The four registration steps of the installation run: the uninstall entry with the
 // uninstaller, the desktop shortcut, the Program Manager group, and the document type with the
-// product keys. None of them catches an error: an error ends the run and is reported, and what
-// was written before stays.
+// product keys. None of them catches an error: an error ends the run, which undoes what was
+// written before, and is reported. Each change is noted before it is made.
 #include "install/Registration.h"
 
 #include <memory>
 
 #include "host/Unit_main.h"
 #include "install/ProgramGroup.h"
+#include "install/RunChanges.h"
 #include "install/Unit_sec.h"
+#include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/ScopeExit.h"
@@ -43,23 +45,31 @@ void LogValue(const platform::Registry& registry, const AnsiString& key, const A
 }
 
 // Writes a string value of the open key and logs it.
-void WriteLogged(platform::Registry& registry, const AnsiString& key, const AnsiString& name,
-                 const AnsiString& value) {
+void WriteLogged(RunChanges& changes, platform::Registry& registry, const AnsiString& key,
+                 const AnsiString& name, const AnsiString& value) {
+  changes.BeforeValueWrite(registry, key, name);
   registry.WriteString(name, value);
   LogValue(registry, key, name, value);
 }
 
-void WriteLogged(platform::Registry& registry, const AnsiString& key, const AnsiString& name,
-                 std::uint32_t value) {
+void WriteLogged(RunChanges& changes, platform::Registry& registry, const AnsiString& key,
+                 const AnsiString& name, std::uint32_t value) {
+  changes.BeforeValueWrite(registry, key, name);
   registry.WriteInteger(name, value);
   LogValue(registry, key, name, Format("%u (DWORD)", value));
 }
 
-// Opens key with creation, writes one string value and closes the key again.
-void WriteKeyValue(platform::Registry& registry, const AnsiString& key, const AnsiString& name,
-                   const AnsiString& value) {
+// Opens key with creation; the keys made on the way are noted first.
+void OpenKeyCreating(RunChanges& changes, platform::Registry& registry, const AnsiString& key) {
+  changes.BeforeKeyCreate(registry, key);
   registry.OpenKey(key, true);
-  WriteLogged(registry, key, name, value);
+}
+
+// Opens key with creation, writes one string value and closes the key again.
+void WriteKeyValue(RunChanges& changes, platform::Registry& registry, const AnsiString& key,
+                   const AnsiString& name, const AnsiString& value) {
+  OpenKeyCreating(changes, registry, key);
+  WriteLogged(changes, registry, key, name, value);
   registry.CloseKey();
 }
 
@@ -111,27 +121,26 @@ void TFormsec::WriteUninstallEntry(std::unique_ptr<PayloadReader> reader) {
   });
   const AnsiString& folder = Formain->InstallFolder;
   const AnsiString uninstaller = folder + kUninstaller;
+  RunChanges& changes = *changes_;
   registry.CloseKey();
-  registry.OpenKey(kUninstallKey, true);
-  WriteLogged(registry, kUninstallKey, "displayname", kDisplayName);
-  WriteLogged(registry, kUninstallKey, "Publisher", kPublisher);
-  WriteLogged(registry, kUninstallKey, "DisplayVersion", DisplayVersionOf(Formain->VersionSerial));
-  WriteLogged(registry, kUninstallKey, "URLInfoAbout", kUrlInfoAbout);
+  OpenKeyCreating(changes, registry, kUninstallKey);
+  WriteLogged(changes, registry, kUninstallKey, "displayname", kDisplayName);
+  WriteLogged(changes, registry, kUninstallKey, "Publisher", kPublisher);
+  WriteLogged(changes, registry, kUninstallKey, "DisplayVersion", DisplayVersionOf(Formain->VersionSerial));
+  WriteLogged(changes, registry, kUninstallKey, "URLInfoAbout", kUrlInfoAbout);
   // Quoted, so that a folder with spaces never makes Windows guess which program is meant.
-  WriteLogged(registry, kUninstallKey, "uninstallstring", Quoted(uninstaller));
-  WriteLogged(registry, kUninstallKey, "InstallLocation", folder);
-  WriteLogged(registry, kUninstallKey, "DisplayIcon", Quoted(folder + TargetName) + ",0");
-  WriteLogged(registry, kUninstallKey, "NoModify", std::uint32_t{1});
-  WriteLogged(registry, kUninstallKey, "NoRepair", std::uint32_t{1});
+  WriteLogged(changes, registry, kUninstallKey, "uninstallstring", Quoted(uninstaller));
+  WriteLogged(changes, registry, kUninstallKey, "InstallLocation", folder);
+  WriteLogged(changes, registry, kUninstallKey, "DisplayIcon", Quoted(folder + TargetName) + ",0");
+  WriteLogged(changes, registry, kUninstallKey, "NoModify", std::uint32_t{1});
+  WriteLogged(changes, registry, kUninstallKey, "NoRepair", std::uint32_t{1});
   reader->Open("uninstall", "exename");
   std::uint64_t installed = reader->Size();
   for (const auto& file : installedBytes_) {
     if (file.first != kUninstaller) installed += file.second;
   }
-  WriteLogged(registry, kUninstallKey, "EstimatedSize", KilobytesRoundedUp(installed));
-  platform::MakeReplaceable(uninstaller);
-  reader->SaveToFile(uninstaller);
-  LoggedFile(kUninstaller, reader->Size());
+  WriteLogged(changes, registry, kUninstallKey, "EstimatedSize", KilobytesRoundedUp(installed));
+  WriteEntry(*reader, kUninstaller, "uninstall", "exename");
 }
 
 void TFormsec::CreateShortcut() {
@@ -149,43 +158,52 @@ void TFormsec::CreateShortcut() {
     Formain->LogLine("shortcut: the system names no common desktop folder");
     return;
   }
-  const AnsiString file = desktop + Formain->ReadSetupValue("Form", "desKtopLink");
+  const AnsiString name = Formain->ReadSetupValue("Form", "desKtopLink");
+  const AnsiString file = desktop + name;
+  changes_->BeforeOutsideWrite(file);
   const bool saved = link.Save(file);
   Formain->LogLine(Format("shortcut %s -> %s: %s", file.c_str(), path.c_str(),
                           saved ? "written" : "could not be written"));
+  // A shortcut that cannot be saved fails the step like the other steps.
+  if (!saved) throw EFCreateError(Format("Cannot create file \"%s\".", file.c_str()));
+  record_.shortcut = LastDelimiter(name, "\\") == AnsiString::npos ? name : AnsiString();
 }
 
 void TFormsec::CreateProgramGroup() {
   const AnsiString caption = FormSchedule->Caption();
   const std::vector<ProgramGroupItem> items =
       ItemsWhoseFilesExist(ProgramGroupItemsOf(Formain->InstallFolder, TargetName, caption));
+  // The group of an earlier installation stays, whatever becomes of this run.
+  if (!earlierInstallation_) changes_->BeforeProgramGroup(caption);
   if (!AskProgramManagerForGroup(*FormSchedule->DdeClientConv1, caption, items)) {
     Formain->LogLine("program group: made as a folder of links instead");
-    MakeProgramGroupFolder(caption, items);
+    MakeProgramGroupFolder(caption, items, *changes_);
   }
+  record_.programGroup = caption;
 }
 
 void TFormsec::RegisterProduct(const AnsiString& extension, const AnsiString& keyPath,
                                int iconIndex, const AnsiString& targetPath,
                                const AnsiString& caption) {
+  RunChanges& changes = *changes_;
   platform::Registry registry;
   registry.SetRootKey(platform::RootKey::ClassesRoot);
-  WriteKeyValue(registry, extension, "", keyPath);
-  WriteKeyValue(registry, keyPath, "", caption);
-  WriteKeyValue(registry, keyPath + "\\DefaultIcon", "", targetPath + Format(",%d", iconIndex));
-  WriteKeyValue(registry, keyPath + "\\Shell\\Open", "", "&Open");
+  WriteKeyValue(changes, registry, extension, "", keyPath);
+  WriteKeyValue(changes, registry, keyPath, "", caption);
+  WriteKeyValue(changes, registry, keyPath + "\\DefaultIcon", "", targetPath + Format(",%d", iconIndex));
+  WriteKeyValue(changes, registry, keyPath + "\\Shell\\Open", "", "&Open");
   // Both quoted: a folder with spaces must not make Windows guess the program, nor split the
   // document's path.
-  WriteKeyValue(registry, keyPath + "\\Shell\\Open\\Command", "",
+  WriteKeyValue(changes, registry, keyPath + "\\Shell\\Open\\Command", "",
                 Quoted(targetPath) + " " + Quoted("%1"));
   platform::NotifyAssociationsChanged();
 
   registry.SetRootKey(platform::RootKey::CurrentUser);
-  WriteKeyValue(registry, keyPath + "\\Shell\\PathName", "Path", FolderOf(targetPath));
-  WriteKeyValue(registry, keyPath + "\\Shell\\Serial", "Serial",
+  WriteKeyValue(changes, registry, keyPath + "\\Shell\\PathName", "Path", FolderOf(targetPath));
+  WriteKeyValue(changes, registry, keyPath + "\\Shell\\Serial", "Serial",
                 Formain->ReadSetupValue("Form", "Serial"));
-  WriteKeyValue(registry, keyPath + "\\Shell\\Version", "Version",
+  WriteKeyValue(changes, registry, keyPath + "\\Shell\\Version", "Version",
                 Formain->ReadSetupValue("Form", "Version"));
-  WriteKeyValue(registry, kCompatibilityKey, Formain->InstallFolder + kCompatibilityFile,
+  WriteKeyValue(changes, registry, kCompatibilityKey, Formain->InstallFolder + kCompatibilityFile,
                 kCompatibilityLayer);
 }

@@ -101,6 +101,7 @@ void TFormsec::Timer1Timer() {
   wizard.Label8->SetCaption(wizard.Caption() + " 安装完毕.");
   wizard.btnpri->SetEnabled(false);
   wizard.btnexit->SetEnabled(false);
+  ShowKeptFiles();
 }
 
 void TFormsec::btnokClick() {
@@ -114,9 +115,10 @@ void TFormsec::btncelClick() {
                                                              gui::mb::kOkCancel, this);
   if (answer != gui::idOk) return;
   if (FormSchedule) FormSchedule->InstallStarted = false;
-  // A run waiting at a servicing point stops there.
+  // A run in progress stops at its next servicing point, undoes what it changed and then ends
+  // the setup; a run that has stopped ends it at once.
   cancelled_ = true;
-  Formain->Close();
+  if (!runActive_) Formain->Close();
 }
 
 void TFormsec::FormClose(gui::CloseAction& action) { action = gui::CloseAction::Free; }

@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "install/InstallRecord.h"
 #include "platform/AnsiString.h"
 #include "platform/gui/Form.h"
 #include "setupdata/CommandLine.h"
@@ -21,6 +24,8 @@ class Timer;
 }  // namespace gui
 
 class PayloadReader;
+class PayloadSums;
+class RunChanges;
 
 // The status line's text for a file at relativePath below folder: the whole path when it fits
 // 45 bytes, otherwise the folder's first 17 bytes (16 when the 17th would split a character),
@@ -60,18 +65,33 @@ class TFormsec : public gui::Form {
   SetupExitCode RunSilently();
   // True while the run is in progress (it services messages at its fixed points meanwhile).
   bool RunActive() const { return runActive_; }
+  // The files of an earlier installation the user changed since, which the run kept (relative
+  // to the install folder).
+  const std::vector<AnsiString>& KeptFiles() const { return keptFiles_; }
 
  private:
   void BuildLayout();
   // Starts the run once; records an error that ends it with its kind.
   void RunOnce();
   void RunInstallation();
-  // The main executable, first of all; false when the run ends there.
-  bool InstallMainExecutable(PayloadReader& reader);
+  // Reads the earlier installation's record and the payload's sums, and starts the journal.
+  void PrepareChanges();
+  // Undoes what the run changed, once, with a status text meanwhile.
+  void Undo();
+  // The record of the completed run, written into the install folder.
+  void WriteRecord();
+  // Whether the earlier installation's file at relativePath was changed by the user since and
+  // is kept instead of the entry (name, type).
+  bool KeepsUserChange(const PayloadReader& reader, const AnsiString& name,
+                       const AnsiString& relativePath);
+  void ShowKeptFiles();
+  // The main executable, first of all.
+  void InstallMainExecutable(PayloadReader& reader);
   void ExtractManifest(PayloadReader& reader);
   void Register(std::unique_ptr<PayloadReader> reader);
-  bool EnsureInstallFolder(const AnsiString& folder);
-  bool EnsureEntryFolder(const AnsiString& relativeFolder);
+  // Make the folder when it is missing; a folder that cannot be made ends the run.
+  void EnsureInstallFolder(const AnsiString& folder);
+  void EnsureEntryFolder(const AnsiString& relativeFolder);
   void ExtractEntry(PayloadReader& reader, const AnsiString& name, const AnsiString& type,
                     const AnsiString& relativePath, std::size_t lineIndex, std::size_t lineCount);
   // Services the pending messages; unwinds the run when the user has confirmed Cancel meanwhile.
@@ -87,13 +107,27 @@ class TFormsec : public gui::Form {
   void RegisterProduct(const AnsiString& extension, const AnsiString& keyPath, int iconIndex,
                        const AnsiString& targetPath, const AnsiString& caption);
 
-  // A file written below the install folder: counted for the uninstall entry and logged.
-  void LoggedFile(const AnsiString& relativePath, std::uint64_t bytes);
+  // A file written below the install folder: counted for the uninstall entry, logged and
+  // recorded (the entry (name, type) gives its sum).
+  void LoggedFile(const AnsiString& relativePath, std::uint64_t bytes, const AnsiString& name,
+                  const AnsiString& type);
+  // Writes the open entry of reader to relativePath below the install folder, an earlier file
+  // there moved aside first.
+  void WriteEntry(const PayloadReader& reader, const AnsiString& relativePath,
+                  const AnsiString& name, const AnsiString& type);
 
   bool runStarted_ = false;
   bool registering_ = false;
   bool runActive_ = false;
   bool cancelled_ = false;
+  bool undone_ = false;
+  std::unique_ptr<RunChanges> changes_;
+  std::unique_ptr<PayloadSums> sums_;
+  std::optional<InstallRecord> earlierRecord_;
+  // Whether a product of an earlier installation was registered before the run.
+  bool earlierInstallation_ = false;
+  InstallRecord record_;
+  std::vector<AnsiString> keptFiles_;
   // The bytes written per install-relative path (a file written twice counts once).
   std::map<AnsiString, std::uint64_t> installedBytes_;
 };

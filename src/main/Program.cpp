@@ -5,12 +5,15 @@
 
 #include "host/Unit_main.h"
 #include "install/InstallLog.h"
+#include "install/ProgramGroup.h"
+#include "install/Rollback.h"
 #include "main/SilentSetup.h"
 #include "platform/ComApartment.h"
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "platform/Process.h"
 #include "platform/gui/Application.h"
+#include "platform/gui/DdeClientConv.h"
 #include "wizard/Unit_Schedule.h"
 
 namespace {
@@ -26,6 +29,21 @@ int ShowUsage(gui::Application& application, const SetupSwitches& switches) {
     application.MessageBox(SetupUsageText(), SetupTitle, gui::mb::kOk | gui::mb::kIconInformation);
   }
   return Code(switches.UsageError() ? SetupExitCode::Usage : SetupExitCode::Installed);
+}
+
+// A run this setup's predecessor was killed during is undone before anything else happens.
+void RecoverKilledRun(InstallLog* log) {
+  const auto logLine = [log](const AnsiString& line) {
+    if (log) log->Line(line);
+  };
+  RollbackServices services;
+  services.log = logLine;
+  services.removeProgramGroup = [&logLine](const AnsiString& caption) {
+    gui::DdeClientConv conversation(nullptr, "RecoveryConversation");
+    conversation.SetConnectMode(gui::DdeConnectMode::Manual);
+    RemoveProgramGroup(conversation, caption, logLine);
+  };
+  RecoverUnfinishedRun(services);
 }
 
 }  // namespace
@@ -58,6 +76,7 @@ int RunSetup(gui::Application& application, std::optional<platform::NamedMutex>&
   }
   application.SetTitle(SetupTitle);
   InstallLog* const logged = log.get();
+  RecoverKilledRun(logged);
   if (switches.silent) {
     // Nothing is shown: what would be a message goes to the log.
     application.ShowNothing([logged](const AnsiString& text) {

@@ -15,6 +15,10 @@ class PayloadReader {
   void Open(const AnsiString& name, const AnsiString& type);
 
   std::size_t Size() const { return entry_.size; }
+  // Whether the entry is a program or a library (its bytes start with the executable's "MZ").
+  bool IsProgram() const {
+    return entry_.size >= 2 && entry_.data[0] == 'M' && entry_.data[1] == 'Z';
+  }
 
   // Creates or replaces the file and writes the whole entry with one write, straight from the
   // loaded resource. Throws EFCreateError "Cannot create file \"%s\". %s" when the file cannot
