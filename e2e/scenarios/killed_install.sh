@@ -5,6 +5,7 @@
 # D:\Other\, first rolls the unfinished run back: it exits 0, D:\KillMe\ is gone entirely,
 # D:\Other\ holds the whole installation, its log says what it recovered and the journal is gone.
 # shellcheck source=../lib.sh disable=SC2154  # e2e_start sets the process id variables
+# shellcheck disable=SC1003  # folders ending in a backslash, meant as written
 source "$(dirname "$0")/../lib.sh"
 e2e_begin killed_install "$@"
 

@@ -93,6 +93,7 @@ measure_extraction() {
 # after the warm-up round. Uses the caller's round and drive_c.
 measure_installation() {
   local kind=$1 seconds
+  # shellcheck disable=SC1003  # the folder ends in a backslash, meant as written
   seconds=$(timed "$E2E_RUN/$kind.out" "$E2E_WINE" "$E2E_SETUP" /S '/D=C:\bench\installed\') ||
     e2e_fail "the silent installation ($kind) failed"
   e2e_expect_installed_files "$drive_c/bench/installed" Options.ini >&2
