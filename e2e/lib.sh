@@ -40,6 +40,9 @@ E2E_RUN=''
 E2E_XVFB_PID=''
 E2E_SERVER_STARTED=''
 E2E_BACKGROUND_PIDS=()
+# Commands run when the scenario ends, pass or fail, once no program of the prefix runs any more
+# (a drive of the scenario's own is unmounted there).
+E2E_CLEANUPS=()
 
 # ---- reporting -----------------------------------------------------------------------------
 
@@ -139,6 +142,13 @@ e2e_end() {
   for pid in "${E2E_BACKGROUND_PIDS[@]}"; do
     kill "$pid" 2>/dev/null
   done
+  if ((${#E2E_CLEANUPS[@]} > 0)); then
+    "$E2E_WINESERVER" -w 2>/dev/null
+    local cleanup
+    for cleanup in "${E2E_CLEANUPS[@]}"; do
+      eval "$cleanup"
+    done
+  fi
   if [[ -n "$E2E_XVFB_PID" ]]; then
     kill "$E2E_XVFB_PID" 2>/dev/null
     wait "$E2E_XVFB_PID" 2>/dev/null
@@ -822,3 +832,49 @@ e2e_expect_installed_files() {
   e2e_log "all $count files of the manifest are installed byte for byte in $folder"
 }
 
+# ---- what an unfinished run leaves -----------------------------------------------------------
+
+# The journal a run appends to before each change, in a folder only administrators may change;
+# the next setup finds it there and rolls an unfinished run back.
+readonly E2E_JOURNAL='C:\ProgramData\KorvelloSetup\run.journal'
+readonly E2E_UNINSTALL_KEY='HKCU\software\microsoft\windows\currentversion\uninstall\Korvello'
+
+# The host path of a Windows path on a drive of the prefix ("C:\a\b" -> .../dosdevices/c:/a/b).
+e2e_host_path() {
+  local path=$1 letter=${1:0:1}
+  path=${path:2}
+  printf '%s\n' "$WINEPREFIX/dosdevices/${letter,,}:${path//\\//}"
+}
+
+e2e_expect_no_journal() {
+  local journal
+  journal=$(e2e_host_path "$E2E_JOURNAL")
+  [[ ! -e "$journal" ]] || e2e_fail "the run's journal $E2E_JOURNAL is left"
+}
+
+# Everything a folder holds, one line per entry in name order: the kind (f, d, l...), and for a
+# file its size and SHA-256, then the path. Usage: e2e_tree_listing FOLDER
+e2e_tree_listing() {
+  local kind path
+  (cd "$1" && find . -mindepth 1 -printf '%y\t%p\n' | LC_ALL=C sort) |
+    while IFS=$'\t' read -r kind path; do
+      if [[ $kind == f ]]; then
+        printf 'f %s %s %s\n' "$(stat -c %s "$1/$path")" \
+          "$(sha256sum <"$1/$path" | cut -d' ' -f1)" "$path"
+      else
+        printf '%s %s\n' "$kind" "$path"
+      fi
+    done
+}
+
+# Nothing of the product is registered: no uninstall entry and no desktop shortcut.
+e2e_expect_nothing_registered() {
+  local link
+  # The registry is read back at all: a value every prefix of these runs has.
+  e2e_registry_value 'HKCU\Software\Wine\Fonts\Replacements' SimSun >/dev/null ||
+    e2e_fail "cannot read the registry back"
+  ! e2e_registry_value "$E2E_UNINSTALL_KEY" DisplayName >/dev/null ||
+    e2e_fail "the registry has an uninstall entry $E2E_UNINSTALL_KEY"
+  link=$(e2e_host_path "C:\users\Public\Desktop$(e2e_setup_value Form desKtopLink)")
+  [[ ! -e "$link" ]] || e2e_fail "the desktop shortcut $link is left"
+}

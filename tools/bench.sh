@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Prints what the setup program costs, in one table: extraction speed under Wine against Wine's
-# own xcopy and cp, extraction in the host build against cp, start-up to the visible wizard
+# own xcopy and cp, a silent installation and the same again over it against xcopy, extraction
+# in the host build against cp, start-up to the visible wizard
 # against a minimal window program, the size of the setup program, how extraction grows with the
 # work and the largest payload the setup starts with, and the peak private memory of the setup
 # during a whole installation.
@@ -97,7 +98,7 @@ for count in 10 15 19; do
 done
 
 progress "extraction, start-up and payload size under Wine ($runs runs after a warm-up)"
-if ! bash "$root/tools/bench/wine_session.sh" "$dir" "$runs" "${products[@]}" --startup \
+if ! bash "$root/tools/bench/wine_session.sh" "$dir" "$runs" "${products[@]}" --startup --reinstall \
   "${probes[@]}" >>"$results"; then
   echo "bench: the measurements under Wine stopped:" >&2
   grep -A20 '^FAIL' "$results" >&2 || true

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Prints the benchmark table from the results tools/bench.sh gathered, one per line:
-  extract <label> <bench|bench-inside|xcopy|cp> <round> <seconds>
+  extract <label> <bench|bench-inside|bench-again|bench-again-inside|xcopy|xcopy-again|cp>
+          <round> <seconds>
+  extract install <setup-first|setup-again|xcopy|xcopy-again> <round> <seconds>
   startup <setup|minimal> <order> <milliseconds>
   memory <round> <kB>
   size <what> <bytes>
@@ -77,6 +79,23 @@ def main(argv):
     print(f"   cp -r                {summary(series('sample', 'cp'), ' s')}")
     print(f"   benchmark/xcopy      {summary(paired('sample', 'bench', 'xcopy'), 'x')}   goal <= 0.7")
     print(f"   benchmark/cp         {summary(paired('sample', 'bench', 'cp'), 'x')}")
+    print("   over an existing installation (the same folder again, every file replaced):")
+    print(f"   benchmark            {summary(series('sample', 'bench-again'), ' s')}")
+    print(f"   (its extraction)     {summary(series('sample', 'bench-again-inside'), ' s')}")
+    print(f"   wine xcopy /y        {summary(series('sample', 'xcopy-again'), ' s')}")
+    print(f"   benchmark/xcopy /y   {summary(paired('sample', 'bench-again', 'xcopy-again'), 'x')}"
+          "   goal <= 0.7")
+    print()
+    print("1b. Silent installation under Wine, sample product: into a fresh folder, then the same")
+    print("    again over it, every file replaced (seconds, whole command with the run's pause")
+    print("    after each entry and the registration; ratios run by run)")
+    print(f"   setup /S, first      {summary(series('install', 'setup-first'), ' s')}")
+    print(f"   setup /S, over it    {summary(series('install', 'setup-again'), ' s')}")
+    print(f"   xcopy                {summary(series('install', 'xcopy'), ' s')}")
+    print(f"   xcopy /y, over it    {summary(series('install', 'xcopy-again'), ' s')}")
+    print(f"   first/xcopy          {summary(paired('install', 'setup-first', 'xcopy'), 'x')}")
+    print(f"   over it/xcopy /y     {summary(paired('install', 'setup-again', 'xcopy-again'), 'x')}")
+    print(f"   over it/first        {summary(paired('install', 'setup-again', 'setup-first'), 'x')}")
     print()
     print("2. Extraction in the host build, sample product (seconds)")
     print(f"   benchmark            {summary(series('host', 'bench-inside'), ' s')}")

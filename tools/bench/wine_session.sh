@@ -2,14 +2,20 @@
 # The Wine measurements of tools/bench.sh, in one warm Wine session (a display, a prefix and a
 # Wine server of their own, as an end-to-end scenario has):
 #   wine_session.sh <build-dir> <runs> <product-label>=<product-dir>=<bench.exe>...
-#                   [--startup] [--probe <label>=<setup.exe>]...
+#                   [--startup] [--reinstall] [--probe <label>=<setup.exe>]...
 # For every product: a warm-up round, then <runs> rounds of the extraction benchmark, Wine's
 # `cmd /c xcopy /e /i /q` and native `cp -r` of the product folder, in turn, each into a fresh
-# folder of the prefix's drive C: and compared with the product folder byte for byte.
+# folder of the prefix's drive C: and compared with the product folder byte for byte; for the
+# sample product also the benchmark and xcopy (/y) a second time over their own first copy.
 # --startup: start-up to the visible wizard against the minimal window program.
+# --reinstall: the sample setup.exe installing silently into a fresh folder of drive C:, then
+# again into the same folder (every file there replaced), against xcopy into a fresh folder and
+# xcopy again over that copy.
 # --probe: whether a setup program starts at all, and what its user sees when it does not.
 # Prints one result per line on standard output:
-#   extract <label> <bench|bench-inside|xcopy|cp> <round> <seconds>
+#   extract <label> <bench|bench-inside|bench-again|bench-again-inside|xcopy|xcopy-again|cp>
+#           <round> <seconds>
+#   extract install <setup-first|setup-again|xcopy|xcopy-again> <round> <seconds>
 #   startup <setup|minimal> <round> <milliseconds>
 #   probe <label> <what the user sees>
 # shellcheck source=../../e2e/lib.sh
@@ -21,10 +27,12 @@ e2e_begin bench "$build_dir" >&2
 
 products=()
 startup=no
+reinstall=no
 probes=()
 while [[ $# -gt 0 ]]; do
   case $1 in
     --startup) startup=yes ;;
+    --reinstall) reinstall=yes ;;
     --probe) probes+=("$2"); shift ;;
     *) products+=("$1") ;;
   esac
@@ -69,7 +77,41 @@ measure_extraction() {
     echo "extract $label bench-inside $round $(awk '{ print $(NF - 1) }' "$E2E_RUN/bench.out")"
   measure_copy xcopy xcopied "$E2E_WINE" cmd /c xcopy /e /i /q "$(windows_path "$product")" \
     'C:\bench\xcopied'
+  if [[ $label == sample ]]; then
+    # Over an existing installation: the same folder again, every file there replaced.
+    measure_copy bench-again extracted "$E2E_WINE" "$bench" 'C:\bench\extracted'
+    ((round == 0)) || echo "extract $label bench-again-inside $round $(awk '{ print $(NF - 1) }' \
+      "$E2E_RUN/bench-again.out")"
+    measure_copy xcopy-again xcopied "$E2E_WINE" cmd /c xcopy /e /i /q /y \
+      "$(windows_path "$product")" 'C:\bench\xcopied'
+  fi
   measure_copy cp copied cp -r "$product" "$drive_c/bench/copied"
+  rm -rf "$drive_c/bench"
+}
+
+# One silent installation of the sample setup into C:\bench\installed\: timed, checked, recorded
+# after the warm-up round. Uses the caller's round and drive_c.
+measure_installation() {
+  local kind=$1 seconds
+  # shellcheck disable=SC1003  # the folder ends in a backslash, meant as written
+  seconds=$(timed "$E2E_RUN/$kind.out" "$E2E_WINE" "$E2E_SETUP" /S '/D=C:\bench\installed\') ||
+    e2e_fail "the silent installation ($kind) failed"
+  e2e_expect_installed_files "$drive_c/bench/installed" Options.ini >&2
+  ((round == 0)) || echo "extract install $kind $round $seconds"
+}
+
+# The first installation and the same again over it, each against xcopy of the product folder.
+measure_reinstallation() {
+  local round=$1 label=install product=$E2E_PRODUCT
+  local drive_c="$WINEPREFIX/drive_c"
+  rm -rf "$drive_c/bench"
+  mkdir -p "$drive_c/bench"
+  measure_installation setup-first
+  measure_installation setup-again
+  measure_copy xcopy xcopied "$E2E_WINE" cmd /c xcopy /e /i /q "$(windows_path "$product")" \
+    'C:\bench\xcopied'
+  measure_copy xcopy-again xcopied "$E2E_WINE" cmd /c xcopy /e /i /q /y \
+    "$(windows_path "$product")" 'C:\bench\xcopied'
   rm -rf "$drive_c/bench"
 }
 
@@ -80,6 +122,13 @@ for entry in "${products[@]}"; do
     measure_extraction "$label" "$product" "$bench" "$round"
   done
 done
+
+if [[ $reinstall == yes ]]; then
+  e2e_log "silent installation of the sample, first and over it" >&2
+  for ((round = 0; round <= runs; round++)); do
+    measure_reinstallation "$round"
+  done
+fi
 
 if [[ $startup == yes ]]; then
   e2e_log "start-up to the visible wizard" >&2
