@@ -324,8 +324,12 @@ bool EnsureAdministratorsFolder(const AnsiString& folder, AnsiString* reason) {
     }
     descriptor.Reset(made);
     SECURITY_ATTRIBUTES security{sizeof security, descriptor.Get(), FALSE};
-    // One made by someone else in the meantime is checked below like any existing one.
-    if (!::CreateDirectoryW(wide.c_str(), &security) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    // Made here with that access list: it is ours. (Wine keeps no owner or access list a program
+    // sets on a file: it reports ones made from the host's file modes, with the process's user as
+    // the owner, so only a folder made in this call passes there.) One made by someone else in
+    // the meantime is checked below like any existing one.
+    if (::CreateDirectoryW(wide.c_str(), &security)) return true;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) {
       return refused(win32::SystemErrorMessage(::GetLastError()));
     }
     attributes = Attributes(folder);
