@@ -13,4 +13,8 @@ AnsiString CommandLine();
 // The text in UTF-8. EEncodingError for bytes that are not code page 936 text.
 std::string Utf8Text(const AnsiString& text);
 
+// UTF-8 text (a file this program wrote with Utf8Text) back in code page 936. EEncodingError for
+// bytes that are not UTF-8, or a character code page 936 cannot hold.
+AnsiString AnsiTextOfUtf8(const std::string& utf8);
+
 }  // namespace platform

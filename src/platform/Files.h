@@ -1,6 +1,7 @@
 #pragma once
 // Files, folders and the Windows folder.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 
 #include "platform/AnsiString.h"
@@ -37,14 +38,54 @@ void WriteNewFile(const AnsiString& path, const void* data, std::size_t size);
 
 // Creates or truncates the file and writes all bytes in a single write call.
 // Throws EFCreateError "Cannot create file \"%s\". %s" (path, the system's reason) when the
-// file cannot be created; a file marked read-only, hidden or system is not replaced (the system
-// refuses it access).
+// file cannot be created or the write fails (the disk full: the file stays, with what fitted);
+// a file marked read-only, hidden or system is not replaced (the system refuses it access).
 void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size);
 
 // Takes the read-only, hidden and system marks off an existing file, keeping its other
 // attributes, so that WriteWholeFile can replace it. Nothing to do where no file stands; where
 // the marks cannot be taken off, the write that follows reports why.
 void MakeReplaceable(const AnsiString& path);
+
+// The size of a file and the time the system reports for its last write (FILETIME ticks: 100 ns
+// since 1601-01-01 UTC).
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::uint64_t writeTime = 0;
+  bool operator==(const FileStamp& other) const {
+    return size == other.size && writeTime == other.writeTime;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+// Nothing when no file stands at the path (a folder is not a file).
+std::optional<FileStamp> StampOf(const AnsiString& path);
+
+// A rename on one volume (MoveFileExW with no flags: never copies, never replaces); a folder is
+// renamed the same way. False, with the system's reason in *reason when given, when it fails: the
+// target exists, the source is missing or in use, the two are on different drives.
+bool RenameFile(const AnsiString& from, const AnsiString& to, AnsiString* reason = nullptr);
+
+// Appends the bytes to the file (creating it; a link standing there is not guarded against) and
+// has them on the disk before it returns (FlushFileBuffers), so a line survives the process being
+// killed. Throws EFCreateError "Cannot create file \"%s\". %s" (path, the system's reason) when
+// it cannot be opened or written; what did fit of a write the disk had no room for stays.
+void AppendAndFlush(const AnsiString& path, const void* data, std::size_t size);
+
+// Replaces the file's content atomically: writes a new file in the same folder (a name of its
+// own), flushes it, then renames it over path (MoveFileExW with MOVEFILE_REPLACE_EXISTING |
+// MOVEFILE_WRITE_THROUGH), so no crash leaves half a file. The same error as WriteWholeFile; the
+// temporary file is removed on failure and the file at path is left as it was.
+void ReplaceFileAtomically(const AnsiString& path, const void* data, std::size_t size);
+
+// A folder at a fixed path that only Administrators and SYSTEM may change (owner Administrators;
+// access list: full control to Administrators and SYSTEM, nothing for anyone else, nothing
+// inherited from the parent). Made so when missing (its parent must exist). An existing one is
+// trusted only when its owner is Administrators or SYSTEM and its access list grants no
+// write-like right (write or append data, add a file or subfolder, delete a child, delete, write
+// the access list or owner, generic write or all) to any other account; a folder someone else made
+// first is never taken over. False when it cannot be made, or it exists and is not trusted, with
+// the reason in *reason when given.
+bool EnsureAdministratorsFolder(const AnsiString& folder, AnsiString* reason = nullptr);
 
 // Reads a whole file. Throws EFOpenError "Cannot open file \"%s\". %s" when it cannot be opened.
 AnsiString ReadWholeFile(const AnsiString& path);

@@ -3,6 +3,8 @@
 // open at a time, string values read and written by name.
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/AnsiString.h"
 
@@ -44,6 +46,35 @@ class Registry {
   void WriteString(const AnsiString& name, const AnsiString& value);
   // Writes a REG_DWORD value; the same error as WriteString.
   void WriteInteger(const AnsiString& name, std::uint32_t value);
+
+  // A value as the system stores it, for putting back exactly what was there: the REG_* type
+  // number (REG_SZ 1, REG_EXPAND_SZ 2, REG_BINARY 3, REG_DWORD 4, REG_MULTI_SZ 7, ...) and the
+  // data. The string kinds (1, 2, 7) hold code page 936 text with every NUL the system stores, the
+  // terminating ones included: WriteString("x", "abc") reads back as "abc\0", a multi-string as
+  // its strings each ended by a NUL, then one more NUL. The other kinds hold their bytes as stored
+  // (a DWORD its four bytes, low byte first).
+  struct RawValue {
+    std::uint32_t type = 1;
+    std::string data;
+    bool operator==(const RawValue& other) const {
+      return type == other.type && data == other.data;
+    }
+    bool operator!=(const RawValue& other) const { return !(*this == other); }
+  };
+  // The value of the open key as stored; nothing when there is no such value or no key is open.
+  // EEncodingError when the text of a string kind is not one code page 936 can hold.
+  std::optional<RawValue> ReadRaw(const AnsiString& name);
+  // Stores the value exactly as given (what ReadRaw gave puts back the same value). Throws
+  // ERegistryException "Failed to set data for '%s'" when no key is open or the system refuses.
+  void WriteRaw(const AnsiString& name, const RawValue& value);
+  // Deletes a value of the open key; true when it was there and is deleted.
+  bool DeleteValue(const AnsiString& name);
+  // Whether the key exists below the root, looked up without opening it here: the open key
+  // stays open.
+  bool KeyExists(const AnsiString& path);
+  // Deletes the key below the root when it holds no values and no subkeys; true when deleted.
+  // Close the key first when it is the one open.
+  bool DeleteKeyIfEmpty(const AnsiString& path);
 
   struct Impl;
 

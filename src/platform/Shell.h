@@ -29,6 +29,11 @@ std::intptr_t ShellExecute(const gui::Form* owner, const AnsiString& operation,
                            const AnsiString& file, const AnsiString& parameters,
                            const AnsiString& directory, int showCommand);
 
+// The folder for data every user's programs share (SHGetFolderPathW of CSIDL_COMMON_APPDATA,
+// "C:\ProgramData" on current systems) in code page 936, without a trailing backslash. Empty
+// when the system cannot name it. EEncodingError when code page 936 cannot hold the path.
+AnsiString CommonAppDataFolder();
+
 // How StartAsSignedInUser started a program.
 enum class StartedThrough { DesktopShell, Directly };
 

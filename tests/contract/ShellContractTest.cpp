@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "contract/ContractEnv.h"
+#include "platform/Files.h"
 #include "platform/Shell.h"
 #include "support/TestNames.h"
 
@@ -47,6 +48,16 @@ INSTANTIATE_TEST_SUITE_P(
         MissingCase{"open a name in a missing given folder", "open", "KORV.exe", false,
                     "missing\\"}),
     test_names::From(&MissingCase::what));
+
+using SharedFoldersContract = ContractTest;
+
+TEST_F(SharedFoldersContract, TheCommonApplicationDataFolderIsThereWithoutAFinalBackslash) {
+  const AnsiString folder = platform::CommonAppDataFolder();
+  ASSERT_GE(folder.size(), 4u) << Readable(folder);
+  EXPECT_EQ(folder.substr(1, 2), ":\\") << Readable(folder);
+  EXPECT_NE(folder.back(), '\\') << Readable(folder);
+  EXPECT_TRUE(platform::DirectoryExists(folder)) << Readable(folder);
+}
 
 }  // namespace
 }  // namespace contract

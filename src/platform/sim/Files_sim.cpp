@@ -1,3 +1,8 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -6,6 +11,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Files.h"
+#include "platform/ScopeExit.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SystemReasons.h"
 
@@ -62,6 +68,60 @@ AnsiString ReasonOfErrno(int error) {
   }
 }
 
+[[noreturn]] void ThrowCannotCreate(const AnsiString& path, const AnsiString& reason) {
+  throw EFCreateError(Format("Cannot create file \"%s\". %s", path.c_str(), reason.c_str()));
+}
+
+std::uint64_t SizeOf(const fs::path& host) {
+  std::error_code error;
+  const auto size = IsFile(host) ? fs::file_size(host, error) : 0;
+  return error ? 0 : size;
+}
+
+// FILETIME ticks (100 ns since 1601) of the host's Unix times.
+constexpr std::uint64_t kTicksFrom1601To1970 = 116444736000000000ull;
+
+// The host's last write time of the file, in FILETIME ticks; 0 when there is none.
+std::uint64_t WriteTicks(const fs::path& host) {
+  struct stat status {};
+  if (::stat(host.c_str(), &status) != 0) return 0;
+  return kTicksFrom1601To1970 + static_cast<std::uint64_t>(status.st_mtim.tv_sec) * 10000000u +
+         static_cast<std::uint64_t>(status.st_mtim.tv_nsec) / 100u;
+}
+
+// A write changes the time the system reports, also when the host's clock has not moved on
+// since the write before (its file times advance in ticks of a few milliseconds).
+void MarkWritten(const fs::path& host, std::uint64_t ticksBefore) {
+  if (ticksBefore == 0 || WriteTicks(host) > ticksBefore) return;
+  const std::uint64_t since1970 = ticksBefore + 1 - kTicksFrom1601To1970;
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(since1970 / 10000000u);
+  times[1].tv_nsec = static_cast<long>(since1970 % 10000000u) * 100;
+  ::utimensat(AT_FDCWD, host.c_str(), times, 0);
+}
+
+// Writes the bytes to an open file, as many as the drive has room for; the disk-full reason when
+// not all of them fit. oldSize is what the file held before, size what it grows by.
+void WriteWithin(std::FILE* file, const AnsiString& path, std::uint64_t oldSize, const void* data,
+                 std::size_t size) {
+  const std::uint64_t granted = Files().GrantFileSize(path, oldSize, oldSize + size);
+  const std::size_t fits = static_cast<std::size_t>(granted - std::min(granted, oldSize));
+  if (fits > 0 && std::fwrite(data, 1, fits, file) != fits)
+    ThrowCannotCreate(path, ReasonOfErrno(errno));
+  if (std::fflush(file) != 0) ThrowCannotCreate(path, ReasonOfErrno(errno));
+  if (fits < size) ThrowCannotCreate(path, sim::reason::kDiskFull);
+}
+
+bool OnSameDrive(const AnsiString& first, const AnsiString& second) {
+  const auto drive = [](const AnsiString& path) {
+    const bool lettered = path.size() >= 2 && path[1] == ':';
+    return lettered ? static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))) : 'C';
+  };
+  return drive(first) == drive(second);
+}
+
 }  // namespace
 
 AnsiString WindowsDirectory() {
@@ -93,9 +153,11 @@ bool DeleteFile(const AnsiString& path) {
   const fs::path host = Host(path);
   if (!IsFile(host) || Files().IsLocked(host) || Files().OnDisc(path)) return false;
   if (Files().FileAttributes(host) & sim::kReadOnly) return false;
+  const std::uint64_t size = SizeOf(host);
   std::error_code error;
   if (!fs::remove(host, error) || error) return false;
   Files().ForgetFileAttributes(host);
+  Files().GrantFileSize(path, size, 0);
   return true;
 }
 
@@ -124,37 +186,180 @@ std::optional<AnsiString> CreatePrivateFolder(const AnsiString& parent, AnsiStri
 bool RemoveDirectory(const AnsiString& path) {
   const fs::path host = Host(path);
   std::error_code error;
-  return IsDirectory(host) && !Files().OnDisc(path) && fs::is_empty(host, error) &&
-         fs::remove(host, error) && !error;
-}
-
-void WriteNewFile(const AnsiString& path, const void* data, std::size_t size) {
-  const fs::path host = Host(path);
-  std::error_code error;
-  // Whatever stands at the path, a link to anywhere included, is left alone.
-  if (!host.empty() && fs::exists(fs::symlink_status(host, error))) {
-    throw EFCreateError(
-        Format("Cannot create file \"%s\". %s", path.c_str(), sim::reason::kFileExists));
+  if (!IsDirectory(host) || Files().OnDisc(path) || !fs::is_empty(host, error) ||
+      !fs::remove(host, error) || error) {
+    return false;
   }
-  WriteWholeFile(path, data, size);
+  Files().ForgetFolder(host);
+  return true;
 }
 
-void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) {
+namespace {
+
+// WriteWholeFile once the write is counted.
+void WriteFileWhole(const AnsiString& path, const void* data, std::size_t size) {
   const fs::path host = Host(path);
   AnsiString reason = ReasonBeforeOpening(path, host, false);
   UniqueFile file;
+  const std::uint64_t oldSize = SizeOf(host);
+  const std::uint64_t ticksBefore = IsFile(host) ? WriteTicks(host) : 0;
   if (reason.empty()) {
     // A file made anew has no marks.
     if (!IsFile(host)) Files().ForgetFileAttributes(host);
     file.reset(std::fopen(host.c_str(), "wb"));
     if (!file) reason = ReasonOfErrno(errno);
   }
-  if (!file)
-    throw EFCreateError(Format("Cannot create file \"%s\". %s", path.c_str(), reason.c_str()));
-  if (size > 0 && std::fwrite(data, 1, size, file.get()) != size) {
-    throw Exception("Stream write error");
+  if (!file) ThrowCannotCreate(path, reason);
+  // Truncated: its old bytes are free again.
+  Files().GrantFileSize(path, oldSize, 0);
+  const auto written = MakeScopeExit([&host, ticksBefore] { MarkWritten(host, ticksBefore); });
+  WriteWithin(file.get(), path, 0, data, size);
+}
+
+}  // namespace
+
+void WriteNewFile(const AnsiString& path, const void* data, std::size_t size) {
+  if (Files().CountFileWrite(path)) ThrowCannotCreate(path, sim::reason::kAccessDenied);
+  const fs::path host = Host(path);
+  std::error_code error;
+  // Whatever stands at the path, a link to anywhere included, is left alone.
+  if (!host.empty() && fs::exists(fs::symlink_status(host, error))) {
+    ThrowCannotCreate(path, sim::reason::kFileExists);
   }
-  if (std::fflush(file.get()) != 0) throw Exception("Stream write error");
+  WriteFileWhole(path, data, size);
+}
+
+void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) {
+  if (Files().CountFileWrite(path)) ThrowCannotCreate(path, sim::reason::kAccessDenied);
+  WriteFileWhole(path, data, size);
+}
+
+std::optional<FileStamp> StampOf(const AnsiString& path) {
+  const fs::path host = Host(path);
+  if (!IsFile(host)) return std::nullopt;
+  return FileStamp{SizeOf(host), WriteTicks(host)};
+}
+
+bool RenameFile(const AnsiString& from, const AnsiString& to, AnsiString* reason) {
+  const auto failed = [reason](const char* why) {
+    if (reason) *reason = why;
+    return false;
+  };
+  const fs::path source = Host(from);
+  const fs::path target = Host(to);
+  std::error_code error;
+  if ((source.empty() && Files().MediumMissing(from)) ||
+      (target.empty() && Files().MediumMissing(to)))
+    return failed(sim::reason::kNotReady);
+  if (source.empty() || !IsDirectory(source.parent_path()))
+    return failed(sim::reason::kPathNotFound);
+  if (!fs::exists(fs::symlink_status(source, error))) return failed(sim::reason::kFileNotFound);
+  if (!OnSameDrive(from, to)) return failed(sim::reason::kNotSameDevice);
+  if (target.empty() || !IsDirectory(target.parent_path()))
+    return failed(sim::reason::kPathNotFound);
+  if (fs::exists(fs::symlink_status(target, error))) return failed(sim::reason::kAlreadyExists);
+  if (Files().OnDisc(from)) return failed(sim::reason::kAccessDenied);
+  if (Files().IsLocked(source)) return failed(sim::reason::kSharingViolation);
+  fs::rename(source, target, error);
+  if (error) return failed(ReasonOfErrno(error.value()).c_str());
+  Files().MoveFileAttributes(source, target);
+  Files().ForgetFolder(source);
+  return true;
+}
+
+void AppendAndFlush(const AnsiString& path, const void* data, std::size_t size) {
+  if (Files().CountFileWrite(path)) ThrowCannotCreate(path, sim::reason::kAccessDenied);
+  const fs::path host = Host(path);
+  AnsiString reason;
+  if (host.empty() && Files().MediumMissing(path)) {
+    reason = sim::reason::kNotReady;
+  } else if (host.empty() || !IsDirectory(host.parent_path())) {
+    reason = sim::reason::kPathNotFound;
+  } else if (Files().OnDisc(path) || IsDirectory(host) ||
+             (Files().FileAttributes(host) & sim::kReadOnly)) {
+    // Opening for writing is refused on a disc, a folder and a read-only file; hidden and system
+    // files are only refused being replaced.
+    reason = sim::reason::kAccessDenied;
+  } else if (Files().IsLocked(host)) {
+    reason = sim::reason::kSharingViolation;
+  }
+  UniqueFile file;
+  const std::uint64_t oldSize = SizeOf(host);
+  const std::uint64_t ticksBefore = IsFile(host) ? WriteTicks(host) : 0;
+  if (reason.empty()) {
+    if (!IsFile(host)) Files().ForgetFileAttributes(host);
+    file.reset(std::fopen(host.c_str(), "ab"));
+    if (!file) reason = ReasonOfErrno(errno);
+  }
+  if (!file) ThrowCannotCreate(path, reason);
+  const auto written = MakeScopeExit([&host, ticksBefore] { MarkWritten(host, ticksBefore); });
+  WriteWithin(file.get(), path, oldSize, data, size);
+}
+
+void ReplaceFileAtomically(const AnsiString& path, const void* data, std::size_t size) {
+  if (Files().CountFileWrite(path)) ThrowCannotCreate(path, sim::reason::kAccessDenied);
+  const fs::path host = Host(path);
+  AnsiString reason;
+  if (host.empty() && Files().MediumMissing(path)) {
+    reason = sim::reason::kNotReady;
+  } else if (host.empty() || !IsDirectory(host.parent_path())) {
+    reason = sim::reason::kPathNotFound;
+  } else if (Files().OnDisc(path) || IsDirectory(host) ||
+             (Files().FileAttributes(host) & sim::kReadOnly)) {
+    reason = sim::reason::kAccessDenied;
+  } else if (Files().IsLocked(host)) {
+    reason = sim::reason::kSharingViolation;
+  }
+  if (!reason.empty()) ThrowCannotCreate(path, reason);
+  // Beside the file, so the rename stays on its drive; a name nothing else uses.
+  const AnsiString fresh = path + "." + Files().TakeTemporaryName() + ".new";
+  const fs::path freshHost = Host(fresh);
+  const std::uint64_t ticksBefore = IsFile(host) ? WriteTicks(host) : 0;
+  auto removeFresh = MakeScopeExit([&freshHost, &fresh] {
+    const std::uint64_t size = SizeOf(freshHost);
+    std::error_code ignored;
+    if (fs::remove(freshHost, ignored)) Files().GrantFileSize(fresh, size, 0);
+  });
+  {
+    UniqueFile file(std::fopen(freshHost.c_str(), "wbx"));
+    if (!file) ThrowCannotCreate(path, ReasonOfErrno(errno));
+    WriteWithin(file.get(), path, 0, data, size);
+  }
+  const std::uint64_t oldSize = SizeOf(host);
+  std::error_code error;
+  fs::rename(freshHost, host, error);
+  if (error) ThrowCannotCreate(path, ReasonOfErrno(error.value()));
+  removeFresh.Dismiss();
+  Files().GrantFileSize(path, oldSize, 0);
+  Files().ForgetFileAttributes(host);
+  MarkWritten(host, ticksBefore);
+}
+
+bool EnsureAdministratorsFolder(const AnsiString& folder, AnsiString* reason) {
+  const auto refused = [reason](const char* why) {
+    if (reason) *reason = why;
+    return false;
+  };
+  const fs::path host = Host(folder);
+  std::error_code error;
+  if (host.empty() && Files().MediumMissing(folder)) return refused(sim::reason::kNotReady);
+  if (host.empty() || !IsDirectory(host.parent_path())) return refused(sim::reason::kPathNotFound);
+  if (!fs::exists(fs::symlink_status(host, error))) {
+    // Setting Administrators as the owner takes an elevated program.
+    if (Files().OnDisc(folder) || Files().PrivateFoldersRefused()) {
+      return refused(sim::reason::kAccessDenied);
+    }
+    if (!fs::create_directory(host, error) || error) return refused(sim::reason::kAccessDenied);
+    Files().RecordAdministratorsFolder(folder);
+    return true;
+  }
+  if (fs::is_symlink(fs::symlink_status(host, error))) return refused("the folder is a link");
+  if (!IsDirectory(host)) return refused("a file stands where the folder should be");
+  // A folder this machine did not make so is one a standard user could have made first.
+  if (!Files().IsAdministratorsFolder(folder)) {
+    return refused("the folder's owner is not Administrators or SYSTEM");
+  }
+  return true;
 }
 
 void MakeReplaceable(const AnsiString& path) {

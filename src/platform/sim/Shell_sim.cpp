@@ -86,4 +86,6 @@ StartedThrough StartAsSignedInUser(const gui::Form* owner, const AnsiString& ope
   return StartedThrough::DesktopShell;
 }
 
+AnsiString CommonAppDataFolder() { return sim::kCommonAppDataFolder; }
+
 }  // namespace platform

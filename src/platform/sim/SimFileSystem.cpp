@@ -247,6 +247,7 @@ AnsiString SimFileSystem::TakePrivateFolderName() {
 void SimFileSystem::RecordPrivateFolder(const AnsiString& windowsPath) {
   std::lock_guard<std::mutex> lock(mutex_);
   privateFolders_.push_back(windowsPath);
+  trustedFolders_.push_back(HostPathLocked(windowsPath));
 }
 
 std::vector<AnsiString> SimFileSystem::PrivateFolders() const {
@@ -262,6 +263,92 @@ void SimFileSystem::SetPrivateFoldersRefused(bool refused) {
 bool SimFileSystem::PrivateFoldersRefused() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return privateFoldersRefused_;
+}
+
+// ---------------------------------------------------------------- space
+
+std::uint64_t SimFileSystem::GrantFileSize(const AnsiString& windowsPath, std::uint64_t oldSize,
+                                           std::uint64_t wantedSize) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = drives_.find(HasDriveLetter(windowsPath) ? UpperLetter(windowsPath[0]) : 'C');
+  if (found == drives_.end() || found->second.type == DriveType::Optical) return wantedSize;
+  Drive& drive = found->second;
+  drive.freeBytes = std::min(drive.totalBytes, drive.freeBytes + oldSize);
+  const std::uint64_t granted = std::min(wantedSize, drive.freeBytes);
+  drive.freeBytes -= granted;
+  return granted;
+}
+
+AnsiString SimFileSystem::TakeTemporaryName() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return Format("KorvNew-%llu", static_cast<unsigned long long>(++temporaryNames_));
+}
+
+// ---------------------------------------------------------------- writes that fail
+
+void SimFileSystem::FailWritesTo(const AnsiString& windowsPath) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failingWrites_.push_back(HostPathLocked(windowsPath));
+}
+
+void SimFileSystem::FailWriteNumber(std::uint64_t n) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failingWriteNumber_ = n == 0 ? 0 : fileWrites_ + n;
+}
+
+void SimFileSystem::ClearWriteFailures() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failingWrites_.clear();
+  failingWriteNumber_ = 0;
+}
+
+std::uint64_t SimFileSystem::FileWritesMade() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return fileWrites_;
+}
+
+bool SimFileSystem::CountFileWrite(const AnsiString& windowsPath) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++fileWrites_;
+  const fs::path host = HostPathLocked(windowsPath);
+  return fileWrites_ == failingWriteNumber_ ||
+         (!host.empty() &&
+          std::find(failingWrites_.begin(), failingWrites_.end(), host) != failingWrites_.end());
+}
+
+// ---------------------------------------------------------------- administrators' folders
+
+void SimFileSystem::RecordAdministratorsFolder(const AnsiString& windowsPath) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  trustedFolders_.push_back(HostPathLocked(windowsPath));
+}
+
+bool SimFileSystem::IsAdministratorsFolder(const AnsiString& windowsPath) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const fs::path host = HostPathLocked(windowsPath);
+  return !host.empty() &&
+         std::find(trustedFolders_.begin(), trustedFolders_.end(), host) != trustedFolders_.end();
+}
+
+void SimFileSystem::ForgetFolder(const fs::path& hostPath) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // What was inside goes with it.
+  trustedFolders_.erase(std::remove_if(trustedFolders_.begin(), trustedFolders_.end(),
+                                       [&hostPath](const fs::path& folder) {
+                                         return std::mismatch(hostPath.begin(), hostPath.end(),
+                                                              folder.begin(), folder.end())
+                                                    .first == hostPath.end();
+                                       }),
+                        trustedFolders_.end());
+}
+
+void SimFileSystem::MoveFileAttributes(const fs::path& from, const fs::path& to) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = fileAttributes_.find(from);
+  if (found == fileAttributes_.end()) return;
+  const unsigned attributes = found->second;
+  fileAttributes_.erase(found);
+  fileAttributes_[to] = attributes;
 }
 
 }  // namespace sim

@@ -1,8 +1,9 @@
 #pragma once
 // The drives and files of the simulated machine: drive letters mapped to real host folders (so
 // tests compare real bytes), the kind, space and medium of each drive, the Windows folder, the
-// marks of files (read-only, hidden, system), files other processes keep locked, and the private
-// folders the program made.
+// marks of files (read-only, hidden, system), files other processes keep locked, the private
+// folders and the folders only administrators may change that the program made, the free space
+// its writes use up, and writes a test makes fail.
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -83,6 +84,49 @@ class SimFileSystem {
   void LockFile(const AnsiString& windowsPath);
   bool IsLocked(const std::filesystem::path& hostPath) const;
 
+  // ---- Space that writes use
+  // A file the program writes, appends to, replaces or deletes through the machine's file
+  // services takes its bytes from its drive's free space or gives them back (the file's size, not
+  // the clusters it would take; what a test puts on the host directly, and INI files and links
+  // the machine writes, are not counted). Free space never goes above the drive's total.
+  // For the file services: the file at windowsPath changes from oldSize to wantedSize bytes; the
+  // size it may have, which is less than wantedSize when the drive runs out of space (the caller
+  // writes what fits and fails with the disk-full reason, as the system leaves such a file).
+  // Nothing is counted on an unmapped drive or a disc.
+  std::uint64_t GrantFileSize(const AnsiString& windowsPath, std::uint64_t oldSize,
+                              std::uint64_t wantedSize);
+
+  // A name for a file the machine's services write before renaming it into place, one no earlier
+  // call was given.
+  AnsiString TakeTemporaryName();
+
+  // ---- Writes that fail (for tests of what a failure leaves behind)
+  // A file write is one call of WriteWholeFile, WriteNewFile, AppendAndFlush or
+  // ReplaceFileAtomically. A failing write is refused before anything is opened, with the
+  // access-denied reason, as when another program or the access list stands in the way.
+  // Every write to the file at windowsPath fails, until ClearWriteFailures.
+  void FailWritesTo(const AnsiString& windowsPath);
+  // The n-th file write from now fails (1: the next one); 0 fails none.
+  void FailWriteNumber(std::uint64_t n);
+  void ClearWriteFailures();
+  // How many file writes were asked for since the machine was made (failed ones included), so a
+  // test can count a run's writes and then fail each in turn.
+  std::uint64_t FileWritesMade() const;
+  // For the file services: counts one file write to windowsPath; true when it is to fail.
+  bool CountFileWrite(const AnsiString& windowsPath);
+
+  // ---- Folders only administrators may change
+  // The folders EnsureAdministratorsFolder made (or CreatePrivateFolder: made the same way) are
+  // the trusted ones; any other folder, one a test made on the host or through CreateDirectory
+  // included, is one a standard user could have made, with an access list of its own: not
+  // trusted. Removing or renaming a folder forgets it.
+  void RecordAdministratorsFolder(const AnsiString& windowsPath);
+  bool IsAdministratorsFolder(const AnsiString& windowsPath) const;
+  // For the file services: a folder at hostPath went (removed or renamed).
+  void ForgetFolder(const std::filesystem::path& hostPath);
+  // For the file services: the marks of a file go along with it when it is renamed.
+  void MoveFileAttributes(const std::filesystem::path& from, const std::filesystem::path& to);
+
   // ---- Private folders (a fresh random name, only Administrators and SYSTEM let in)
   // The name the next private folder will try first ("KorvSetup-" and 16 hex digits); each try
   // takes a name, so a test can plant something there and see it passed over.
@@ -91,7 +135,8 @@ class SimFileSystem {
   // The private folders made, in order (Windows paths, without a trailing backslash).
   void RecordPrivateFolder(const AnsiString& windowsPath);
   std::vector<AnsiString> PrivateFolders() const;
-  // The system refuses to make private folders (no right to set the access list, a full disk).
+  // The system refuses to make private folders and folders only administrators may change (no
+  // right to set the access list or owner, as for a program that is not elevated).
   void SetPrivateFoldersRefused(bool refused);
   bool PrivateFoldersRefused() const;
 
@@ -119,6 +164,11 @@ class SimFileSystem {
   std::uint64_t privateFolderNames_ = 0;
   std::vector<AnsiString> privateFolders_;
   bool privateFoldersRefused_ = false;
+  std::vector<std::filesystem::path> trustedFolders_;  // host paths
+  std::vector<std::filesystem::path> failingWrites_;   // host paths
+  std::uint64_t failingWriteNumber_ = 0;               // 0: none
+  std::uint64_t fileWrites_ = 0;
+  std::uint64_t temporaryNames_ = 0;
 };
 
 }  // namespace sim

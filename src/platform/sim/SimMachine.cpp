@@ -21,6 +21,7 @@ SimMachine::SimMachine(const fs::path& root) : serial_(nextSerial++) {
   files_.MapDrive('C', root / "C");
   fs::create_directories(files_.HostPath(files_.WindowsFolder()));
   fs::create_directories(files_.HostPath(shell_.CommonDesktopFolder()));
+  fs::create_directories(files_.HostPath(kCommonAppDataFolder));
 }
 
 SimMachine::~SimMachine() { currentMachine = nullptr; }

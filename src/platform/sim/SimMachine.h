@@ -27,10 +27,13 @@
 
 namespace sim {
 
+// The folder for data all users' programs share, as current systems place it.
+inline constexpr char kCommonAppDataFolder[] = "C:\\ProgramData";
+
 class SimMachine {
  public:
-  // Builds the machine on root: drive C: is root/"C", the Windows folder C:\WINDOWS and the
-  // common desktop folder are created.
+  // Builds the machine on root: drive C: is root/"C", the Windows folder C:\WINDOWS, the
+  // common desktop folder and the common application data folder are created.
   explicit SimMachine(const std::filesystem::path& root);
   ~SimMachine();
   SimMachine(const SimMachine&) = delete;

@@ -1,5 +1,9 @@
 #include "platform/sim/SimRegistry.h"
 
+#include <algorithm>
+
+#include "platform/sim/Utf8.h"
+
 namespace sim {
 namespace {
 
@@ -130,6 +134,67 @@ bool SimRegistry::OpenKey(platform::RootKey root, const AnsiString& key, bool ca
   if (!canCreate) return false;
   CreateKeyLocked(hive, key);
   return true;
+}
+
+bool SimRegistry::DeleteValue(platform::RootKey root, const AnsiString& key,
+                              const AnsiString& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Hive& hive = HiveOf(root);
+  if (hive.writesRefused || !FindKeyLocked(hive, key)) return false;
+  KeyState& state = CreateKeyLocked(hive, key);  // the key found above
+  const AnsiString folded = FoldName(name);
+  if (state.values.erase(folded) == 0) return false;
+  state.order.erase(std::find(state.order.begin(), state.order.end(), folded));
+  return true;
+}
+
+bool SimRegistry::DeleteKeyIfEmpty(platform::RootKey root, const AnsiString& key) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Hive& hive = HiveOf(root);
+  const std::vector<AnsiString> names = KeyNames(key);
+  if (hive.writesRefused || names.empty()) return false;
+  const AnsiString folded = FoldName(KeyPath(names, names.size()));
+  const auto state = hive.keys.find(folded);
+  if (state == hive.keys.end() || !state->second.values.empty()) return false;
+  // A subkey's path continues its parent's with a backslash.
+  const AnsiString below = folded + "\\";
+  const auto subkey = hive.keys.lower_bound(below);
+  if (subkey != hive.keys.end() && subkey->first.compare(0, below.size(), below) == 0) return false;
+  hive.keys.erase(state);
+  return true;
+}
+
+RegistrySnapshot SimRegistry::Snapshot() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  RegistrySnapshot snapshot;
+  const char* const hiveNames[] = {"HKCU", "HKCR"};
+  for (int hive = 0; hive < 2; ++hive) {
+    for (const auto& [folded, state] : hives_[hive].keys) {
+      if (folded.empty() && state.values.empty()) continue;
+      auto& values = snapshot.keys[AnsiString(hiveNames[hive]) + "\\" + state.path];
+      for (const auto& [foldedName, named] : state.values) values[named.first] = named.second;
+    }
+  }
+  return snapshot;
+}
+
+std::string RegistrySnapshot::Text() const {
+  static const char* const kTypes[] = {"REG_SZ", "REG_EXPAND_SZ", "REG_MULTI_SZ", "REG_DWORD",
+                                       "REG_BINARY"};
+  std::string text;
+  for (const auto& [key, values] : keys) {
+    text += "[" + Utf8(key) + "]\n";
+    for (const auto& [name, value] : values) {
+      text += "  " + (name.empty() ? std::string("@") : Utf8(name)) + " " +
+              kTypes[static_cast<int>(value.type)] + " ";
+      for (const char c : value.data) {
+        const auto byte = static_cast<unsigned char>(c);
+        text += Format("%02X", byte);
+      }
+      text += "\n";
+    }
+  }
+  return text;
 }
 
 }  // namespace sim

@@ -33,6 +33,17 @@ struct RegistryValue {
 // A DWORD value's data.
 RegistryValue DWordValue(std::uint32_t number);
 
+// The whole registry at one moment, for comparing before and after: every key of both hives (by
+// "HKCU\" or "HKCR\" and its path as first given; a hive's root only when it holds values) with
+// its values by name as first given.
+struct RegistrySnapshot {
+  std::map<AnsiString, std::map<AnsiString, RegistryValue>> keys;
+  bool operator==(const RegistrySnapshot& other) const { return keys == other.keys; }
+  bool operator!=(const RegistrySnapshot& other) const { return !(*this == other); }
+  // One line per key and per value, in UTF-8, for a test's failure message.
+  std::string Text() const;
+};
+
 class SimRegistry {
  public:
   // Arranges a value, creating its key and missing parents; an empty name is the key's
@@ -44,6 +55,13 @@ class SimRegistry {
   // The key's value names as first given, in the order they were first set.
   std::vector<AnsiString> ValueNames(platform::RootKey root, const AnsiString& key) const;
   bool KeyExists(platform::RootKey root, const AnsiString& key) const;
+  // For the registry accessor: deletes a value; true when it was there. False when writes are
+  // refused.
+  bool DeleteValue(platform::RootKey root, const AnsiString& key, const AnsiString& name);
+  // For the registry accessor: deletes the key when it holds no values and no subkeys (never a
+  // hive's root); true when deleted. False when writes are refused.
+  bool DeleteKeyIfEmpty(platform::RootKey root, const AnsiString& key);
+  RegistrySnapshot Snapshot() const;
   // The program runs as a user without the right to write below root: a key there cannot be
   // created, nor opened with the full access the program asks for.
   void SetWritesRefused(platform::RootKey root, bool refused);

@@ -12,5 +12,8 @@ constexpr const char* kNotEnoughMemory = "Not enough storage is available to pro
 constexpr const char* kInvalidParameter = "The parameter is incorrect";
 constexpr const char* kFileExists = "The file exists";
 constexpr const char* kNotReady = "The device is not ready";
+constexpr const char* kDiskFull = "There is not enough space on the disk";
+constexpr const char* kNotSameDevice = "The system cannot move the file to a different disk drive";
+constexpr const char* kAlreadyExists = "Cannot create a file when that file already exists";
 
 }  // namespace sim::reason

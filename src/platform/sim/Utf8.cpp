@@ -64,4 +64,13 @@ AnsiString FromUtf8(const std::string& utf8) {
       utf8, [](std::string& out, unsigned char byte) { out += static_cast<char>(byte); });
 }
 
+std::optional<AnsiString> StrictCp936(const std::string& utf8) {
+  Converter converter("CP936", "UTF-8");
+  bool failed = false;
+  AnsiString text =
+      converter.Convert(utf8, [&failed](std::string&, unsigned char) { failed = true; });
+  if (failed) return std::nullopt;
+  return text;
+}
+
 }  // namespace sim

@@ -4,15 +4,17 @@
 
 #include <stdlib.h>
 
-#include <limits>
+#include <algorithm>
 
 #include "platform/Errors.h"
+#include "platform/ScopeExit.h"
 #include "platform/win32/Cp936.h"
 #include "platform/win32/CriticalErrorBoxes.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WindowsApi.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
 namespace platform {
@@ -101,23 +103,42 @@ struct LocalFreeTraits {
 // inherited from the shared parent.
 constexpr wchar_t kPrivateFolderAccess[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
-void WriteFileWith(const AnsiString& path, const void* data, std::size_t size, DWORD creation,
-                   DWORD flags) {
+[[noreturn]] void ThrowCannotCreate(const AnsiString& path, DWORD error) {
+  throw EFCreateError(Format("Cannot create file \"%s\". %s", path.c_str(),
+                             win32::SystemErrorMessage(error).c_str()));
+}
+
+win32::UniqueFileHandle OpenForWriting(const AnsiString& path, DWORD creation, DWORD flags) {
   win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(),
                                              GENERIC_READ | GENERIC_WRITE, 0, nullptr, creation,
                                              FILE_ATTRIBUTE_NORMAL | flags, nullptr));
-  if (!file) {
-    const DWORD error = ::GetLastError();
-    throw EFCreateError(Format("Cannot create file \"%s\". %s", path.c_str(),
-                               win32::SystemErrorMessage(error).c_str()));
+  if (!file) ThrowCannotCreate(path, ::GetLastError());
+  return file;
+}
+
+// Writes every byte; a write the system takes only in part (the disk full) is its failure too.
+// What did fit stays in the file, as the system leaves it.
+void WriteAll(HANDLE file, const AnsiString& path, const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes, chunk, &written, nullptr))
+      ThrowCannotCreate(path, ::GetLastError());
+    if (written == 0) ThrowCannotCreate(path, ERROR_DISK_FULL);
+    bytes += written;
+    size -= written;
   }
-  if (size == 0) return;
-  DWORD written = 0;
-  if (size > std::numeric_limits<DWORD>::max() ||
-      !::WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) ||
-      written != size) {
-    throw Exception("Stream write error");
-  }
+}
+
+void Flush(HANDLE file, const AnsiString& path) {
+  if (!::FlushFileBuffers(file)) ThrowCannotCreate(path, ::GetLastError());
+}
+
+void WriteFileWith(const AnsiString& path, const void* data, std::size_t size, DWORD creation,
+                   DWORD flags) {
+  const win32::UniqueFileHandle file = OpenForWriting(path, creation, flags);
+  WriteAll(file.Get(), path, data, size);
 }
 
 }  // namespace
@@ -169,6 +190,158 @@ void MakeReplaceable(const AnsiString& path) {
   }
   const DWORD kept = attributes & ~kMarks;
   ::SetFileAttributesW(win32::Wide(path).c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+}
+
+std::optional<FileStamp> StampOf(const AnsiString& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  const win32::CriticalErrorBoxesSuppressed quiet;
+  if (!::GetFileAttributesExW(win32::Wide(path).c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return std::nullopt;
+  }
+  FileStamp stamp;
+  stamp.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  stamp.writeTime = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                    data.ftLastWriteTime.dwLowDateTime;
+  return stamp;
+}
+
+bool RenameFile(const AnsiString& from, const AnsiString& to, AnsiString* reason) {
+  const win32::CriticalErrorBoxesSuppressed quiet;
+  if (::MoveFileExW(win32::Wide(from).c_str(), win32::Wide(to).c_str(), 0)) return true;
+  const DWORD error = ::GetLastError();
+  if (reason) *reason = win32::SystemErrorMessage(error);
+  return false;
+}
+
+void AppendAndFlush(const AnsiString& path, const void* data, std::size_t size) {
+  win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE,
+                                             FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) ThrowCannotCreate(path, ::GetLastError());
+  LARGE_INTEGER none{};
+  if (!::SetFilePointerEx(file.Get(), none, nullptr, FILE_END)) {
+    ThrowCannotCreate(path, ::GetLastError());
+  }
+  WriteAll(file.Get(), path, data, size);
+  Flush(file.Get(), path);
+}
+
+void ReplaceFileAtomically(const AnsiString& path, const void* data, std::size_t size) {
+  const std::optional<AnsiString> suffix = RandomName();
+  if (!suffix) ThrowCannotCreate(path, ERROR_NOT_ENOUGH_MEMORY);
+  // Beside the file, so the rename stays on its volume; a name nothing else uses.
+  const AnsiString fresh = path + "." + *suffix + ".new";
+  const std::wstring wideFresh = win32::Wide(fresh);
+  auto removeFresh = MakeScopeExit([&wideFresh] { ::DeleteFileW(wideFresh.c_str()); });
+  {
+    win32::UniqueFileHandle file(
+        ::CreateFileW(wideFresh.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) ThrowCannotCreate(path, ::GetLastError());
+    WriteAll(file.Get(), path, data, size);
+    Flush(file.Get(), path);
+  }
+  if (!::MoveFileExW(wideFresh.c_str(), win32::Wide(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ThrowCannotCreate(path, ::GetLastError());
+  }
+  removeFresh.Dismiss();
+}
+
+namespace {
+
+// Owner Administrators; full control to Administrators and SYSTEM, for the folder and what is
+// made inside it; nothing inherited from the parent.
+constexpr wchar_t kAdministratorsFolderAccess[] = L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+
+// The rights that let an account change a folder or what it holds.
+constexpr ACCESS_MASK kWriteLikeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD |
+                                         DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE |
+                                         GENERIC_ALL;
+
+struct LocalMemoryTraits {
+  using Type = HLOCAL;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type value) noexcept { ::LocalFree(value); }
+};
+
+bool IsWellKnown(PSID sid, WELL_KNOWN_SID_TYPE type) {
+  BYTE buffer[SECURITY_MAX_SID_SIZE] = {};
+  DWORD size = sizeof buffer;
+  return ::CreateWellKnownSid(type, nullptr, buffer, &size) && ::EqualSid(sid, buffer);
+}
+
+bool IsAdministratorsOrSystem(PSID sid) {
+  return sid && ::IsValidSid(sid) &&
+         (IsWellKnown(sid, WinBuiltinAdministratorsSid) || IsWellKnown(sid, WinLocalSystemSid));
+}
+
+// Why the folder cannot be trusted to hold what only administrators may change; empty when it
+// can: its owner is Administrators or SYSTEM and no one else is allowed to change anything in it
+// (an entry inherited by what is made inside counts too: it would apply to the files there).
+AnsiString DistrustOf(const AnsiString& folder) {
+  PSID owner = nullptr;
+  PACL access = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const DWORD error =
+      ::GetNamedSecurityInfoW(win32::Wide(folder).c_str(), SE_FILE_OBJECT,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                              nullptr, &access, nullptr, &descriptor);
+  if (error != ERROR_SUCCESS) return win32::SystemErrorMessage(error);
+  const win32::UniqueResource<LocalMemoryTraits> held(descriptor);
+  if (!IsAdministratorsOrSystem(owner)) return "the folder's owner is not Administrators or SYSTEM";
+  if (!access) return "the folder has no access list: everyone may change it";
+  for (DWORD index = 0; index < access->AceCount; ++index) {
+    void* entry = nullptr;
+    if (!::GetAce(access, index, &entry)) return win32::SystemErrorMessage(::GetLastError());
+    const auto* header = static_cast<const ACE_HEADER*>(entry);
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;  // only allowing entries grant
+    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+    PSID trustee = const_cast<DWORD*>(&allowed->SidStart);
+    if ((allowed->Mask & kWriteLikeRights) != 0 && !IsAdministratorsOrSystem(trustee)) {
+      return "the folder's access list lets another account change it";
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+bool EnsureAdministratorsFolder(const AnsiString& folder, AnsiString* reason) {
+  const auto refused = [reason](const AnsiString& why) {
+    if (reason) *reason = why;
+    return false;
+  };
+  const std::wstring wide = win32::Wide(folder);
+  DWORD attributes = Attributes(folder);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    win32::UniqueResource<LocalFreeTraits> descriptor;
+    PSECURITY_DESCRIPTOR made = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsFolderAccess,
+                                                                SDDL_REVISION_1, &made, nullptr)) {
+      return refused(win32::SystemErrorMessage(::GetLastError()));
+    }
+    descriptor.Reset(made);
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor.Get(), FALSE};
+    // Made here with that access list: it is ours. (Wine keeps no owner or access list a program
+    // sets on a file: it reports ones made from the host's file modes, with the process's user as
+    // the owner, so only a folder made in this call passes there.) One made by someone else in
+    // the meantime is checked below like any existing one.
+    if (::CreateDirectoryW(wide.c_str(), &security)) return true;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) {
+      return refused(win32::SystemErrorMessage(::GetLastError()));
+    }
+    attributes = Attributes(folder);
+  }
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return refused("a file stands where the folder should be");
+  }
+  // A link leads wherever its maker chooses, and its maker can change it.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return refused("the folder is a link");
+  const AnsiString distrust = DistrustOf(folder);
+  if (!distrust.empty()) return refused(distrust);
+  return true;
 }
 
 AnsiString ReadWholeFile(const AnsiString& path) {

@@ -1,5 +1,6 @@
 #include "platform/Registry.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/Errors.h"
@@ -25,6 +26,9 @@ std::wstring SubKey(const AnsiString& path) {
 }
 
 bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
+// The kinds whose data the system keeps as UTF-16 text.
+bool IsTextType(DWORD type) { return IsStringType(type) || type == REG_MULTI_SZ; }
 
 ERegistryException InvalidDataType(const AnsiString& name) {
   return ERegistryException(Format("Invalid data type for '%s'", name.c_str()));
@@ -113,6 +117,84 @@ void Registry::WriteInteger(const AnsiString& name, std::uint32_t value) {
                        reinterpret_cast<const BYTE*>(&data), sizeof data) != ERROR_SUCCESS) {
     throw SetDataFailed(name);
   }
+}
+
+std::optional<Registry::RawValue> Registry::ReadRaw(const AnsiString& name) {
+  if (!impl_->key) return std::nullopt;
+  const std::wstring valueName = win32::Wide(name);
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  if (::RegQueryValueExW(impl_->key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::vector<BYTE> bytes;
+  for (;;) {
+    // A value grown since its size was asked is asked again.
+    bytes.assign(size, 0);
+    const LONG result = ::RegQueryValueExW(impl_->key.Get(), valueName.c_str(), nullptr, &type,
+                                           bytes.empty() ? nullptr : bytes.data(), &size);
+    if (result == ERROR_MORE_DATA) continue;
+    if (result != ERROR_SUCCESS) return std::nullopt;
+    break;
+  }
+  RawValue value;
+  value.type = type;
+  if (!IsTextType(type)) {
+    value.data.assign(bytes.begin(), bytes.begin() + size);
+    return value;
+  }
+  // Text: whole UTF-16 units as stored, NULs included; a lone last byte is no text and is left out.
+  std::wstring text(size / sizeof(wchar_t), L'\0');
+  std::copy(bytes.begin(), bytes.begin() + text.size() * sizeof(wchar_t),
+            reinterpret_cast<BYTE*>(text.data()));
+  value.data = win32::Narrow(text);
+  return value;
+}
+
+void Registry::WriteRaw(const AnsiString& name, const RawValue& value) {
+  if (!impl_->key) throw SetDataFailed(name);
+  std::wstring text;
+  const BYTE* bytes = reinterpret_cast<const BYTE*>(value.data.data());
+  std::size_t size = value.data.size();
+  if (IsTextType(value.type)) {
+    text = win32::Wide(value.data);
+    bytes = reinterpret_cast<const BYTE*>(text.data());
+    size = text.size() * sizeof(wchar_t);
+  }
+  if (::RegSetValueExW(impl_->key.Get(), win32::Wide(name).c_str(), 0, value.type,
+                       size == 0 ? nullptr : bytes, static_cast<DWORD>(size)) != ERROR_SUCCESS) {
+    throw SetDataFailed(name);
+  }
+}
+
+bool Registry::DeleteValue(const AnsiString& name) {
+  return impl_->key &&
+         ::RegDeleteValueW(impl_->key.Get(), win32::Wide(name).c_str()) == ERROR_SUCCESS;
+}
+
+bool Registry::KeyExists(const AnsiString& path) {
+  win32::UniqueHKey key;
+  return ::RegOpenKeyExW(RootHandle(root_), SubKey(path).c_str(), 0, KEY_READ, key.Put()) ==
+         ERROR_SUCCESS;
+}
+
+bool Registry::DeleteKeyIfEmpty(const AnsiString& path) {
+  const std::wstring subKey = SubKey(path);
+  if (subKey.empty()) return false;  // the root stays
+  DWORD subKeys = 0;
+  DWORD values = 0;
+  {
+    win32::UniqueHKey key;
+    if (::RegOpenKeyExW(RootHandle(root_), subKey.c_str(), 0, KEY_READ, key.Put()) !=
+            ERROR_SUCCESS ||
+        ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                           &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+  }
+  if (subKeys != 0 || values != 0) return false;
+  return ::RegDeleteKeyW(RootHandle(root_), subKey.c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace platform

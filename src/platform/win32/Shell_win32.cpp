@@ -99,4 +99,16 @@ std::intptr_t ShellExecute(const gui::Form* owner, const AnsiString& operation,
   return reinterpret_cast<std::intptr_t>(result);
 }
 
+AnsiString CommonAppDataFolder() {
+  wchar_t path[MAX_PATH + 1] = {};
+  if (FAILED(
+          ::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {
+    return AnsiString();
+  }
+  AnsiString narrow = win32::NarrowZ(path);
+  // A backslash that is a character of its own, never the trail byte of a Chinese one.
+  while (!narrow.empty() && LastDelimiter(narrow, "\\") == narrow.size() - 1) narrow.pop_back();
+  return narrow;
+}
+
 }  // namespace platform
