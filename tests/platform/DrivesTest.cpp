@@ -53,10 +53,10 @@ TEST_F(DrivesTest, EveryDriveHasTheDefaultOrItsConfiguredSpace) {
 TEST_F(DrivesTest, ADriveWhoseSpaceIsUnknownCannotBeQueriedButHoldsFiles) {
   MapDrives("D");
   Machine().Files().SetDriveSpaceUnknown('d');
-  EXPECT_FALSE(platform::QueryDiskSpace("D:\").has_value());
-  EXPECT_TRUE(platform::QueryDiskSpace("C:\").has_value());
-  EXPECT_TRUE(platform::ForceDirectories("D:\Korv"));
-  EXPECT_TRUE(platform::DirectoryExists("D:\Korv"));
+  EXPECT_FALSE(platform::QueryDiskSpace("D:\\").has_value());
+  EXPECT_TRUE(platform::QueryDiskSpace("C:\\").has_value());
+  EXPECT_TRUE(platform::ForceDirectories("D:\\Korv"));
+  EXPECT_TRUE(platform::DirectoryExists("D:\\Korv"));
   EXPECT_THROW(Machine().Files().SetDriveSpaceUnknown('Q'), std::logic_error);
 }
 

@@ -124,8 +124,8 @@ TEST_F(FilesTest, ReadersGiveTheRuntimeTextWhenTheyCannotOpen) {
 TEST_F(FilesTest, FileReaderGivesTheFileInPiecesOfTheAskedSize) {
   std::string content;
   for (int i = 0; i < 1000; ++i) content.push_back(static_cast<char>(i * 13));
-  WriteFile("C:\Data.bin", content);
-  platform::FileReader reader("C:\Data.bin");
+  WriteFile("C:\\Data.bin", content);
+  platform::FileReader reader("C:\\Data.bin");
   std::string read;
   std::vector<std::size_t> pieces;
   char buffer[300];
