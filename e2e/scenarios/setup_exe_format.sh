@@ -142,11 +142,12 @@ expect_manifest '#804' 'language 2052' \
 # ---- the payload ---------------------------------------------------------------------------
 
 for entry in EXENAME/FILEEXE EXENAME/UNINSTALL TXTNAME/FILETXT4 TXTNAME/FILETXT5 \
-  TXTNAME/FILETXT7; do
+  TXTNAME/FILETXT7 TXTNAME/PAYLOADSUMS; do
   found=$(resource_entries "${entry%%/*}" "${entry#*/}")
   [[ -n "$found" ]] || e2e_fail "the payload has no ${entry#*/} of type ${entry%%/*}"
   e2e_expect_eq "$(cut -f1 <<<"$found" | xargs)" '#804' "languages of ${entry#*/} of ${entry%%/*}"
   (($(cut -f3 <<<"$found" | sed 's/^/0x/') > 0)) || e2e_fail "${entry#*/} of ${entry%%/*} is empty"
 done
-e2e_log "payload entries FILEEXE, UNINSTALL, FILETXT4, FILETXT5 and FILETXT7 are there in 2052"
+e2e_log "payload entries FILEEXE, UNINSTALL, FILETXT4, FILETXT5, FILETXT7 and the packer's" \
+  "PAYLOADSUMS are there in 2052"
 e2e_pass

@@ -6,6 +6,7 @@
 #include "install/Unit_sec.h"
 #include "platform/IniFile.h"
 #include "platform/ScopeExit.h"
+#include "wizard/PayloadSpace.h"
 #include "wizard/Unit_Schedule.h"
 
 namespace {
@@ -47,6 +48,11 @@ SetupExitCode RunSilentInstallation() {
   TFormSchedule& wizard = *FormSchedule;
   if (!host.ContinueSetup || host.ExitCode != SetupExitCode::Installed) return host.ExitCode;
   if (!ChooseInstallFolder(host, wizard)) return host.ExitCode;
+  // Nobody to ask: a payload that does not fit is not started.
+  if (const auto shortfall = PayloadSpaceShortfall(host.InstallFolder)) {
+    host.Fail(SetupExitCode::NotEnoughSpace, DescribeShortfall(*shortfall));
+    return host.ExitCode;
+  }
   wizard.InstallStarted = true;
   auto& progress = host.Make<TFormsec>("Formsec");
   const auto release = platform::MakeScopeExit([&host, &progress] { host.DestroyOwned(progress); });

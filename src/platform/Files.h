@@ -2,6 +2,7 @@
 // Files, folders and the Windows folder.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "platform/AnsiString.h"
@@ -89,5 +90,26 @@ bool EnsureAdministratorsFolder(const AnsiString& folder, AnsiString* reason = n
 
 // Reads a whole file. Throws EFOpenError "Cannot open file \"%s\". %s" when it cannot be opened.
 AnsiString ReadWholeFile(const AnsiString& path);
+
+// ---- A file read in pieces ----
+
+// A file opened for reading and read from its start in pieces of the caller's size, so that a
+// large file never sits in memory whole. The file is closed when the reader goes.
+class FileReader {
+ public:
+  // Throws EFOpenError "Cannot open file \"%s\". %s" when it cannot be opened, as ReadWholeFile.
+  explicit FileReader(const AnsiString& path);
+  ~FileReader();
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  // Reads up to size bytes into buffer: the bytes read, 0 at the end of the file. Throws
+  // Exception "Stream read error" when the system fails to read.
+  std::size_t Read(void* buffer, std::size_t size);
+
+ private:
+  struct Handle;
+  std::unique_ptr<Handle> handle_;
+};
 
 }  // namespace platform

@@ -16,6 +16,7 @@ enum class SetupExitCode {
   FolderNotCreated = 5,
   WriteFailed = 6,
   RegistrationFailed = 7,
+  NotEnoughSpace = 8,
 };
 
 struct SetupSwitches {

@@ -13,6 +13,7 @@
 #include "platform/gui/PageBook.h"
 #include "platform/gui/RadioButton.h"
 #include "platform/gui/StringGrid.h"
+#include "wizard/PayloadSpace.h"
 
 bool CreateDesktopShortcut = true;
 bool RunAfterFinish = true;
@@ -36,6 +37,9 @@ constexpr const char* kLicenceSubtitle = "请仔细阅读下面的协议条款";
 constexpr const char* kFolderTitle = "选择安装文件夹";
 constexpr const char* kConfirmationTitle = "安装确认";
 constexpr int kShowCommand = 5;  // SW_SHOW
+constexpr const char* kNotEnoughSpaceQuestion =
+    "目标磁盘的可用空间不足，安装可能无法完成。\r\r仍要继续安装吗?";
+constexpr const char* kNotEnoughSpaceTitle = "磁盘空间不足";
 
 }  // namespace
 
@@ -89,6 +93,10 @@ void TFormSchedule::BtnNextClick() {
     FinishAction();
     return;
   }
+  if (ScheBook->PageIndex() == kConfirmation && !GoOnDespiteSpace()) {
+    ReturnToFolderPage();
+    return;
+  }
   ScheBook->SetPageIndex(ScheBook->PageIndex() + 1);
   if (ScheBook->PageIndex() > kWelcome) {
     ImagLeft->Hide();
@@ -125,6 +133,24 @@ void TFormSchedule::EnterPage(int page) {
     default:
       break;
   }
+}
+
+bool TFormSchedule::GoOnDespiteSpace() {
+  const std::optional<SpaceShortfall> shortfall = PayloadSpaceShortfall(Formain->InstallFolder);
+  if (!shortfall) return true;
+  Formain->LogLine(DescribeShortfall(*shortfall));
+  const int answer = gui::Application::Instance().MessageBox(
+      kNotEnoughSpaceQuestion, kNotEnoughSpaceTitle, gui::mb::kYesNo | gui::mb::kIconWarning, this);
+  Formain->LogLine(answer == gui::idYes ? "installing despite the space" : "back to the folder");
+  return answer == gui::idYes;
+}
+
+void TFormSchedule::ReturnToFolderPage() {
+  // The folder the user chose stays; the drive list shows the space as it is now.
+  ScheBook->SetPageIndex(kFolder);
+  Label4->SetCaption(kFolderTitle);
+  Label5->Hide();
+  RefreshDiskGrid(false);
 }
 
 void TFormSchedule::LoadLicence() {

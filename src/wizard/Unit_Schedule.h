@@ -115,6 +115,10 @@ class TFormSchedule : public gui::Form {
   void BindHandlers();
   void EnterPage(int page);
   void HandOver();
+  // Asks whether to install although the payload does not fit the install drive; true when it
+  // fits, when that cannot be told, or when the user says Yes.
+  bool GoOnDespiteSpace();
+  void ReturnToFolderPage();
   void FinishAction();
   void LoadLicence();
   void ApplyDefaultDrive(const std::vector<AnsiString>& drives);

@@ -2,12 +2,17 @@
 // The whole setup on a simulated machine whose module carries a small product: the user walks
 // the wizard to the confirmation page and starts the installation, which runs in the progress
 // window; the test then finishes the setup or inspects where the run stopped.
+#include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "install/Unit_sec.h"
 #include "platform/gui/ProgressBar.h"
+#include "setupdata/PayloadSums.h"
+#include "setupdata/Sha256.h"
 #include "wizard/WizardFixture.h"
 
 class InstallFixture : public WizardFixture {
@@ -36,12 +41,50 @@ class InstallFixture : public WizardFixture {
   void UseProduct(std::vector<Entry> entries) { entries_ = std::move(entries); }
   // The manifest as the module carries it; by default one line per entry, CR LF between them.
   void UseManifest(std::string manifest) { manifest_ = std::move(manifest); }
+  // The module carries no payload sums, as a setup packed without them.
+  void LeaveOutPayloadSums() {
+    correctSums_ = false;
+    sums_ = std::nullopt;
+  }
+  // The module carries this text as its payload sums (a damaged one, or other figures).
+  void UsePayloadSums(std::string text) {
+    correctSums_ = false;
+    sums_ = std::move(text);
+  }
+
+  // The sums the packer carries for these entries: size and digest of each, and each path
+  // written once in the total.
+  static std::string PayloadSumsOf(const std::vector<Entry>& entries) {
+    std::string text = "Korvello payload sums 1\r\n";
+    std::map<std::string, std::uint64_t> written;
+    for (const Entry& entry : entries) {
+      text += entry.name + " " + entry.type + " " + std::to_string(entry.bytes.size()) + " " +
+              Sha256Hex(entry.bytes.data(), entry.bytes.size()) + "\r\n";
+      std::string path = entry.path;
+      for (char& c : path) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      }
+      written[path] = entry.bytes.size();
+    }
+    std::uint64_t total = 0;
+    for (const auto& file : written) total += file.second;
+    return text + "total " + std::to_string(total) + "\r\n";
+  }
+  // The bytes the payload sums give as the installed total; 0 without readable sums.
+  std::uint64_t PayloadTotal() const {
+    const auto sums = sums_ ? PayloadSums::Parse(*sums_) : std::nullopt;
+    return sums ? sums->TotalBytes() : 0;
+  }
 
   void SetUp() override {
     WizardFixture::SetUp();
     Machine().Files().MapDrive('D', Root() / "D");
     for (const Entry& entry : entries_)
       Machine().Module().AddResource(entry.name, entry.type, entry.bytes);
+    if (correctSums_) sums_ = PayloadSumsOf(entries_);
+    if (sums_) {
+      Machine().Module().AddResource(PayloadSums::kEntryName, PayloadSums::kEntryType, *sums_);
+    }
     std::filesystem::create_directories(HostPath(kDesktop));
   }
 
@@ -103,4 +146,7 @@ class InstallFixture : public WizardFixture {
  private:
   std::vector<Entry> entries_ = SmallProduct();
   std::string manifest_;
+  // By default the correct sums of the entries, made at SetUp.
+  bool correctSums_ = true;
+  std::optional<std::string> sums_;
 };

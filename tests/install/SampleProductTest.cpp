@@ -73,6 +73,9 @@ class SampleProductTest : public InstallFixture {
     Machine().Files().MapDrive('D', Root() / "D");
     for (const Entry& entry : product_)
       Machine().Module().AddResource(entry.name, entry.type, entry.bytes);
+    // The payload sums as the packer carries them in the real setup.
+    Machine().Module().AddResource(PayloadSums::kEntryName, PayloadSums::kEntryType,
+                                   PayloadSumsOf(product_));
     std::filesystem::create_directories(HostPath(kDesktop));
   }
 

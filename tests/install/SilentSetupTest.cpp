@@ -155,7 +155,12 @@ INSTANTIATE_TEST_SUITE_P(
                  [](InstallFixture&, sim::SimMachine& m) {
                    m.Registry().SetWritesRefused(RootKey::ClassesRoot, true);
                  },
-                 7, true}),
+                 7, true},
+        ExitCase{"the install drive has too little space", "/S",
+                 [](InstallFixture&, sim::SimMachine& m) {
+                   m.Files().SetDriveSpace('D', 1ull << 30, 100);
+                 },
+                 8, false}),
     test_names::From(&ExitCase::what));
 
 TEST_F(SilentSetupTest, TheLogNamesTheSwitchesTheFolderEachFileValueAndStep) {
@@ -182,6 +187,22 @@ TEST_F(SilentSetupTest, AFailureIsLoggedWithItsText) {
   EXPECT_NE(log.find(Utf8("error (exit code 5): 创建主文件夹\\D:\\Program Files\\Korvl280\\ 失败")),
             std::string::npos)
       << log;
+}
+
+TEST_F(SilentSetupTest, TooLittleSpaceEndsTheRunBeforeAnythingIsWrittenAndIsLogged) {
+  const std::uint64_t total = PayloadTotal();
+  ASSERT_GT(total, 3000u);
+  Machine().Files().SetDriveSpace('D', 1ull << 30, total - 1);
+  EXPECT_EQ(RunWith("/S /LOG=C:\\setup.log"), 8);
+  ExpectNothingShown();
+  const std::string log = ReadFile("C:\\setup.log");
+  const std::string refusal = Format(
+      "error (exit code 8): not enough space on D:\\: the installation writes %llu bytes, "
+      "%llu bytes are free",
+      static_cast<unsigned long long>(total), static_cast<unsigned long long>(total - 1));
+  EXPECT_NE(log.find(refusal), std::string::npos) << log;
+  EXPECT_FALSE(Exists("D:\\Program Files")) << "nothing made on the install drive";
+  EXPECT_FALSE(Machine().Registry().KeyExists(RootKey::CurrentUser, kUninstallKey));
 }
 
 class InteractiveSwitchesTest : public SilentSetupTest {};

@@ -50,6 +50,16 @@ TEST_F(DrivesTest, EveryDriveHasTheDefaultOrItsConfiguredSpace) {
   EXPECT_THROW(Machine().Files().SetDriveMedium('Q', false), std::logic_error);
 }
 
+TEST_F(DrivesTest, ADriveWhoseSpaceIsUnknownCannotBeQueriedButHoldsFiles) {
+  MapDrives("D");
+  Machine().Files().SetDriveSpaceUnknown('d');
+  EXPECT_FALSE(platform::QueryDiskSpace("D:\\").has_value());
+  EXPECT_TRUE(platform::QueryDiskSpace("C:\\").has_value());
+  EXPECT_TRUE(platform::ForceDirectories("D:\\Korv"));
+  EXPECT_TRUE(platform::DirectoryExists("D:\\Korv"));
+  EXPECT_THROW(Machine().Files().SetDriveSpaceUnknown('Q'), std::logic_error);
+}
+
 // What the system answers on each kind of drive: every drive is listed; one without a medium, or
 // not connected, cannot be queried and holds nothing; a disc has no free space and takes no
 // writes.

@@ -1,8 +1,11 @@
 // Files and folders of the simulated machine: Windows paths onto real host files, and the
 // runtime's error texts when a file cannot be created or opened.
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Errors.h"
 #include "platform/Files.h"
@@ -91,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "file because it is being used by another process"}),
     test_names::From(&CreateErrorCase::what));
 
-TEST_F(FilesTest, ReadWholeFileGivesTheRuntimeTextWhenItCannotOpen) {
+TEST_F(FilesTest, ReadersGiveTheRuntimeTextWhenTheyCannotOpen) {
   const struct {
     AnsiString path;
     std::string message;
@@ -102,14 +105,37 @@ TEST_F(FilesTest, ReadWholeFileGivesTheRuntimeTextWhenItCannotOpen) {
        "Cannot open file \"C:\\No\\x.txt\". The system cannot find the path specified"},
       {"C:\\WINDOWS", "Cannot open file \"C:\\WINDOWS\". Access is denied"},
   };
-  for (const auto& c : cases) {
-    try {
-      platform::ReadWholeFile(c.path);
-      ADD_FAILURE() << c.message << ": no error";
-    } catch (const EFOpenError& error) {
-      EXPECT_EQ(std::string(error.what()), c.message);
+  const std::pair<const char*, std::function<void(const AnsiString&)>> readers[] = {
+      {"whole", [](const AnsiString& path) { platform::ReadWholeFile(path); }},
+      {"in pieces", [](const AnsiString& path) { platform::FileReader reader(path); }},
+  };
+  for (const auto& [how, read] : readers) {
+    for (const auto& c : cases) {
+      try {
+        read(c.path);
+        ADD_FAILURE() << how << ": " << c.message << ": no error";
+      } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()), c.message) << how;
+      }
     }
   }
+}
+
+TEST_F(FilesTest, FileReaderGivesTheFileInPiecesOfTheAskedSize) {
+  std::string content;
+  for (int i = 0; i < 1000; ++i) content.push_back(static_cast<char>(i * 13));
+  WriteFile("C:\\Data.bin", content);
+  platform::FileReader reader("C:\\Data.bin");
+  std::string read;
+  std::vector<std::size_t> pieces;
+  char buffer[300];
+  while (const std::size_t got = reader.Read(buffer, sizeof buffer)) {
+    pieces.push_back(got);
+    read.append(buffer, got);
+  }
+  EXPECT_EQ(pieces, (std::vector<std::size_t>{300, 300, 300, 100}));
+  EXPECT_EQ(read, content);
+  EXPECT_EQ(reader.Read(buffer, sizeof buffer), 0u) << "stays at the end";
 }
 
 TEST_F(FilesTest, FolderAndFileOperationsReportLikeTheSystem) {

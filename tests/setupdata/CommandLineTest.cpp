@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SetupUsageTextTest, NamesEverySwitchAndExitCode) {
   const AnsiString text = SetupUsageText();
   for (const char* needle :
-       {"/S", "/D=", "/LOG=", "/?", "/H", "0 ", "1 ", "2 ", "3 ", "4 ", "5 ", "6 ", "7 "}) {
+       {"/S", "/D=", "/LOG=", "/?", "/H", "0 ", "1 ", "2 ", "3 ", "4 ", "5 ", "6 ", "7 ", "8 "}) {
     EXPECT_NE(text.find(needle), AnsiString::npos) << needle;
   }
 }

@@ -6,12 +6,15 @@ install manifest "Setup.log" (code page 936, CR LF): one line per payload entry,
 "Name Type relative\\path". The packer checks the manifest, writes a resource script that
 carries every listed file as a string-named resource of a string-named type (language 2052),
 compiles it with windres and links the setup program from the setup kit (the prebuilt program
-objects and library, see cmake/SetupKit.cmake).
+objects and library, see cmake/SetupKit.cmake). One more entry, "PayloadSums", carries the size
+and SHA-256 of every listed entry and the bytes the installation writes in all, so that the setup
+hashes nothing while it installs.
 
 Usage: packer.py --kit <packkit-dir> <product-dir> <out.exe>
 """
 
 import argparse
+import hashlib
 import os
 import re
 import shlex
@@ -35,6 +38,12 @@ REQUIRED_ENTRIES = [
     ("FileTxt5", "txtname", "the install manifest itself"),
     ("FileTxt7", "txtname", "the setup configuration"),
 ]
+
+# The entry the packer adds itself: the sums of the payload. No manifest line may take its name.
+SUMS_ENTRY = ("PayloadSums", "txtname")
+SUMS_FIRST_LINE = "Korvello payload sums 1"
+# The uninstaller's file name in the install folder, which the setup writes besides the manifest.
+UNINSTALLER_FILE = "Uninstall.exe"
 
 # Words the resource compiler reads as its own keywords or standard resource types; a name or
 # type spelled like one of them would not become a string-named resource.
@@ -181,6 +190,10 @@ def parse_line(number, raw, product_dir):
         problem = check_identifier(what, value)
         if problem:
             problems.append(problem)
+    if name.upper() == SUMS_ENTRY[0].upper():
+        problems.append(
+            f"the name {name!r} is taken by the setup's own entry of the payload sums"
+        )
     problem = check_relative_path(rel)
     if problem:
         problems.append(problem)
@@ -289,6 +302,61 @@ def check_payload_size(entries, kit):
     return total
 
 
+def ini_value(data, section, key):
+    """A value of a code page 936 INI text as the setup reads it: section and key without regard
+    to case, spaces around the value dropped; None when missing."""
+    current = None
+    for raw in data.decode("gbk", errors="replace").splitlines():
+        line = raw.strip()
+        if line.startswith("[") and "]" in line:
+            current = line[1 : line.index("]")].strip().upper()
+        elif current == section.upper() and "=" in line:
+            name, _, value = line.partition("=")
+            if name.strip().upper() == key.upper():
+                return value.strip()
+    return None
+
+
+def installed_bytes(entries):
+    """The bytes the installation writes below the install folder: every manifest file once (a
+    path listed twice is one file), the main executable under the configuration's [Run] FileName
+    and the uninstaller under its own name where the manifest puts them elsewhere."""
+    by_path = {}
+    for entry in entries:
+        by_path[entry.rel_path.upper()] = os.path.getsize(entry.file_path)
+    by_key = {entry.key: entry for entry in entries}
+    configuration = by_key.get(("FILETXT7", "TXTNAME"))
+    run_name = None
+    if configuration is not None:
+        with open(configuration.file_path, "rb") as ini:
+            run_name = ini_value(ini.read(), "Run", "FileName")
+    written_apart = [
+        (("FILEEXE", "EXENAME"), run_name),
+        (("UNINSTALL", "EXENAME"), UNINSTALLER_FILE),
+    ]
+    for key, path in written_apart:
+        entry = by_key.get(key)
+        if entry is not None and path and path.upper() not in by_path:
+            by_path[path.upper()] = os.path.getsize(entry.file_path)
+    return sum(by_path.values())
+
+
+def payload_sums(entries):
+    """The text of the sums entry: its first line, "name type size sha256" for every entry in
+    manifest order, and the installed total, CR LF after each line."""
+    lines = [SUMS_FIRST_LINE]
+    for entry in entries:
+        digest = hashlib.sha256()
+        size = 0
+        with open(entry.file_path, "rb") as source:
+            for chunk in iter(lambda: source.read(1 << 20), b""):
+                digest.update(chunk)
+                size += len(chunk)
+        lines.append(f"{entry.name} {entry.type} {size} {digest.hexdigest()}")
+    lines.append(f"total {installed_bytes(entries)}")
+    return ("\r\n".join(lines) + "\r\n").encode("ascii")
+
+
 def run(command, cwd=None):
     result = subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     if result.returncode != 0:
@@ -296,14 +364,18 @@ def run(command, cwd=None):
         raise PackError(f"{shlex.join(command)} failed:\n{output}")
 
 
-def write_resource_script(entries, work_dir):
-    """Resource script over ASCII-named links to the product files (windres wants plain names)."""
+def write_resource_script(entries, work_dir, sums=None):
+    """Resource script over ASCII-named links to the product files (windres wants plain names),
+    and the payload sums after them (computed here unless given)."""
     # No comment line: without the C preprocessor the resource compiler would not skip it.
     lines = ["LANGUAGE 4, 2"]
     for index, entry in enumerate(entries, 1):
         link = f"e{index:04d}.bin"
         os.symlink(os.path.abspath(entry.file_path), os.path.join(work_dir, link))
         lines.append(f'{entry.name.upper()} {entry.type.upper()} "{link}"')
+    with open(os.path.join(work_dir, "sums.txt"), "wb") as sums_file:
+        sums_file.write(sums if sums is not None else payload_sums(entries))
+    lines.append(f'{SUMS_ENTRY[0].upper()} {SUMS_ENTRY[1].upper()} "sums.txt"')
     script = os.path.join(work_dir, "payload.rc")
     with open(script, "w", encoding="ascii", newline="\n") as out:
         out.write("\n".join(lines) + "\n")
@@ -341,15 +413,19 @@ def read_res_file(path):
     return resources
 
 
-def verify_payload(entries, res_path):
-    """The compiled payload carries every entry byte for byte, string-named, language 2052."""
+def verify_payload(entries, res_path, sums=None):
+    """The compiled payload carries every entry byte for byte, string-named, language 2052, and
+    the sums of exactly these entries (computed here unless given). The bytes of the entries in
+    all."""
     compiled = {}
     for type_, name, language, data in read_res_file(res_path):
         compiled[(name, type_)] = (language, data)
-    if len(compiled) != len(entries):
+    if len(compiled) != len(entries) + 1:
         raise PackError(
-            f"the resource compiler produced {len(compiled)} resources for {len(entries)} entries"
+            f"the resource compiler produced {len(compiled)} resources for {len(entries)} entries "
+            "and their sums"
         )
+    compiled_sums = compiled.pop((SUMS_ENTRY[0].upper(), SUMS_ENTRY[1].upper()), None)
     for entry in entries:
         found = compiled.get((entry.name.upper(), entry.type.upper()))
         if found is None:
@@ -365,6 +441,9 @@ def verify_payload(entries, res_path):
                 f"{MANIFEST_NAME} line {entry.line_number}: the compiled resource differs from "
                 f"{entry.rel_path}: \"{entry.text}\""
             )
+    expected_sums = sums if sums is not None else payload_sums(entries)
+    if compiled_sums != (PAYLOAD_LANGUAGE, expected_sums):
+        raise PackError("the compiled payload sums differ from the entries' sums")
     return sum(len(data) for _, data in compiled.values())
 
 
@@ -413,12 +492,13 @@ def pack(kit_dir, product_dir, out_path, payload_limit=True):
     out_path = os.path.abspath(out_path)
     os.makedirs(os.path.dirname(out_path), exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="korvpack.") as work_dir:
-        write_resource_script(entries, work_dir)
+        sums = payload_sums(entries)
+        write_resource_script(entries, work_dir, sums)
         windres = shlex.split(kit["KORV_WINDRES"])
         # No C preprocessor: an entry name must never be taken for a macro.
         run(windres + ["--preprocessor=cat", "-i", "payload.rc", "-O", "res", "-o", "payload.res"],
             cwd=work_dir)
-        payload_bytes = verify_payload(entries, os.path.join(work_dir, "payload.res"))
+        payload_bytes = verify_payload(entries, os.path.join(work_dir, "payload.res"), sums)
         run(windres + ["-i", "payload.res", "-o", "payload.o"], cwd=work_dir)
         kit_files = [os.path.join(kit_dir, name) for name in kit["KORV_OBJECTS"].split()]
         libraries = [os.path.join(kit_dir, name) for name in kit["KORV_LIBRARIES"].split()]

@@ -5,6 +5,7 @@ setup kit has been built, that packing is reproducible.
 Run: python3 -m unittest discover -s tools/pack -p 'test_*.py'
 """
 
+import hashlib
 import os
 import shutil
 import struct
@@ -96,6 +97,8 @@ class ManifestValidationTest(unittest.TestCase):
             ("FileDat1 类型 KORV.exe", "letters, digits and underscores"),
             ("Icon exename KORV.exe", "reserved word"),
             ("FileDat1 rcdata KORV.exe", "reserved word"),
+            ("PayloadSums txtname KORV.exe", "taken by the setup's own entry of the payload sums"),
+            ("PAYLOADSUMS exename KORV.exe", "taken by the setup's own entry of the payload sums"),
         ]
         for bad_line, expected in cases:
             with self.subTest(line=bad_line):
@@ -233,6 +236,58 @@ class ManifestValidationTest(unittest.TestCase):
         self.assertIn("line 8: file not found", message)
 
 
+def sums_lines(text):
+    """The sums entry's bytes -> its lines; it must be ASCII with a CR LF after every line."""
+    decoded = text.decode("ascii")
+    assert decoded.endswith("\r\n") and "\n" not in decoded.replace("\r\n", ""), decoded
+    return decoded[:-2].split("\r\n")
+
+
+class PayloadSumsTest(unittest.TestCase):
+    def expected_line(self, entry):
+        with open(entry.file_path, "rb") as source:
+            data = source.read()
+        return f"{entry.name} {entry.type} {len(data)} {hashlib.sha256(data).hexdigest()}"
+
+    def test_sums_list_every_entry_in_manifest_order_and_the_total(self):
+        with ProductFolder(encode(GOOD_LINES)) as product:
+            entries = packer.read_manifest(product)
+            lines = sums_lines(packer.payload_sums(entries))
+            expected = [self.expected_line(entry) for entry in entries]
+        self.assertEqual(lines[0], "Korvello payload sums 1")
+        self.assertEqual(lines[1:-1], expected)
+        self.assertEqual(lines[1].split(" ")[:3], ["FileExe", "exename", str(len("KORV.exe"))])
+        total = sum(len(rel.encode("utf-8")) for rel in PRODUCT_FILES) + len(encode(GOOD_LINES))
+        self.assertEqual(lines[-1], f"total {total}")
+
+    def test_total_counts_each_file_the_setup_writes_once(self):
+        # The setup writes the main executable again under the configuration's [Run] FileName and
+        # the uninstaller under "Uninstall.exe"; a path listed twice is one file.
+        exe, uninstaller = len("KORV.exe"), len("Bin/Uninstall.exe")
+        # (configuration text, uninstaller's manifest path, bytes beyond the manifest's files)
+        cases = [
+            ("[Run]\r\nFileName=KORV.exe\r\n", "Uninstall.exe", 0),
+            ("[run]\r\n filename = korv.EXE \r\n", "Uninstall.exe", 0),
+            ("[Run]\r\nFileName=Main.exe\r\n", "Uninstall.exe", exe),
+            ("[Other]\r\nFileName=Main.exe\r\n", "Uninstall.exe", 0),
+            ("[Run]\r\nFileName=KORV.exe\r\n", "Bin\\Uninstall.exe", uninstaller),
+            ("[Run]\r\nFileName=Main.exe\r\n", "Bin\\Uninstall.exe", exe + uninstaller),
+        ]
+        for configuration, uninstaller_path, beyond in cases:
+            with self.subTest(configuration=configuration, uninstaller=uninstaller_path):
+                lines = list(GOOD_LINES)
+                lines[1] = f"uninstall exename {uninstaller_path}"
+                lines.append("FileCopy exename KORV.exe")
+                extra = ["Bin/Uninstall.exe"] if uninstaller_path.startswith("Bin") else []
+                with ProductFolder(encode(lines), extra) as product:
+                    with open(os.path.join(product, "Setup.ini"), "wb") as ini:
+                        ini.write(configuration.encode("gbk"))
+                    entries = packer.read_manifest(product)
+                    total_line = sums_lines(packer.payload_sums(entries))[-1]
+                    distinct = {e.rel_path.upper(): os.path.getsize(e.file_path) for e in entries}
+                self.assertEqual(total_line, f"total {sum(distinct.values()) + beyond}")
+
+
 WINDRES = shutil.which("i686-w64-mingw32-windres")
 
 
@@ -247,9 +302,25 @@ class CompiledPayloadTest(unittest.TestCase):
                                 "-o", "payload.res"], cwd=work, check=True)
                 resources = packer.read_res_file(os.path.join(work, "payload.res"))
                 total = packer.verify_payload(entries, os.path.join(work, "payload.res"))
+            product_files = {}
+            for entry in entries:
+                with open(entry.file_path, "rb") as source:
+                    product_files[(entry.name, entry.type)] = source.read()
         self.assertEqual(
             sorted((name, type_, language) for type_, name, language, _ in resources),
-            sorted((e.name.upper(), e.type.upper(), 0x0804) for e in entries))
+            sorted([(e.name.upper(), e.type.upper(), 0x0804) for e in entries]
+                   + [("PAYLOADSUMS", "TXTNAME", 0x0804)]))
+        # The sums read back out of the compiled payload describe the product's files.
+        sums = [data for type_, name, _, data in resources if name == "PAYLOADSUMS"][0]
+        lines = sums_lines(sums)
+        self.assertEqual(lines[0], "Korvello payload sums 1")
+        listed = {}
+        for line in lines[1:-1]:
+            name, type_, size, digest = line.split(" ")
+            listed[(name, type_)] = (int(size), digest)
+        self.assertEqual(listed, {key: (len(data), hashlib.sha256(data).hexdigest())
+                                  for key, data in product_files.items()})
+        self.assertEqual(lines[-1], f"total {sum(len(d) for d in product_files.values())}")
         self.assertEqual(total, sum(len(rel.encode("utf-8")) for rel in PRODUCT_FILES) +
                          len(encode(GOOD_LINES)))
 
@@ -263,6 +334,20 @@ class CompiledPayloadTest(unittest.TestCase):
                 with open(entries[0].file_path, "ab") as changed:
                     changed.write(b"!")
                 with self.assertRaisesRegex(packer.PackError, "line 1: the compiled resource"):
+                    packer.verify_payload(entries, os.path.join(work, "payload.res"))
+
+    def test_sums_that_differ_from_the_entries_are_caught(self):
+        with ProductFolder(encode(GOOD_LINES)) as product:
+            entries = packer.read_manifest(product)
+            with tempfile.TemporaryDirectory() as work:
+                packer.write_resource_script(entries, work)
+                with open(os.path.join(work, "sums.txt"), "r+b") as sums:
+                    text = sums.read().replace(b"FileExe exename 8 ", b"FileExe exename 9 ")
+                    sums.seek(0)
+                    sums.write(text)
+                subprocess.run([WINDRES, "--preprocessor=cat", "-i", "payload.rc", "-O", "res",
+                                "-o", "payload.res"], cwd=work, check=True)
+                with self.assertRaisesRegex(packer.PackError, "payload sums differ"):
                     packer.verify_payload(entries, os.path.join(work, "payload.res"))
 
 
@@ -356,6 +441,24 @@ class ReproduciblePackTest(unittest.TestCase):
                 differing = [offset for offset, (a, b) in enumerate(pairs) if a != b]
                 self.assertEqual(differing, [], f"the packs differ at {len(differing)} offsets, "
                                  f"the first at {differing[:1]}")
+
+
+@unittest.skipIf(not setup_kits(),
+                 "no setup kit: build one (tools/build.sh win) or set KORV_PACKKIT")
+class PackedSumsTest(unittest.TestCase):
+    def test_the_setup_program_carries_the_sums_of_its_payload(self):
+        for kit in setup_kits():
+            with self.subTest(kit=kit):
+                with ProductFolder(encode(GOOD_LINES)) as product, \
+                        tempfile.TemporaryDirectory() as out_dir:
+                    entries = packer.read_manifest(product)
+                    sums = packer.payload_sums(entries)
+                    out = os.path.join(out_dir, "setup.exe")
+                    packer.pack(kit, product, out)
+                    with open(out, "rb") as image:
+                        data = image.read()
+                self.assertIn(sums, data)
+                self.assertIn("PAYLOADSUMS".encode("utf-16-le"), data)
 
 
 @unittest.skipIf(not setup_kits(),

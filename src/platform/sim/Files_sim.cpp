@@ -369,7 +369,9 @@ void MakeReplaceable(const AnsiString& path) {
   Files().SetFileAttributes(path, attributes & ~(sim::kReadOnly | sim::kHidden | sim::kSystem));
 }
 
-AnsiString ReadWholeFile(const AnsiString& path) {
+namespace {
+
+UniqueFile OpenForReading(const AnsiString& path) {
   const fs::path host = Host(path);
   AnsiString reason = ReasonBeforeOpening(path, host, true);
   UniqueFile file;
@@ -378,12 +380,38 @@ AnsiString ReadWholeFile(const AnsiString& path) {
     if (!file) reason = ReasonOfErrno(errno);
   }
   if (!file) throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(), reason.c_str()));
+  return file;
+}
+
+std::size_t ReadSome(std::FILE* file, void* buffer, std::size_t size) {
+  const std::size_t got = std::fread(buffer, 1, size, file);
+  if (std::ferror(file)) throw Exception("Stream read error");
+  return got;
+}
+
+}  // namespace
+
+AnsiString ReadWholeFile(const AnsiString& path) {
+  const UniqueFile file = OpenForReading(path);
   AnsiString content;
   char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, got);
-  if (std::ferror(file.get())) throw Exception("Stream read error");
+  while (const std::size_t got = ReadSome(file.get(), buffer, sizeof buffer)) {
+    content.append(buffer, got);
+  }
   return content;
+}
+
+struct FileReader::Handle {
+  UniqueFile file;
+};
+
+FileReader::FileReader(const AnsiString& path)
+    : handle_(std::make_unique<Handle>(Handle{OpenForReading(path)})) {}
+
+FileReader::~FileReader() = default;
+
+std::size_t FileReader::Read(void* buffer, std::size_t size) {
+  return ReadSome(handle_->file.get(), buffer, size);
 }
 
 }  // namespace platform

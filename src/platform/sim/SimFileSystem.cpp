@@ -104,6 +104,11 @@ void SimFileSystem::SetDriveSpace(char letter, std::uint64_t totalBytes, std::ui
   drive.freeBytes = freeBytes;
 }
 
+void SimFileSystem::SetDriveSpaceUnknown(char letter) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  MappedDrive(letter).spaceKnown = false;
+}
+
 void SimFileSystem::SetDriveType(char letter, DriveType type) {
   std::lock_guard<std::mutex> lock(mutex_);
   Drive& drive = MappedDrive(letter);
@@ -125,7 +130,9 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> SimFileSystem::DriveSpace
     char letter) const {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto drive = drives_.find(UpperLetter(letter));
-  if (drive == drives_.end() || !drive->second.Ready()) return std::nullopt;
+  if (drive == drives_.end() || !drive->second.Ready() || !drive->second.spaceKnown) {
+    return std::nullopt;
+  }
   const bool disc = drive->second.type == DriveType::Optical;
   return std::make_pair(drive->second.totalBytes, disc ? 0 : drive->second.freeBytes);
 }

@@ -53,8 +53,11 @@ class SimFileSystem {
   // still listed, but it cannot be queried (the system's "device not ready") and holds no files
   // or folders. std::logic_error for an unmapped letter or another kind of drive.
   void SetDriveMedium(char letter, bool present);
-  // The drive's total and free bytes; nothing when it is not mapped, has no medium or is not
-  // available. A disc has no free bytes, whatever its size.
+  // The system cannot tell a mapped drive's space (its query fails, as it can on a network or
+  // virtual drive) while files on it are still reached. std::logic_error for an unmapped one.
+  void SetDriveSpaceUnknown(char letter);
+  // The drive's total and free bytes; nothing when it is not mapped, has no medium, is not
+  // available or its space is unknown. A disc has no free bytes, whatever its size.
   std::optional<std::pair<std::uint64_t, std::uint64_t>> DriveSpace(char letter) const;
 
   // ---- Paths and files
@@ -147,6 +150,7 @@ class SimFileSystem {
     std::uint64_t freeBytes = kDefaultDriveFreeBytes;
     DriveType type = DriveType::Fixed;
     bool medium = true;
+    bool spaceKnown = true;
     // Whether anything on the drive can be reached.
     bool Ready() const { return type != DriveType::Unavailable && medium; }
   };

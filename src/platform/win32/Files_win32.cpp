@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/Errors.h"
 #include "platform/ScopeExit.h"
@@ -345,6 +346,10 @@ bool EnsureAdministratorsFolder(const AnsiString& folder, AnsiString* reason) {
 }
 
 AnsiString ReadWholeFile(const AnsiString& path) {
+namespace {
+
+// Opens an existing file for reading, letting others read and write it meanwhile.
+win32::UniqueFileHandle OpenForReading(const AnsiString& path) {
   win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -353,17 +358,39 @@ AnsiString ReadWholeFile(const AnsiString& path) {
     throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(),
                              win32::SystemErrorMessage(error).c_str()));
   }
+  return file;
+}
+
+std::size_t ReadSome(HANDLE file, void* buffer, std::size_t size) {
+  const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  DWORD got = 0;
+  if (!::ReadFile(file, buffer, asked, &got, nullptr)) throw Exception("Stream read error");
+  return got;
+}
+
+}  // namespace
+
+AnsiString ReadWholeFile(const AnsiString& path) {
+  const win32::UniqueFileHandle file = OpenForReading(path);
   AnsiString content;
   char chunk[65536];
-  for (;;) {
-    DWORD got = 0;
-    if (!::ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr)) {
-      throw Exception("Stream read error");
-    }
-    if (got == 0) break;
+  while (const std::size_t got = ReadSome(file.Get(), chunk, sizeof(chunk))) {
     content.append(chunk, got);
   }
   return content;
+}
+
+struct FileReader::Handle {
+  win32::UniqueFileHandle file;
+};
+
+FileReader::FileReader(const AnsiString& path)
+    : handle_(std::make_unique<Handle>(Handle{OpenForReading(path)})) {}
+
+FileReader::~FileReader() = default;
+
+std::size_t FileReader::Read(void* buffer, std::size_t size) {
+  return ReadSome(handle_->file.Get(), buffer, size);
 }
 
 }  // namespace platform

@@ -1,0 +1,44 @@
+#pragma once
+// The size and SHA-256 of every payload entry, and the bytes the installation writes in all, as
+// the packer carried them in the setup's "PayloadSums" entry. The setup itself hashes nothing
+// while it installs; it compares what it finds on disk with these.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <utility>
+
+#include "platform/AnsiString.h"
+
+struct EntrySum {
+  std::uint64_t size = 0;
+  AnsiString sha256;  // 64 lowercase hex digits
+};
+
+class PayloadSums {
+ public:
+  // The name and type of the entry that carries the sums.
+  static constexpr const char* kEntryName = "PayloadSums";
+  static constexpr const char* kEntryType = "txtname";
+
+  // Reads the "PayloadSums" entry of the running setup; nothing when it is missing or damaged
+  // (any line that does not parse, a wrong first line, a missing total), so the setup goes on
+  // without sums.
+  static std::optional<PayloadSums> Load();
+  // The same from text (what Load reads): a first line "Korvello payload sums 1", one line
+  // "<name> <type> <size> <sha256>" per entry, a last line "total <bytes>", CR LF between them.
+  static std::optional<PayloadSums> Parse(const AnsiString& text);
+
+  // The sum of an entry, names and types compared without regard to ASCII case as payload
+  // entries are; null when the setup carries no such entry.
+  const EntrySum* Find(const AnsiString& name, const AnsiString& type) const;
+  // The bytes the installation writes below the install folder.
+  std::uint64_t TotalBytes() const { return totalBytes_; }
+
+ private:
+  // (name, type) in upper case.
+  using Key = std::pair<AnsiString, AnsiString>;
+  static Key KeyOf(const AnsiString& name, const AnsiString& type);
+
+  std::map<Key, EntrySum> entries_;
+  std::uint64_t totalBytes_ = 0;
+};
