@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstddef>
 
+#include "setupdata/InstallFolderCheck.h"
+
 namespace {
 
 // Whether text at position at starts with prefix, ASCII letters compared without case.
@@ -43,11 +45,6 @@ AnsiString WithoutTrailingSpaces(AnsiString text) {
   return text;
 }
 
-AnsiString AsFolder(AnsiString folder) {
-  if (LastDelimiter(folder, "\\") != folder.size() - 1) folder += '\\';
-  return folder;
-}
-
 }  // namespace
 
 SetupSwitches ParseSetupSwitches(const AnsiString& commandLine) {
@@ -65,7 +62,7 @@ SetupSwitches ParseSetupSwitches(const AnsiString& commandLine) {
       if (folder.empty())
         refuse("/D=");
       else
-        switches.installFolder = AsFolder(folder);
+        switches.installFolder = WithTrailingBackslash(folder);
       break;
     }
     const bool quoted = commandLine[at] == '"';
@@ -74,7 +71,7 @@ SetupSwitches ParseSetupSwitches(const AnsiString& commandLine) {
       if (argument.size() == 3)
         refuse(argument);
       else
-        switches.installFolder = AsFolder(argument.substr(3));
+        switches.installFolder = WithTrailingBackslash(argument.substr(3));
       at = SkipSpaces(commandLine, at);
       if (at < commandLine.size()) refuse(commandLine.substr(at));
       break;

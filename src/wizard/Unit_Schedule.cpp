@@ -89,6 +89,7 @@ void TFormSchedule::BtnNextClick() {
     FinishAction();
     return;
   }
+  if (ScheBook->PageIndex() == kFolder && !AcceptInstallFolder()) return;
   ScheBook->SetPageIndex(ScheBook->PageIndex() + 1);
   if (ScheBook->PageIndex() > kWelcome) {
     ImagLeft->Hide();
