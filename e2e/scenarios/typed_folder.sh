@@ -6,6 +6,7 @@
 # (D:\Korvello\KORV.exe), nothing is scattered beside it (no D:\KorvelloKORV.exe) and the
 # registry records "D:\Korvello\".
 # shellcheck source=../lib.sh disable=SC2154  # e2e_start sets the process id variables
+# shellcheck disable=SC1003  # folders ending in a backslash, meant as written
 source "$(dirname "$0")/../lib.sh"
 e2e_begin typed_folder "$@"
 
