@@ -13,7 +13,8 @@ namespace {
 
 // The folder an interactive run would install into with the default choices: /D=, else the
 // folder of the earlier installation it reinstalls over, else the folder page's proposal.
-// False when a newer version is installed (or its version cannot be read).
+// False when a newer version is installed (or its version cannot be read), or when the folder of
+// /D= cannot take the product.
 bool ChooseInstallFolder(TFormain& host, TFormSchedule& wizard) {
   AnsiString installedFolder;
   InstalledCopy installed = InstalledCopy::None;
@@ -30,7 +31,13 @@ bool ChooseInstallFolder(TFormain& host, TFormSchedule& wizard) {
     return false;
   }
   if (host.Switches.installFolder) {
-    host.InstallFolder = *host.Switches.installFolder;
+    const AnsiString& folder = *host.Switches.installFolder;
+    // A folder the wizard's folder page would refuse is a mistake of the command line.
+    if (const auto problem = wizard.InstallFolderProblemHere(folder)) {
+      host.Fail(SetupExitCode::Usage, "/D=" + folder + " cannot be used: " + *problem);
+      return false;
+    }
+    host.InstallFolder = folder;
   } else if (installed != InstalledCopy::None) {
     host.InstallFolder = installedFolder;
   } else {

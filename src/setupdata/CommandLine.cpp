@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstddef>
 
+#include "setupdata/InstallFolderCheck.h"
+
 namespace {
 
 // Whether text at position at starts with prefix, ASCII letters compared without case.
@@ -43,11 +45,6 @@ AnsiString WithoutTrailingSpaces(AnsiString text) {
   return text;
 }
 
-AnsiString AsFolder(AnsiString folder) {
-  if (LastDelimiter(folder, "\\") != folder.size() - 1) folder += '\\';
-  return folder;
-}
-
 }  // namespace
 
 SetupSwitches ParseSetupSwitches(const AnsiString& commandLine) {
@@ -65,7 +62,7 @@ SetupSwitches ParseSetupSwitches(const AnsiString& commandLine) {
       if (folder.empty())
         refuse("/D=");
       else
-        switches.installFolder = AsFolder(folder);
+        switches.installFolder = WithTrailingBackslash(folder);
       break;
     }
     const bool quoted = commandLine[at] == '"';
@@ -74,7 +71,7 @@ SetupSwitches ParseSetupSwitches(const AnsiString& commandLine) {
       if (argument.size() == 3)
         refuse(argument);
       else
-        switches.installFolder = AsFolder(argument.substr(3));
+        switches.installFolder = WithTrailingBackslash(argument.substr(3));
       at = SkipSpaces(commandLine, at);
       if (at < commandLine.size()) refuse(commandLine.substr(at));
       break;
@@ -96,7 +93,7 @@ AnsiString SetupUsageText() {
   return "用法: setup.exe [/S] [/LOG=日志文件] [/D=安装文件夹]\r\n"
          "\r\n"
          "/S\t静默安装: 不显示任何窗口, 按默认选项安装, 结束后不启动软件\r\n"
-         "/D=\t安装文件夹 (须放在最后, 可含空格)\r\n"
+         "/D=\t安装文件夹: 本机磁盘上的完整路径 (须放在最后, 可含空格)\r\n"
          "/LOG=\t将安装过程写入日志文件 (UTF-8)\r\n"
          "/? /H\t显示本说明\r\n"
          "\r\n"

@@ -21,10 +21,12 @@ enum class SetupExitCode {
 
 struct SetupSwitches {
   bool silent = false;
-  bool help = false;                        // /? or /H
-  std::optional<AnsiString> installFolder;  // /D=, always ending in a backslash
-  std::optional<AnsiString> logFile;        // /LOG=
-  AnsiString unknown;                       // the first switch not understood; empty when none
+  bool help = false;  // /? or /H
+  // /D=, with a backslash added at its end when it has none (not to a drive alone, "D:"); checked
+  // only when it is used.
+  std::optional<AnsiString> installFolder;
+  std::optional<AnsiString> logFile;  // /LOG=
+  AnsiString unknown;                 // the first switch not understood; empty when none
   bool UsageError() const { return !unknown.empty(); }
 };
 

@@ -1,12 +1,16 @@
 // The wizard's folder page: the path box, Browse, and the table of drives with their size and
-// free space, the install drive's row showing the product's size and the space that remains.
+// free space, the install drive's row showing the product's size and the space that remains;
+// Next takes the folder only when the product can be installed into it.
 #include "host/Unit_main.h"
 #include "platform/Conversions.h"
 #include "platform/Drives.h"
+#include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/gui/Application.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/Edit.h"
 #include "platform/gui/StringGrid.h"
+#include "setupdata/InstallFolderCheck.h"
 #include "wizard/Unit_Schedule.h"
 
 namespace {
@@ -22,6 +26,8 @@ constexpr int kDriveColumn = 0, kSizeColumn = 1, kFreeColumn = 2, kUseColumn = 3
 constexpr const char* kDefaultDrives[] = {"D:\\", "E:\\", "C:\\"};
 constexpr const char* kNoDriveMessage = "硬盘分区异常，无法安装软件。";
 constexpr const char* kBrowseTitle = "选择安装路径";
+constexpr const char* kFolderBoxTitle = "安装路径";
+constexpr const char* kFolderRequest = "请输入有效的安装文件夹，例如 ";
 constexpr const char* kDesktopWarning =
     "不要将Korvello安装到电脑桌面上，避免软件运行异常。\r"
     "建议安装到 D盘、E盘、C盘，默认的“Program Files\\”文件夹中。";
@@ -37,6 +43,30 @@ bool Lists(const std::vector<AnsiString>& drives, const AnsiString& root) {
     if (SameTextAscii(drive, root)) return true;
   }
   return false;
+}
+
+// The drive the product goes to by default: D:, else E:, else C:, as far as they are listed.
+std::optional<AnsiString> DefaultDriveRoot(const std::vector<AnsiString>& drives) {
+  for (const char* root : kDefaultDrives) {
+    if (Lists(drives, root)) return AnsiString(root);
+  }
+  return std::nullopt;
+}
+
+// A drive that is there for a folder proposed in place of one refused: the default drive, else
+// the first one listed; none on a machine without drives.
+std::optional<AnsiString> ProposedDriveRoot(const std::vector<AnsiString>& drives) {
+  if (auto root = DefaultDriveRoot(drives)) return root;
+  if (!drives.empty()) return drives.front().substr(0, 3);
+  return std::nullopt;
+}
+
+std::vector<char> DriveLetters(const std::vector<AnsiString>& drives) {
+  std::vector<char> letters;
+  for (const AnsiString& drive : drives) {
+    if (!drive.empty()) letters.push_back(drive[0]);
+  }
+  return letters;
 }
 
 // A count of bytes in gigabytes, or -1 when the drive could not be queried.
@@ -76,11 +106,9 @@ void TFormSchedule::ApplyDefaultDrive(const std::vector<AnsiString>& drives) {
     Formain->InstallFolder = *Formain->Switches.installFolder;
     return;
   }
-  for (const char* root : kDefaultDrives) {
-    if (Lists(drives, root)) {
-      Formain->InstallFolder = ProgramFilesFolder(root);
-      return;
-    }
+  if (const auto root = DefaultDriveRoot(drives)) {
+    Formain->InstallFolder = ProgramFilesFolder(*root);
+    return;
   }
   gui::Application::Instance().ShowMessage(kNoDriveMessage);
 }
@@ -141,8 +169,8 @@ void TFormSchedule::Button1Click() {
     GetDriveList(drives);
     gui::Application::Instance().MessageDlg(kDesktopWarning, gui::DialogType::Warning,
                                             gui::dlg::kOk);
-    // Only the number of drives decides, not whether D: is among them.
-    Edit_Path->SetText(ProgramFilesFolder(drives.size() < 2 ? "C:\\" : "D:\\"));
+    // The default drive's folder, on a drive that is there.
+    if (const auto root = ProposedDriveRoot(drives)) Edit_Path->SetText(ProgramFilesFolder(*root));
   } else if (path.size() == 3) {
     Edit_Path->SetText(path + DirName() + "\\");
   } else {
@@ -161,3 +189,30 @@ void TFormSchedule::DiskGridDblClick() {
 }
 
 void TFormSchedule::Edit_PathChange() { Formain->InstallFolder = Edit_Path->Text(); }
+
+std::optional<AnsiString> TFormSchedule::InstallFolderProblemHere(const AnsiString& folder) {
+  std::vector<AnsiString> drives;
+  GetDriveList(drives);
+  const std::vector<AnsiString> manifest =
+      SplitLines(platform::ReadWholeFile(Formain->StagingFolder + "orvlSetup.log"));
+  return InstallFolderProblem(
+      folder, DriveLetters(drives),
+      LongestInstalledPath(manifest, Formain->ReadSetupValue("Run", "FileName")));
+}
+
+bool TFormSchedule::AcceptInstallFolder() {
+  const AnsiString typed = Edit_Path->Text();
+  if (const auto problem = InstallFolderProblemHere(typed)) {
+    std::vector<AnsiString> drives;
+    GetDriveList(drives);
+    const auto root = ProposedDriveRoot(drives);
+    gui::Application::Instance().MessageBox(
+        *problem + "\r\r" + kFolderRequest + ProgramFilesFolder(root ? *root : "D:\\"),
+        kFolderBoxTitle, gui::mb::kOk | gui::mb::kIconWarning, this);
+    return false;
+  }
+  // The run puts the product's paths straight after the folder.
+  Edit_Path->SetText(WithTrailingBackslash(typed));
+  Formain->InstallFolder = Edit_Path->Text();
+  return true;
+}

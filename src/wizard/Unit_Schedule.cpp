@@ -93,6 +93,7 @@ void TFormSchedule::BtnNextClick() {
     FinishAction();
     return;
   }
+  if (ScheBook->PageIndex() == kFolder && !AcceptInstallFolder()) return;
   if (ScheBook->PageIndex() == kConfirmation && !GoOnDespiteSpace()) {
     ReturnToFolderPage();
     return;

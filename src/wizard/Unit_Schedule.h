@@ -4,6 +4,7 @@
 // FolderPage.cpp and InstallationCheck.cpp; the components are laid out in
 // Unit_Schedule_Layout.cpp.
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/AnsiString.h"
@@ -109,6 +110,8 @@ class TFormSchedule : public gui::Form {
   void RefreshDiskGrid(bool applyDefaultDrive);
   // Clears list and fills it with the drive roots ("C:\", "D:\", ...).
   void GetDriveList(std::vector<AnsiString>& list);
+  // Why folder cannot take this product on this machine's drives; nothing when it can.
+  std::optional<AnsiString> InstallFolderProblemHere(const AnsiString& folder);
 
  private:
   void BuildLayout();
@@ -122,6 +125,9 @@ class TFormSchedule : public gui::Form {
   void FinishAction();
   void LoadLicence();
   void ApplyDefaultDrive(const std::vector<AnsiString>& drives);
+  // Next on the folder page: takes the typed folder with its final backslash, or says why it
+  // cannot be used and keeps the page.
+  bool AcceptInstallFolder();
   void MarkInstallDrive();
   // The existing-installation check and the first install folder, at activation.
   void CheckExistingInstallation();

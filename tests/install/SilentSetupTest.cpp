@@ -163,6 +163,47 @@ INSTANTIATE_TEST_SUITE_P(
                  8, false}),
     test_names::From(&ExitCase::what));
 
+// A folder of /D= the folder page would refuse: a mistake of the command line, found before
+// anything is written.
+struct BadFolderCase {
+  const char* what;
+  AnsiString folder;
+};
+
+void PrintTo(const BadFolderCase& c, std::ostream* out) { *out << c.what; }
+
+class SilentBadFolderTest : public SilentSetupTest,
+                            public ::testing::WithParamInterface<BadFolderCase> {};
+
+TEST_P(SilentBadFolderTest, IsAUsageErrorAndNothingIsWritten) {
+  const BadFolderCase& c = GetParam();
+  EXPECT_EQ(RunWith("/S /LOG=C:\\setup.log /D=" + c.folder), 1);
+  ExpectNothingShown();
+  std::vector<std::string> written;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(Root() / "D")) {
+    written.push_back(entry.path().string());
+  }
+  EXPECT_TRUE(written.empty()) << written.front();
+  EXPECT_FALSE(Exists("C:\\Downloads\\KORV.exe")) << "nothing beside the setup either";
+  EXPECT_FALSE(Machine().Registry().GetValue(RootKey::CurrentUser, kUninstallKey, "displayname"));
+  for (const AnsiString& folder : Machine().Files().PrivateFolders()) {
+    EXPECT_FALSE(Exists(folder)) << "staged files left in " << Utf8(folder);
+  }
+  const std::string log = ReadFile("C:\\setup.log");
+  EXPECT_NE(log.find(Utf8("error (exit code 1): /D=" + c.folder)), std::string::npos) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SilentBadFolderTest,
+    ::testing::Values(BadFolderCase{"relative", "Korv"}, BadFolderCase{"a letter", "E"},
+                      BadFolderCase{"a drive alone", "D:"},
+                      BadFolderCase{"a network path", "\\\\server\\share\\x\\"},
+                      BadFolderCase{"a bar in a name", "D:\\a|b\\"},
+                      BadFolderCase{"a drive that is not there", "Q:\\x\\"},
+                      // SdbFile\Image\Move1.BMP is 23 characters: 240 + 23 > 259.
+                      BadFolderCase{"too long", "D:\\" + AnsiString(236, 'k') + "\\"}),
+    test_names::From(&BadFolderCase::what));
+
 TEST_F(SilentSetupTest, TheLogNamesTheSwitchesTheFolderEachFileValueAndStep) {
   EXPECT_EQ(RunWith("/LOG=C:\\安装.log /S"), 0);
   const std::string log = ReadFile("C:\\安装.log");

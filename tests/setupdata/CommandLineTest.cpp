@@ -52,6 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
         // 運 ends in the byte of a backslash: the folder still gets its own.
         SwitchCase{"a folder ending in a trail byte", "setup.exe /D=D:\\運", false, false,
                    AnsiString("D:\\運\\"), none, ""},
+        // "D:\" would be the drive's root: the folder is left for the check to refuse.
+        SwitchCase{"a drive alone gets no backslash", "setup.exe /S /D=D:", true, false,
+                   AnsiString("D:"), none, ""},
         SwitchCase{"a log and silent in any order", "setup.exe /LOG=C:\\k.log /S", true, false,
                    none, AnsiString("C:\\k.log"), ""},
         SwitchCase{"a quoted log with spaces", "setup.exe \"/log=C:\\My Logs\\k.log\" /S", true,

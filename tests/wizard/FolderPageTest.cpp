@@ -1,6 +1,7 @@
 // The folder page: the default-drive choice, the drive table, Browse, the double-click on the
 // table and the path box.
 #include <cstdint>
+#include <optional>
 
 #include "support/TestNames.h"
 #include "wizard/WizardFixture.h"
@@ -279,8 +280,13 @@ INSTANTIATE_TEST_SUITE_P(
                       BrowseCase{"a plain folder", "CD", "D:\\Apps", "D:\\Apps\\Korvl280\\", false},
                       BrowseCase{"a Users folder with one drive", "C", "C:\\Users\\me",
                                  "C:\\Program Files\\Korvl280\\", true},
-                      BrowseCase{"a Desktop folder with two drives but no D", "CE",
-                                 "C:\\Users\\me\\Desktop", "D:\\Program Files\\Korvl280\\", true},
+                      BrowseCase{"a Desktop folder with D and E", "CDE", "C:\\Users\\me\\Desktop",
+                                 "D:\\Program Files\\Korvl280\\", true},
+                      // The proposal is on a drive that is there, never on a missing D:.
+                      BrowseCase{"a Desktop folder without D", "CE", "C:\\Users\\me\\Desktop",
+                                 "E:\\Program Files\\Korvl280\\", true},
+                      BrowseCase{"a Users folder without D or E", "CF", "C:\\Users\\me",
+                                 "C:\\Program Files\\Korvl280\\", true},
                       BrowseCase{"cancelled", "CD", nullptr, "D:\\Program Files\\Korvl280\\",
                                  false}),
     test_names::From(&BrowseCase::what));
@@ -310,13 +316,16 @@ TEST_F(FolderPageTest, TypingChangesTheFolderVerbatimAndLeavesTheTable) {
   MapDrives("CDE");
   RunWizard([&] {
     ScriptToFolderPage();
-    User().Type("Edit_Path", " E:\\Mine");
+    User().Type("Edit_Path", "E:\\Mine");
     Check([&] {
-      EXPECT_EQ(Utf8(Formain->InstallFolder), " E:\\Mine");
+      EXPECT_EQ(Utf8(Formain->InstallFolder), "E:\\Mine");
       EXPECT_EQ(Wizard().DiskGrid->Row(), 1) << "typing does not refresh the table";
     });
     User().Click("BtnNext").Click("btnpri");
-    Check([&] { EXPECT_EQ(Utf8(Formain->InstallFolder), " E:\\Mine") << "Back keeps it"; });
+    Check([&] {
+      EXPECT_EQ(Utf8(Formain->InstallFolder), "E:\\Mine\\") << "Next takes it as a folder";
+      EXPECT_EQ(Utf8(Wizard().Edit_Path->Text()), "E:\\Mine\\") << "Back keeps it";
+    });
     User().Click("btnpri").Click("BtnNext");
     Check([&] {
       EXPECT_EQ(Utf8(Formain->InstallFolder), "D:\\Program Files\\Korvl280\\")
@@ -324,5 +333,70 @@ TEST_F(FolderPageTest, TypingChangesTheFolderVerbatimAndLeavesTheTable) {
     });
   });
 }
+
+// A typed folder and what Next makes of it: the folder with its backslash and the confirmation
+// page, or a box that says why not, the page and the folder kept as typed.
+struct TypedCase {
+  const char* what;
+  AnsiString typed;
+  std::optional<AnsiString> taken;  // nothing: refused
+  AnsiString reason;
+};
+
+void PrintTo(const TypedCase& c, std::ostream* out) { *out << c.what; }
+
+class TypedFolderTest : public FolderPageTest, public ::testing::WithParamInterface<TypedCase> {};
+
+TEST_P(TypedFolderTest, NextTakesAFolderTheProductCanGoToAndRefusesAnyOther) {
+  const TypedCase& c = GetParam();
+  MapDrives("CDE");
+  RunWizard([&] {
+    ScriptToFolderPage();
+    User().Type("Edit_Path", c.typed).Click("BtnNext");
+    if (!c.taken) {
+      User().ExpectMessageBox(
+          sim::Owner::Ref(FormSchedule, "FormSchedule"), "安装路径",
+          c.reason + "\r\r请输入有效的安装文件夹，例如 D:\\Program Files\\Korvl280\\", 0x30,
+          gui::idOk);
+    }
+    Check([&] {
+      EXPECT_EQ(Page(), c.taken ? 3 : 2);
+      EXPECT_EQ(Utf8(Formain->InstallFolder), Utf8(c.taken.value_or(c.typed)));
+      EXPECT_EQ(Utf8(Wizard().Edit_Path->Text()), Utf8(c.taken.value_or(c.typed)));
+    });
+  });
+}
+
+constexpr const char* kNotAbsolute = "安装文件夹须是以盘符和反斜杠开头的完整路径（如 D:\\）。";
+
+// The shipped test manifest's longest path is Setup.log, 9 characters: with its backslash the
+// folder may have 259 - 9 = 250.
+const AnsiString kLongFolder = "D:\\" + AnsiString(247, 'k');
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TypedFolderTest,
+    ::testing::Values(
+        TypedCase{"a folder without its backslash", "D:\\Korvello", AnsiString("D:\\Korvello\\"),
+                  ""},
+        TypedCase{"a folder with its backslash", "E:\\Korv\\", AnsiString("E:\\Korv\\"), ""},
+        // 運 ends in 0x5C and 東 holds 0x7C: neither is a separator nor a forbidden character.
+        TypedCase{"second bytes 0x5C and 0x7C", "D:\\軟體\\東運", AnsiString("D:\\軟體\\東運\\"),
+                  ""},
+        TypedCase{"a relative folder", "Korv\\", std::nullopt, kNotAbsolute},
+        TypedCase{"a letter left by a double-click on an empty box", "E", std::nullopt,
+                  kNotAbsolute},
+        TypedCase{"a drive alone", "D:", std::nullopt, kNotAbsolute},
+        TypedCase{"a network path", "\\\\server\\share\\x\\", std::nullopt,
+                  "不能安装到网络路径，请选择本机磁盘上的文件夹。"},
+        TypedCase{"a bar in a name", "D:\\a|b\\", std::nullopt,
+                  "文件夹名不能包含下列字符：< > : \" / | ? * 及控制字符。"},
+        TypedCase{"a drive that is not listed", "Q:\\x\\", std::nullopt,
+                  "磁盘 Q: 不在本机的磁盘列表中。"},
+        TypedCase{"one character too long", kLongFolder, std::nullopt,
+                  "安装文件夹太长：加上软件中最长的文件路径，将超过系统允许的 259 个字符。"
+                  "安装文件夹最多可有 250 个字符。"},
+        TypedCase{"as long as it may be", kLongFolder.substr(0, kLongFolder.size() - 1),
+                  kLongFolder.substr(0, kLongFolder.size() - 1) + "\\", ""}),
+    test_names::From(&TypedCase::what));
 
 }  // namespace
