@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "install/ProgramGroup.h"
 #include "install/Rollback.h"
 #include "install/RunChanges.h"
 #include "platform/Registry.h"
@@ -17,6 +18,8 @@
 #include "platform/Process.h"
 #include "platform/ScopeExit.h"
 #include "platform/gui/Application.h"
+#include "platform/gui/Button.h"
+#include "platform/gui/DdeClientConv.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/ProgressBar.h"
 #include "platform/gui/Timer.h"
@@ -35,6 +38,7 @@ constexpr int kFirstEntryPosition = 5;
 constexpr int kEntriesSpan = 82;
 
 constexpr const char* kUndoingStatus = "正在撤销安装所做的更改...";
+constexpr const char* kUndoneStatus = "安装未完成，所做的更改已撤销";
 // The entries the setup itself opens (the manifest, the configuration, the licence): always
 // replaced, like programs.
 constexpr const char* kSetupOwnEntries[] = {"FileTxt5", "FileTxt7", "FileTxt4"};
@@ -80,7 +84,7 @@ bool IsSetupOwnEntry(const AnsiString& name) {
 
 bool EarlierProductRegistered() {
   platform::Registry registry;
-  return registry.KeyExists(kProductPathKey);
+  return registry.OpenKey(kProductPathKey, false) && registry.ReadRaw("Path").has_value();
 }
 
 }  // namespace
@@ -164,6 +168,7 @@ void TFormsec::Undo() {
   };
   const bool complete = changes_->RollBack(services);
   Formain->LogLine(complete ? "rollback: complete" : "rollback: incomplete, the journal stays");
+  SetStatus(kUndoneStatus);
   btncel->SetEnabled(true);
 }
 

@@ -1,6 +1,7 @@
 #include "install/Unit_sec.h"
 
 #include "host/Unit_main.h"
+#include "install/RunChanges.h"
 #include "platform/gui/Animate.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Button.h"
@@ -8,6 +9,7 @@
 #include "platform/gui/ProgressBar.h"
 #include "platform/gui/Shape.h"
 #include "platform/gui/Timer.h"
+#include "setupdata/PayloadSums.h"
 #include "wizard/Unit_Schedule.h"
 
 namespace {

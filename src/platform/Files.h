@@ -16,6 +16,9 @@ AnsiString WindowsDirectory();
 
 bool DirectoryExists(const AnsiString& path);
 bool FileExists(const AnsiString& path);
+// Whether another program keeps the file open so that it can be neither written nor moved (the
+// system answers an exclusive open with a sharing violation); false where no file stands.
+bool IsFileInUse(const AnsiString& path);
 // CreateDirectoryW without security attributes; true on success.
 bool CreateDirectory(const AnsiString& path);
 // Creates the folder and every missing parent; true when it exists afterwards.

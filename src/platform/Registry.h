@@ -83,4 +83,8 @@ class Registry {
   std::unique_ptr<Impl> impl_;  // the open key of the back end
 };
 
+// A registry value as stored, for code that keeps values without a registry accessor at hand.
+using RawValue = Registry::RawValue;
+
+
 }  // namespace platform

@@ -276,7 +276,7 @@ TEST_F(InstallationRunTest, AnInstallFolderThatCannotBeMadeStopsTheRunUntilCance
                                    "创建主文件夹\\D:\\Program Files\\Korvl280\\ 失败",
                                    gui::dlg::kOk, gui::idOk);
         ScriptLeaveStoppedRun([&] {
-          EXPECT_EQ(Utf8(Progress()->lbls->Caption()), Utf8("安装主程序文件"));
+          EXPECT_EQ(Utf8(Progress()->lbls->Caption()), Utf8("安装未完成，所做的更改已撤销"));
           EXPECT_EQ(Progress()->pgbs->Position(), 1);
           EXPECT_FALSE(Progress()->Timer1->Enabled());
         });

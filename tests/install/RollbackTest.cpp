@@ -10,6 +10,8 @@
 
 #include "install/InstallFixture.h"
 #include "install/RunJournal.h"
+#include "platform/Files.h"
+#include "support/DriveSnapshot.h"
 #include "support/TestNames.h"
 
 namespace {
@@ -20,24 +22,8 @@ constexpr const char* kCancelQuestion = "安装程序进行中,确定要退出�
 constexpr const char* kCancelTitle = "退出安装";
 constexpr const char* kFolder = "D:\\Program Files\\Korvl280\\";
 
-// Every file and folder below a host folder, with the bytes of each file.
-std::map<std::string, std::string> TreeOf(const fs::path& root) {
-  std::map<std::string, std::string> tree;
-  if (!fs::exists(root)) return tree;
-  for (const auto& item : fs::recursive_directory_iterator(root)) {
-    const std::string name = fs::relative(item.path(), root).generic_string();
-    if (item.is_directory()) {
-      tree[name + "/"] = "";
-    } else {
-      std::ifstream in(item.path(), std::ios::binary);
-      tree[name] = std::string(std::istreambuf_iterator<char>(in), {});
-    }
-  }
-  return tree;
-}
-
 // How the run is ended.
-enum class Ending { Cancel, ErrorReport, FolderDialog };
+enum class Ending { Cancel, ErrorReport, FolderDialog, PlainMessageEndsTheSetup };
 
 struct FailurePoint {
   std::string what;
@@ -45,34 +31,35 @@ struct FailurePoint {
   // Arranges the machine so that the run fails there (nothing for a Cancel).
   std::function<void(class RollbackTest&)> arrange;
   std::string expected;  // the error's text; for Cancel, the file whose arrival triggers it
+  bool spaceQuestion = false;  // the payload does not fit: the user goes on anyway
 };
 
 class RollbackTest : public InstallFixture,
                      public ::testing::WithParamInterface<std::tuple<FailurePoint, bool>> {
  public:
   using InstallFixture::HostPath;
+  static constexpr const char* kDesktop = InstallFixture::kDesktop;
   using InstallFixture::Machine;
   using InstallFixture::WriteFile;
 
  protected:
+  // Both drives (the desktop and the start menu are on C:), the registry and Program
+  // Manager's groups.
   struct MachineState {
-    std::map<std::string, std::string> files;
-    sim::SimRegistry::Contents registry;
+    support::DriveSnapshot c;
+    support::DriveSnapshot d;
+    sim::RegistrySnapshot registry;
     std::vector<AnsiString> groups;
-    bool operator==(const MachineState& other) const {
-      return files == other.files && registry == other.registry && groups == other.groups;
-    }
   };
 
   MachineState State() {
-    MachineState state;
-    for (const char* place : {"D:\\", kDesktop, "C:\\ProgramData\\Microsoft"}) {
-      for (const auto& [name, bytes] : TreeOf(HostPath(place)))
-        state.files[std::string(place) + "|" + name] = bytes;
+    support::DriveSnapshot c = support::SnapshotOfDrive('C');
+    // The staging folder is the host window's, made before the run and removed as it closes.
+    for (auto entry = c.entries.begin(); entry != c.entries.end();) {
+      entry = entry->first.rfind("WINDOWS/Temp", 0) == 0 ? c.entries.erase(entry) : ++entry;
     }
-    state.registry = Machine().Registry().Snapshot();
-    state.groups = Machine().Dde().ProgramGroups();
-    return state;
+    return {c, support::SnapshotOfDrive('D'), Machine().Registry().Snapshot(),
+            Machine().Dde().ProgramGroups()};
   }
 
   // What an earlier installation left: other bytes in every file, its registry values.
@@ -88,18 +75,36 @@ class RollbackTest : public InstallFixture,
         {sim::RegistryType::String, "2.7"});
   }
 
-  void ScriptEnding(const FailurePoint& point) {
-    ScriptStartInstallation();
+  // The machine as the run finds it: taken as the installation starts, after the wizard's own
+  // look at the registry.
+  void ScriptEnding(const FailurePoint& point, MachineState& before) {
+    User().Click("BtnNext").Click("BtnNext").Click("BtnNext");
+    Check([&] { before = State(); }, "the machine before the run");
+    if (point.spaceQuestion) {
+      User().Click("BtnNext").ExpectMessageBox(
+          sim::Owner::Ref(FormSchedule, "FormSchedule"), "磁盘空间不足",
+          "目标磁盘的可用空间不足，安装可能无法完成。\r\r仍要继续安装吗?", 0x34, gui::idYes);
+    } else {
+      User().Click("BtnNext");
+    }
     switch (point.ending) {
       case Ending::Cancel:
-        User().WaitUntil([&] { return Exists(AnsiString(kFolder) + point.expected); },
-                         "the run reaches " + point.expected);
+        // The file holds this run's bytes (over an earlier installation it was there before).
+        User().WaitUntil(
+            [&] {
+              const AnsiString file = AnsiString(kFolder) + point.expected;
+              return Progress() && Exists(file) && ReadFile(file).rfind("earlier ", 0) != 0;
+            },
+            "the run reaches " + point.expected);
         User().Click("btncel").ExpectMessageBox(sim::Owner::Named("Formsec"), kCancelTitle,
                                                 kCancelQuestion, 0x1, gui::idOk);
         return;
       case Ending::ErrorReport:
         User().ExpectErrorReport(point.expected);
         break;
+      case Ending::PlainMessageEndsTheSetup:
+        User().ExpectPlainMessage(point.expected);
+        return;
       case Ending::FolderDialog:
         User().ExpectMessageDialog(gui::DialogType::Error, point.expected, gui::dlg::kOk,
                                    gui::idOk);
@@ -116,12 +121,17 @@ TEST_P(RollbackTest, LeavesTheMachineAsItWasBeforeTheRun) {
   const auto& [point, earlier] = GetParam();
   if (earlier) ArrangeEarlierInstallation();
   if (point.arrange) point.arrange(*this);
-  const MachineState before = State();
-  RunWizard([&] { ScriptEnding(point); }, false);
+  // The journal's folder stays from one setup to the next.
+  ASSERT_TRUE(platform::EnsureAdministratorsFolder(RunJournal::Folder()));
+  MachineState before;
+  RunWizard([&] { ScriptEnding(point, before); }, false);
   EXPECT_TRUE(App().Terminated());
   const MachineState after = State();
-  EXPECT_TRUE(after.files == before.files) << "files differ";
-  EXPECT_TRUE(after.registry == before.registry) << "registry differs";
+  EXPECT_EQ(support::DifferencesBetween(before.c, after.c), "");
+  EXPECT_EQ(support::DifferencesBetween(before.d, after.d), "");
+  EXPECT_TRUE(after.registry == before.registry) << "before:\n"
+                                                 << before.registry.Text() << "after:\n"
+                                                 << after.registry.Text();
   EXPECT_EQ(after.groups, before.groups);
   EXPECT_FALSE(Exists(RunJournal::FilePath())) << "the journal goes with the run";
 }
@@ -130,37 +140,50 @@ void FailWrite(RollbackTest& test, const char* relative) {
   test.Machine().Files().FailWritesTo(AnsiString(kFolder) + relative);
 }
 
+std::string CannotCreate(const char* relative, const char* reason) {
+  return std::string("Cannot create file \"") + kFolder + relative + "\". " + reason;
+}
+
 const FailurePoint kFailurePoints[] = {
     {"Cancel after the main executable", Ending::Cancel, nullptr, "KORV.exe"},
     {"Cancel after the text", Ending::Cancel, nullptr, "ReadMe.txt"},
     {"Cancel after the picture two folders down", Ending::Cancel, nullptr,
      "SdbFile\\Image\\Move1.BMP"},
     {"Cancel after the uninstaller", Ending::Cancel, nullptr, "Uninstall.exe"},
-    {"the main executable cannot be written", Ending::ErrorReport,
-     [](RollbackTest& test) { FailWrite(test, "KORV.exe"); }, ""},
+    {"the main executable cannot be written", Ending::PlainMessageEndsTheSetup,
+     [](RollbackTest& test) { FailWrite(test, "KORV.exe"); },
+     CannotCreate("KORV.exe", "Access is denied")},
     {"the text cannot be written", Ending::ErrorReport,
-     [](RollbackTest& test) { FailWrite(test, "ReadMe.txt"); }, ""},
+     [](RollbackTest& test) { FailWrite(test, "ReadMe.txt"); },
+     CannotCreate("ReadMe.txt", "Access is denied")},
     {"the picture cannot be written", Ending::ErrorReport,
-     [](RollbackTest& test) { FailWrite(test, "SdbFile\\Image\\Move1.BMP"); }, ""},
+     [](RollbackTest& test) { FailWrite(test, "SdbFile\\Image\\Move1.BMP"); },
+     CannotCreate("SdbFile\\Image\\Move1.BMP", "Access is denied")},
     {"the uninstaller cannot be written", Ending::ErrorReport,
-     [](RollbackTest& test) { FailWrite(test, "Uninstall.exe"); }, ""},
+     [](RollbackTest& test) { FailWrite(test, "Uninstall.exe"); },
+     CannotCreate("Uninstall.exe", "Access is denied")},
     {"the disk fills up in the picture", Ending::ErrorReport,
-     [](RollbackTest& test) { test.Machine().Files().SetDriveSpace('D', 1u << 20, 1000); }, ""},
+     [](RollbackTest& test) { test.Machine().Files().SetDriveSpace('D', 1u << 20, 2000); },
+     CannotCreate("SdbFile\\Image\\Move1.BMP", "There is not enough space on the disk"), true},
     {"a folder cannot be made", Ending::FolderDialog,
-     [](RollbackTest& test) { test.WriteFile(AnsiString(kFolder) + "SdbFile\\Image", "a file"); },
+     [](RollbackTest& test) {
+       fs::remove_all(test.HostPath(AnsiString(kFolder) + "SdbFile"));
+       test.WriteFile(AnsiString(kFolder) + "SdbFile", "a file where the folder would go");
+     },
      "创建文件夹\\SdbFile\\Image 失败"},
     {"the uninstall entry cannot be written", Ending::ErrorReport,
      [](RollbackTest& test) {
        test.Machine().Registry().SetWritesRefused(platform::RootKey::CurrentUser, true);
      },
-     ""},
+     "Failed to set data for 'displayname'"},
     {"the desktop shortcut cannot be saved", Ending::ErrorReport,
-     [](RollbackTest& test) { fs::remove_all(test.HostPath(InstallFixture::kDesktop)); }, ""},
+     [](RollbackTest& test) { fs::remove_all(test.HostPath(RollbackTest::kDesktop)); },
+     "Cannot create file \"C:\\Users\\Public\\Desktop\\Korvellov2.8.0(k).lnk\"."},
     {"the document type cannot be registered", Ending::ErrorReport,
      [](RollbackTest& test) {
        test.Machine().Registry().SetWritesRefused(platform::RootKey::ClassesRoot, true);
      },
-     ""},
+     "Failed to set data for ''"},
 };
 
 INSTANTIATE_TEST_SUITE_P(

@@ -134,6 +134,11 @@ bool DirectoryExists(const AnsiString& path) { return IsDirectory(Host(path)); }
 
 bool FileExists(const AnsiString& path) { return IsFile(Host(path)); }
 
+bool IsFileInUse(const AnsiString& path) {
+  const fs::path host = Host(path);
+  return IsFile(host) && Files().IsLocked(host);
+}
+
 bool CreateDirectory(const AnsiString& path) {
   const fs::path host = Host(path);
   if (host.empty() || !IsDirectory(host.parent_path()) || Files().OnDisc(path)) return false;

@@ -65,6 +65,16 @@ bool FileExists(const AnsiString& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool IsFileInUse(const AnsiString& path) {
+  const win32::CriticalErrorBoxesSuppressed quiet;
+  win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ | DELETE, 0,
+                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                             nullptr));
+  if (file) return false;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 bool CreateDirectory(const AnsiString& path) {
   return ::CreateDirectoryW(win32::Wide(path).c_str(), nullptr) != FALSE;
 }
