@@ -54,7 +54,8 @@ AnsiString KeyPath(const std::string& field) {
   AnsiString key = Ansi(field);
   if (key.empty()) throw Damaged{"an empty registry key"};
   for (char c : key) {
-    if (static_cast<unsigned char>(c) < 32) throw Damaged{"a registry key with a control character"};
+    if (static_cast<unsigned char>(c) < 32)
+      throw Damaged{"a registry key with a control character"};
   }
   return key;
 }
@@ -165,7 +166,8 @@ std::optional<InstallRecord> ParseRecord(const std::string& text, AnsiString* wh
     return std::nullopt;
   };
   const std::vector<AnsiString> lines = SplitLines(text);
-  if (lines.empty() || lines.front() != kFirstLine) return refuse("not a record of a known version");
+  if (lines.empty() || lines.front() != kFirstLine)
+    return refuse("not a record of a known version");
   if (lines.back() != kLastLine) return refuse("the record is cut short");
   InstallRecord record;
   try {
@@ -196,6 +198,5 @@ std::optional<InstallRecord> ReadInstallRecord(const AnsiString& installFolder, 
 
 void WriteInstallRecord(const AnsiString& installFolder, const InstallRecord& record) {
   const std::string text = RecordText(record);
-  platform::ReplaceFileAtomically(installFolder + kInstallRecordFileName, text.data(),
-                                  text.size());
+  platform::ReplaceFileAtomically(installFolder + kInstallRecordFileName, text.data(), text.size());
 }

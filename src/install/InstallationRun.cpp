@@ -149,7 +149,8 @@ void TFormsec::PrepareChanges() {
   if (auto sums = PayloadSums::Load()) sums_ = std::make_unique<PayloadSums>(std::move(*sums));
   record_ = InstallRecord{};
   record_.version = Formain->ReadSetupValue("Form", "Serial");
-  changes_ = std::make_unique<RunChanges>(folder, [](const AnsiString& line) { Formain->LogLine(line); });
+  changes_ =
+      std::make_unique<RunChanges>(folder, [](const AnsiString& line) { Formain->LogLine(line); });
   changes_->BeginJournal();
 }
 
@@ -194,8 +195,8 @@ void TFormsec::InstallMainExecutable(PayloadReader& reader) {
   } catch (const std::exception& error) {
     // A program that is running keeps its file: the plain message says so. Any other reason
     // is the system's own.
-    const AnsiString text =
-        platform::IsFileInUse(target) ? AnsiString(kMainExecutableRunning) : AnsiString(error.what());
+    const AnsiString text = platform::IsFileInUse(target) ? AnsiString(kMainExecutableRunning)
+                                                          : AnsiString(error.what());
     throw RunFailed{SetupExitCode::WriteFailed, error.what(), [text] {
                       gui::Application::Instance().ShowMessage(text);
                       if (FormSchedule) FormSchedule->InstallStarted = false;
@@ -332,7 +333,8 @@ void TFormsec::LoggedFile(const AnsiString& relativePath, std::uint64_t bytes,
     if (const EntrySum* sum = sums_->Find(name, type)) file.sha256 = sum->sha256;
   }
   const RecordedFile* earlier = earlierRecord_ ? earlierRecord_->FindFile(relativePath) : nullptr;
-  file.replaced = earlier ? earlier->replaced : changes_->Replaced(Formain->InstallFolder + relativePath);
+  file.replaced =
+      earlier ? earlier->replaced : changes_->Replaced(Formain->InstallFolder + relativePath);
   for (RecordedFile& recorded : record_.files) {
     if (SameTextAscii(recorded.path, relativePath)) {
       recorded = file;

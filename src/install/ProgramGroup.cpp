@@ -93,8 +93,8 @@ void RemoveProgramGroup(gui::DdeClientConv& conversation, const AnsiString& capt
                         const std::function<void(const AnsiString&)>& log) {
   const AnsiString command = ProgramManagerCommand("deletegroup", {caption});
   conversation.SetLink("ProgMan", "ProgMan");
-  const bool removed = !command.empty() && conversation.OpenLink() &&
-                       conversation.ExecuteMacro(command, true);
+  const bool removed =
+      !command.empty() && conversation.OpenLink() && conversation.ExecuteMacro(command, true);
   conversation.CloseLink();
   log("program group " + command + (removed ? ": removed" : ": not removed (none there?)"));
 }

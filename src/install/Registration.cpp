@@ -126,7 +126,8 @@ void TFormsec::WriteUninstallEntry(std::unique_ptr<PayloadReader> reader) {
   OpenKeyCreating(changes, registry, kUninstallKey);
   WriteLogged(changes, registry, kUninstallKey, "displayname", kDisplayName);
   WriteLogged(changes, registry, kUninstallKey, "Publisher", kPublisher);
-  WriteLogged(changes, registry, kUninstallKey, "DisplayVersion", DisplayVersionOf(Formain->VersionSerial));
+  WriteLogged(changes, registry, kUninstallKey, "DisplayVersion",
+              DisplayVersionOf(Formain->VersionSerial));
   WriteLogged(changes, registry, kUninstallKey, "URLInfoAbout", kUrlInfoAbout);
   // Quoted, so that a folder with spaces never makes Windows guess which program is meant.
   WriteLogged(changes, registry, kUninstallKey, "uninstallstring", Quoted(uninstaller));
@@ -190,7 +191,8 @@ void TFormsec::RegisterProduct(const AnsiString& extension, const AnsiString& ke
   registry.SetRootKey(platform::RootKey::ClassesRoot);
   WriteKeyValue(changes, registry, extension, "", keyPath);
   WriteKeyValue(changes, registry, keyPath, "", caption);
-  WriteKeyValue(changes, registry, keyPath + "\\DefaultIcon", "", targetPath + Format(",%d", iconIndex));
+  WriteKeyValue(changes, registry, keyPath + "\\DefaultIcon", "",
+                targetPath + Format(",%d", iconIndex));
   WriteKeyValue(changes, registry, keyPath + "\\Shell\\Open", "", "&Open");
   // Both quoted: a folder with spaces must not make Windows guess the program, nor split the
   // document's path.

@@ -106,9 +106,8 @@ bool RollBack(const std::vector<RunChange>& changes, const RollbackServices& ser
     } catch (const std::exception& error) {
       if (services.log) services.log(AnsiString("rollback: ") + error.what());
     }
-    const AnsiString what = change->kind == RunChange::Kind::Value
-                                ? change->path + "\\" + change->name
-                                : change->path;
+    const AnsiString what =
+        change->kind == RunChange::Kind::Value ? change->path + "\\" + change->name : change->path;
     if (services.log) {
       services.log(Format("rollback: %s %s %s", Describe(change->kind), what.c_str(),
                           undone ? "undone" : "could not be undone"));
@@ -133,6 +132,7 @@ void RecoverUnfinishedRun(const RollbackServices& services) {
     RunJournal::Remove();
     if (services.log) services.log("recovery: rolled back the unfinished installation");
   } else if (services.log) {
-    services.log("recovery: some changes could not be undone; the journal stays for the next setup");
+    services.log(
+        "recovery: some changes could not be undone; the journal stays for the next setup");
   }
 }

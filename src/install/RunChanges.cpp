@@ -60,8 +60,8 @@ AnsiString RunChanges::AsideFolder() {
   const auto folder =
       platform::CreatePrivateFolder(WithoutTrailingBackslash(installFolder_), &reason);
   if (!folder) {
-    throw EFCreateError(Format("Cannot create file \"%s\". %s", installFolder_.c_str(),
-                               reason.c_str()));
+    throw EFCreateError(
+        Format("Cannot create file \"%s\". %s", installFolder_.c_str(), reason.c_str()));
   }
   asideFolder_ = *folder;
   RunChange change;
@@ -72,6 +72,8 @@ AnsiString RunChanges::AsideFolder() {
 }
 
 void RunChanges::BeforeWrite(const AnsiString& path) {
+  // A file this run wrote already is simply written again: its first change undoes both.
+  if (WroteAlready(path)) return;
   RunChange change;
   change.path = path;
   if (!platform::FileExists(path)) {
@@ -160,9 +162,18 @@ void RunChanges::Commit() {
   changes_.clear();
 }
 
+bool RunChanges::WroteAlready(const AnsiString& path) const {
+  for (const RunChange& change : changes_) {
+    const bool written =
+        change.kind == RunChange::Kind::NewFile || change.kind == RunChange::Kind::MovedAside;
+    if (written && SameTextAscii(change.path, path)) return true;
+  }
+  return false;
+}
+
 bool RunChanges::Replaced(const AnsiString& path) const {
   for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
-    if (change->path != path) continue;
+    if (!SameTextAscii(change->path, path)) continue;
     if (change->kind == RunChange::Kind::MovedAside) return true;
     if (change->kind == RunChange::Kind::NewFile) return false;
   }

@@ -52,6 +52,7 @@ class RunChanges {
 
  private:
   void Note(RunChange change);
+  bool WroteAlready(const AnsiString& path) const;
   // The folder for earlier files; made on first use.
   AnsiString AsideFolder();
 

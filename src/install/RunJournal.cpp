@@ -125,7 +125,8 @@ std::optional<std::vector<RunChange>> ParseJournal(const std::string& text, Ansi
     return std::nullopt;
   };
   const std::string header = JournalHeader();
-  if (text.compare(0, header.size(), header) != 0) return refuse("not a journal of a known version");
+  if (text.compare(0, header.size(), header) != 0)
+    return refuse("not a journal of a known version");
   std::vector<RunChange> changes;
   std::size_t at = header.size();
   while (at < text.size()) {

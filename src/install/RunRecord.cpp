@@ -105,7 +105,8 @@ void TFormsec::ShowKeptFiles() {
     text += "\r" + Formain->InstallFolder + keptFiles_[index];
   }
   if (keptFiles_.size() > kKeptFilesShown) {
-    text += Format("\r……另有 %u 个文件", static_cast<unsigned>(keptFiles_.size() - kKeptFilesShown));
+    text +=
+        Format("\r……另有 %u 个文件", static_cast<unsigned>(keptFiles_.size() - kKeptFilesShown));
   }
   gui::Application::Instance().MessageBox(text, kKeptFilesTitle,
                                           gui::mb::kOk | gui::mb::kIconInformation, FormSchedule);

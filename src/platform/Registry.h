@@ -86,5 +86,4 @@ class Registry {
 // A registry value as stored, for code that keeps values without a registry accessor at hand.
 using RawValue = Registry::RawValue;
 
-
 }  // namespace platform

@@ -1,6 +1,7 @@
 // The question before the run when the payload does not fit the install drive: asked only when
-// the setup carries its sums and the drive's free space is known and too small; Yes installs,
-// No goes back to the folder page with nothing written.
+// the setup carries its sums and the drive's free space is known and too small; Yes goes on (and
+// the full disk then ends the run, which is undone), No goes back to the folder page with
+// nothing written.
 #include <cstdint>
 #include <string>
 
@@ -56,7 +57,7 @@ class FreeSpaceQuestionTest : public FreeSpaceFixture,
   }
 };
 
-TEST_P(FreeSpaceQuestionTest, InstallsAskingOnlyWhenThePayloadDoesNotFit) {
+TEST_P(FreeSpaceQuestionTest, AsksOnlyWhenThePayloadDoesNotFit) {
   const SpaceCase& c = GetParam();
   if (c.spaceKnown) {
     SetFreeBytes(
@@ -64,6 +65,7 @@ TEST_P(FreeSpaceQuestionTest, InstallsAskingOnlyWhenThePayloadDoesNotFit) {
   } else {
     Machine().Files().SetDriveSpaceUnknown('D');
   }
+  const bool fits = !c.spaceKnown || c.freeBeyondTotal >= 0;
   RunWizard(
       [&] {
         if (c.asked) {
@@ -71,18 +73,33 @@ TEST_P(FreeSpaceQuestionTest, InstallsAskingOnlyWhenThePayloadDoesNotFit) {
         } else {
           ScriptStartInstallation();
         }
-        ScriptWaitForFinishPage();
-        User().Click("BtnNext");
+        if (fits) {
+          ScriptWaitForFinishPage();
+          User().Click("BtnNext");
+          return;
+        }
+        // Gone on without the room: the disk fills up, the run is undone and reported.
+        User().ExpectErrorReport(
+            "Cannot create file \"D:\\Program Files\\Korvl280\\SdbFile\\Image\\Move1.BMP\". "
+            "There is not enough space on the disk");
+        User().WaitUntil([&] { return Progress() && !Progress()->RunActive(); }, "the run stopped");
+        User().Click("btncel").ExpectMessageBox(sim::Owner::Named("Formsec"), "退出安装",
+                                                "安装程序进行中,确定要退出安装吗?", 0x1, gui::idOk);
       },
       false);
-  ExpectProductInstalled();
+  if (fits) {
+    ExpectProductInstalled();
+  } else {
+    EXPECT_FALSE(Exists("D:\\Program Files")) << "nothing left of the run";
+  }
   EXPECT_TRUE(App().Terminated());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, FreeSpaceQuestionTest,
     ::testing::Values(SpaceCase{"space to spare", true, 1 << 20, Sums::Correct, false},
-                      SpaceCase{"exactly the space needed", true, 0, Sums::Correct, false},
+                      // The run also writes its record of what it installed.
+                      SpaceCase{"the payload and its record", true, 4096, Sums::Correct, false},
                       SpaceCase{"a byte too little answered yes", true, -1, Sums::Correct, true},
                       SpaceCase{"space unknown", false, 0, Sums::Correct, false},
                       SpaceCase{"too little without sums", true, -1, Sums::Missing, false},
@@ -108,7 +125,7 @@ TEST_F(FreeSpaceDeclinedTest, NoGoesBackToTheFolderPageWithNothingWrittenAndAsks
           EXPECT_FALSE(Exists("D:\\Program Files")) << "nothing written";
         });
         // Room made meanwhile: the way forward installs without a second question.
-        Check([&] { SetFreeBytes(ProductTotal()); }, "room made");
+        Check([&] { SetFreeBytes(ProductTotal() + 4096); }, "room made");
         User().Click("BtnNext").Click("BtnNext");
         ScriptWaitForFinishPage();
         User().Click("BtnNext");

@@ -30,7 +30,7 @@ struct FailurePoint {
   Ending ending;
   // Arranges the machine so that the run fails there (nothing for a Cancel).
   std::function<void(class RollbackTest&)> arrange;
-  std::string expected;  // the error's text; for Cancel, the file whose arrival triggers it
+  std::string expected;        // the error's text; for Cancel, the file whose arrival triggers it
   bool spaceQuestion = false;  // the payload does not fit: the user goes on anyway
 };
 
@@ -186,13 +186,14 @@ const FailurePoint kFailurePoints[] = {
      "Failed to set data for ''"},
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Points, RollbackTest,
-    ::testing::Combine(::testing::ValuesIn(kFailurePoints), ::testing::Bool()),
-    [](const ::testing::TestParamInfo<std::tuple<FailurePoint, bool>>& info) {
-      std::string name;
-      for (const char c : std::get<0>(info.param).what) name += std::isalnum(c) ? c : '_';
-      return name + (std::get<1>(info.param) ? "_over_an_earlier_installation" : "_fresh");
-    });
+INSTANTIATE_TEST_SUITE_P(Points, RollbackTest,
+                         ::testing::Combine(::testing::ValuesIn(kFailurePoints), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<FailurePoint, bool>>& info) {
+                           std::string name;
+                           for (const char c : std::get<0>(info.param).what)
+                             name += std::isalnum(c) ? c : '_';
+                           return name + (std::get<1>(info.param) ? "_over_an_earlier_installation"
+                                                                  : "_fresh");
+                         });
 
 }  // namespace

@@ -85,7 +85,7 @@ struct ExitCase {
   const char* switches;
   std::function<void(InstallFixture&, sim::SimMachine&)> arrange;
   int code;
-  bool installed;  // the main executable written
+  bool installed;  // the main executable left in place (a failed run is undone)
 };
 
 class SilentExitTest : public SilentSetupTest, public ::testing::WithParamInterface<ExitCase> {
@@ -145,18 +145,18 @@ INSTANTIATE_TEST_SUITE_P(
                                                          "in use");
                    m.Files().LockFile("D:\\Program Files\\Korvl280\\ReadMe.txt");
                  },
-                 6, true},
+                 6, false},
         ExitCase{"an entry folder that cannot be made", "/S",
                  [](InstallFixture& f, sim::SimMachine&) {
                    static_cast<SilentExitTest&>(f).Write("D:\\Program Files\\Korvl280\\SdbFile",
                                                          "a file");
                  },
-                 6, true},
+                 6, false},
         ExitCase{"a registration step refused", "/S",
                  [](InstallFixture&, sim::SimMachine& m) {
                    m.Registry().SetWritesRefused(RootKey::ClassesRoot, true);
                  },
-                 7, true},
+                 7, false},
         ExitCase{"the install drive has too little space", "/S",
                  [](InstallFixture&, sim::SimMachine& m) {
                    m.Files().SetDriveSpace('D', 1ull << 30, 100);

@@ -356,51 +356,51 @@ bool EnsureAdministratorsFolder(const AnsiString& folder, AnsiString* reason) {
 }
 
 AnsiString ReadWholeFile(const AnsiString& path) {
-namespace {
+  namespace {
 
-// Opens an existing file for reading, letting others read and write it meanwhile.
-win32::UniqueFileHandle OpenForReading(const AnsiString& path) {
-  win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    const DWORD error = ::GetLastError();
-    throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(),
-                             win32::SystemErrorMessage(error).c_str()));
+  // Opens an existing file for reading, letting others read and write it meanwhile.
+  win32::UniqueFileHandle OpenForReading(const AnsiString& path) {
+    win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+      const DWORD error = ::GetLastError();
+      throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(),
+                               win32::SystemErrorMessage(error).c_str()));
+    }
+    return file;
   }
-  return file;
-}
 
-std::size_t ReadSome(HANDLE file, void* buffer, std::size_t size) {
-  const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-  DWORD got = 0;
-  if (!::ReadFile(file, buffer, asked, &got, nullptr)) throw Exception("Stream read error");
-  return got;
-}
-
-}  // namespace
-
-AnsiString ReadWholeFile(const AnsiString& path) {
-  const win32::UniqueFileHandle file = OpenForReading(path);
-  AnsiString content;
-  char chunk[65536];
-  while (const std::size_t got = ReadSome(file.Get(), chunk, sizeof(chunk))) {
-    content.append(chunk, got);
+  std::size_t ReadSome(HANDLE file, void* buffer, std::size_t size) {
+    const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    DWORD got = 0;
+    if (!::ReadFile(file, buffer, asked, &got, nullptr)) throw Exception("Stream read error");
+    return got;
   }
-  return content;
-}
 
-struct FileReader::Handle {
-  win32::UniqueFileHandle file;
-};
+  }  // namespace
 
-FileReader::FileReader(const AnsiString& path)
-    : handle_(std::make_unique<Handle>(Handle{OpenForReading(path)})) {}
+  AnsiString ReadWholeFile(const AnsiString& path) {
+    const win32::UniqueFileHandle file = OpenForReading(path);
+    AnsiString content;
+    char chunk[65536];
+    while (const std::size_t got = ReadSome(file.Get(), chunk, sizeof(chunk))) {
+      content.append(chunk, got);
+    }
+    return content;
+  }
 
-FileReader::~FileReader() = default;
+  struct FileReader::Handle {
+    win32::UniqueFileHandle file;
+  };
 
-std::size_t FileReader::Read(void* buffer, std::size_t size) {
-  return ReadSome(handle_->file.Get(), buffer, size);
-}
+  FileReader::FileReader(const AnsiString& path)
+      : handle_(std::make_unique<Handle>(Handle{OpenForReading(path)})) {}
+
+  FileReader::~FileReader() = default;
+
+  std::size_t FileReader::Read(void* buffer, std::size_t size) {
+    return ReadSome(handle_->file.Get(), buffer, size);
+  }
 
 }  // namespace platform
