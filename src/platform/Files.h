@@ -87,7 +87,10 @@ void ReplaceFileAtomically(const AnsiString& path, const void* data, std::size_t
 // trusted only when its owner is Administrators or SYSTEM and its access list grants no
 // write-like right (write or append data, add a file or subfolder, delete a child, delete, write
 // the access list or owner, generic write or all) to any other account; a folder someone else made
-// first is never taken over. False when it cannot be made, or it exists and is not trusted, with
+// first is never taken over. Where the system does not keep the owner a program sets (Wine
+// reports the process's own user, and an access list made from the host's file modes), an
+// existing folder is judged against a folder made now: its owner may be that one, and no other
+// account may change it. False when it cannot be made, or it exists and is not trusted, with
 // the reason in *reason when given.
 bool EnsureAdministratorsFolder(const AnsiString& folder, AnsiString* reason = nullptr);
 

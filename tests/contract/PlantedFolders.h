@@ -8,9 +8,4 @@ namespace contract {
 
 void PlantFolderEveryoneMayChange(const AnsiString& folder);
 
-// Whether the system keeps the owner a program gives a folder it makes and reports it back.
-// Windows and the simulated machine do; Wine does not: it reports the process's own user as the
-// owner of every file, with an access list made from the host's file modes.
-bool SystemKeepsFolderOwners(const AnsiString& scratch);
-
 }  // namespace contract

@@ -9,6 +9,4 @@ void PlantFolderEveryoneMayChange(const AnsiString& folder) {
   std::filesystem::create_directories(sim::SimMachine::Current().Files().HostPath(folder));
 }
 
-bool SystemKeepsFolderOwners(const AnsiString&) { return true; }
-
 }  // namespace contract

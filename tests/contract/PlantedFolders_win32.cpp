@@ -16,32 +16,20 @@ void PlantFolderEveryoneMayChange(const AnsiString& folder) {
     throw std::runtime_error("cannot make the planted folder's access list");
   }
   SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-  const BOOL made = ::CreateDirectoryW(platform::win32::Wide(folder).c_str(), &security);
+  const std::wstring wide = platform::win32::Wide(folder);
+  BOOL made = ::CreateDirectoryW(wide.c_str(), &security);
+  // Set once more on the made folder: Wine takes an access list set so into the host's file
+  // modes (other users may write), where it ignores one given at creation.
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL access = nullptr;
+  if (made && ::GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted)) {
+    made = ::SetNamedSecurityInfoW(const_cast<wchar_t*>(wide.c_str()), SE_FILE_OBJECT,
+                                   DACL_SECURITY_INFORMATION, nullptr, nullptr, access,
+                                   nullptr) == ERROR_SUCCESS;
+  }
   ::LocalFree(descriptor);
   if (!made) throw std::runtime_error("cannot plant the test's folder");
-}
-
-bool SystemKeepsFolderOwners(const AnsiString& scratch) {
-  const std::wstring probe = platform::win32::Wide(scratch + "owner-probe");
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-          L"O:BAD:P(A;;FA;;;BA)", SDDL_REVISION_1, &descriptor, nullptr)) {
-    throw std::runtime_error("cannot make the probe folder's access list");
-  }
-  SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-  const BOOL made = ::CreateDirectoryW(probe.c_str(), &security);
-  ::LocalFree(descriptor);
-  if (!made) throw std::runtime_error("cannot make the probe folder");
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR read = nullptr;
-  bool kept = false;
-  if (::GetNamedSecurityInfoW(probe.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
-                              nullptr, nullptr, nullptr, &read) == ERROR_SUCCESS) {
-    kept = owner && ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
-    ::LocalFree(read);
-  }
-  ::RemoveDirectoryW(probe.c_str());
-  return kept;
 }
 
 }  // namespace contract

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "platform/Errors.h"
 #include "platform/ScopeExit.h"
@@ -291,7 +292,10 @@ bool IsAdministratorsOrSystem(PSID sid) {
 // Why the folder cannot be trusted to hold what only administrators may change; empty when it
 // can: its owner is Administrators or SYSTEM and no one else is allowed to change anything in it
 // (an entry inherited by what is made inside counts too: it would apply to the files there).
-AnsiString DistrustOf(const AnsiString& folder) {
+AnsiString DistrustOf(const AnsiString& folder, PSID alsoTrusted) {
+  const auto trusted = [alsoTrusted](PSID sid) {
+    return IsAdministratorsOrSystem(sid) || (alsoTrusted && sid && ::EqualSid(sid, alsoTrusted));
+  };
   PSID owner = nullptr;
   PACL access = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -301,7 +305,7 @@ AnsiString DistrustOf(const AnsiString& folder) {
                               nullptr, &access, nullptr, &descriptor);
   if (error != ERROR_SUCCESS) return win32::SystemErrorMessage(error);
   const win32::UniqueResource<LocalMemoryTraits> held(descriptor);
-  if (!IsAdministratorsOrSystem(owner)) return "the folder's owner is not Administrators or SYSTEM";
+  if (!trusted(owner)) return "the folder's owner is not Administrators or SYSTEM";
   if (!access) return "the folder has no access list: everyone may change it";
   for (DWORD index = 0; index < access->AceCount; ++index) {
     void* entry = nullptr;
@@ -310,11 +314,34 @@ AnsiString DistrustOf(const AnsiString& folder) {
     if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;  // only allowing entries grant
     const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
     PSID trustee = const_cast<DWORD*>(&allowed->SidStart);
-    if ((allowed->Mask & kWriteLikeRights) != 0 && !IsAdministratorsOrSystem(trustee)) {
+    if ((allowed->Mask & kWriteLikeRights) != 0 && !trusted(trustee)) {
       return "the folder's access list lets another account change it";
     }
   }
   return {};
+}
+
+// The owner the system reports for a folder made now in parent with the administrators' access
+// list (the folder is removed again): Administrators where the system keeps the owner a program
+// sets, the process's own user where it builds owners from the host's file modes (Wine). Empty
+// when no such folder can be made.
+std::vector<BYTE> OwnerOfAFolderMadeNow(const AnsiString& parent, PSECURITY_DESCRIPTOR made) {
+  const std::optional<AnsiString> name = RandomName();
+  if (!name) return {};
+  const std::wstring probe = win32::Wide(parent + "\\" + *name);
+  SECURITY_ATTRIBUTES security{sizeof security, made, FALSE};
+  if (!::CreateDirectoryW(probe.c_str(), &security)) return {};
+  const auto remove = MakeScopeExit([&probe] { ::RemoveDirectoryW(probe.c_str()); });
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (::GetNamedSecurityInfoW(probe.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                              nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return {};
+  }
+  const win32::UniqueResource<LocalMemoryTraits> held(descriptor);
+  if (!owner || !::IsValidSid(owner)) return {};
+  const auto* bytes = static_cast<const BYTE*>(owner);
+  return std::vector<BYTE>(bytes, bytes + ::GetLengthSid(owner));
 }
 
 }  // namespace
@@ -335,10 +362,8 @@ bool EnsureAdministratorsFolder(const AnsiString& folder, AnsiString* reason) {
     }
     descriptor.Reset(made);
     SECURITY_ATTRIBUTES security{sizeof security, descriptor.Get(), FALSE};
-    // Made here with that access list: it is ours. (Wine keeps no owner or access list a program
-    // sets on a file: it reports ones made from the host's file modes, with the process's user as
-    // the owner, so only a folder made in this call passes there.) One made by someone else in
-    // the meantime is checked below like any existing one.
+    // Made here with that access list: it is ours. One made by someone else in the meantime is
+    // checked below like any existing one.
     if (::CreateDirectoryW(wide.c_str(), &security)) return true;
     if (::GetLastError() != ERROR_ALREADY_EXISTS) {
       return refused(win32::SystemErrorMessage(::GetLastError()));
@@ -350,57 +375,74 @@ bool EnsureAdministratorsFolder(const AnsiString& folder, AnsiString* reason) {
   }
   // A link leads wherever its maker chooses, and its maker can change it.
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return refused("the folder is a link");
-  const AnsiString distrust = DistrustOf(folder);
+  AnsiString distrust = DistrustOf(folder, nullptr);
+  if (!distrust.empty()) {
+    // Where the system does not keep the owner a program sets, the folder made here earlier
+    // looks like one of this process's user: it is judged against a folder made now. Where the
+    // system keeps owners, that folder's owner is Administrators and nothing changes.
+    const std::size_t separator = LastDelimiter(folder, "\\");
+    std::vector<BYTE> madeNowOwner;
+    win32::UniqueResource<LocalFreeTraits> descriptor;
+    PSECURITY_DESCRIPTOR made = nullptr;
+    if (separator != AnsiString::npos &&
+        ::ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsFolderAccess,
+                                                               SDDL_REVISION_1, &made, nullptr)) {
+      descriptor.Reset(made);
+      madeNowOwner = OwnerOfAFolderMadeNow(folder.substr(0, separator), descriptor.Get());
+    }
+    if (!madeNowOwner.empty() && !IsAdministratorsOrSystem(madeNowOwner.data())) {
+      distrust = DistrustOf(folder, madeNowOwner.data());
+    }
+  }
   if (!distrust.empty()) return refused(distrust);
   return true;
 }
 
+namespace {
+
+// Opens an existing file for reading, letting others read and write it meanwhile.
+win32::UniqueFileHandle OpenForReading(const AnsiString& path) {
+  win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = ::GetLastError();
+    throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(),
+                             win32::SystemErrorMessage(error).c_str()));
+  }
+  return file;
+}
+
+std::size_t ReadSome(HANDLE file, void* buffer, std::size_t size) {
+  const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  DWORD got = 0;
+  if (!::ReadFile(file, buffer, asked, &got, nullptr)) throw Exception("Stream read error");
+  return got;
+}
+
+}  // namespace
+
 AnsiString ReadWholeFile(const AnsiString& path) {
-  namespace {
-
-  // Opens an existing file for reading, letting others read and write it meanwhile.
-  win32::UniqueFileHandle OpenForReading(const AnsiString& path) {
-    win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-      const DWORD error = ::GetLastError();
-      throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(),
-                               win32::SystemErrorMessage(error).c_str()));
-    }
-    return file;
+  const win32::UniqueFileHandle file = OpenForReading(path);
+  AnsiString content;
+  char chunk[65536];
+  while (const std::size_t got = ReadSome(file.Get(), chunk, sizeof(chunk))) {
+    content.append(chunk, got);
   }
+  return content;
+}
 
-  std::size_t ReadSome(HANDLE file, void* buffer, std::size_t size) {
-    const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-    DWORD got = 0;
-    if (!::ReadFile(file, buffer, asked, &got, nullptr)) throw Exception("Stream read error");
-    return got;
-  }
+struct FileReader::Handle {
+  win32::UniqueFileHandle file;
+};
 
-  }  // namespace
+FileReader::FileReader(const AnsiString& path)
+    : handle_(std::make_unique<Handle>(Handle{OpenForReading(path)})) {}
 
-  AnsiString ReadWholeFile(const AnsiString& path) {
-    const win32::UniqueFileHandle file = OpenForReading(path);
-    AnsiString content;
-    char chunk[65536];
-    while (const std::size_t got = ReadSome(file.Get(), chunk, sizeof(chunk))) {
-      content.append(chunk, got);
-    }
-    return content;
-  }
+FileReader::~FileReader() = default;
 
-  struct FileReader::Handle {
-    win32::UniqueFileHandle file;
-  };
-
-  FileReader::FileReader(const AnsiString& path)
-      : handle_(std::make_unique<Handle>(Handle{OpenForReading(path)})) {}
-
-  FileReader::~FileReader() = default;
-
-  std::size_t FileReader::Read(void* buffer, std::size_t size) {
-    return ReadSome(handle_->file.Get(), buffer, size);
-  }
+std::size_t FileReader::Read(void* buffer, std::size_t size) {
+  return ReadSome(handle_->file.Get(), buffer, size);
+}
 
 }  // namespace platform
