@@ -23,7 +23,9 @@ readonly CANCEL_BUTTON=取消
 readonly CANCEL_TEXT='安装程序进行中,确定要退出安装吗?'
 # A write the full disk refuses goes to the application's error report: its title, its text.
 readonly ERROR_TITLE=korvlSetup
-readonly ERROR_TEXT='Stream write error'
+# The error report names the file the disk had no room for, then the system's reason in the
+# system's language ("磁盘满。" in Chinese).
+readonly ERROR_TEXT_START='Cannot create file "D:\Program Files\Korvl280\'
 
 ((EUID == 0)) || e2e_skip "mounting a small drive takes root (CI runs as root)"
 e2e_begin disk_full "$@"
@@ -91,7 +93,13 @@ e2e_wait_window "$PROGRESS_TITLE" 30
 e2e_log "Yes: the run starts"
 
 e2e_wait_window "$ERROR_TITLE" 120
-e2e_expect_message_box "$ERROR_TITLE" "$ERROR_TEXT" "$IDOK"
+error_texts=$(e2e_texts "$ERROR_TITLE") || e2e_fail "cannot read the box titled '$ERROR_TITLE'"
+printf '%s\n' "$error_texts" | sed "s/^/  [$ERROR_TITLE] /"
+printf '%s\n' "$error_texts" | WANT=$(e2e_robot_escaped "$ERROR_TEXT_START") awk -F'\t' '
+  $1 == "Static" && index($3, ENVIRON["WANT"]) == 1 { found = 1 } END { exit !found }' ||
+  e2e_fail "the box titled '$ERROR_TITLE' does not name a file of the install folder"
+buttons=$(printf '%s\n' "$error_texts" | awk -F'\t' '$1 == "Button" { print $2 }' | xargs)
+e2e_expect_eq "$buttons" "$IDOK" "button ids of the box titled '$ERROR_TITLE'"
 e2e_screenshot "$E2E_SHOTS/e2e-$E2E_NAME-error.png"
 e2e_answer "$ERROR_TITLE" "$IDOK"
 
