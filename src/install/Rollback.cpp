@@ -47,11 +47,13 @@ bool UndoKey(const RunChange& change) {
   return registry.DeleteKeyIfEmpty(change.path);
 }
 
+// A folder the run made goes when it is empty; one that holds what someone else put there
+// stays, as it should.
 bool UndoFolder(const RunChange& change) {
-  if (!platform::DirectoryExists(change.path)) return true;
   AnsiString folder = change.path;
   if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  return platform::RemoveDirectory(folder);
+  platform::RemoveDirectory(folder);
+  return true;
 }
 
 bool Undo(const RunChange& change, const RollbackServices& services) {
@@ -78,7 +80,7 @@ bool Undo(const RunChange& change, const RollbackServices& services) {
 const char* Describe(RunChange::Kind kind) {
   switch (kind) {
     case RunChange::Kind::Folder:
-      return "folder";
+      return "folder (removed when empty)";
     case RunChange::Kind::NewFile:
       return "file";
     case RunChange::Kind::MovedAside:
