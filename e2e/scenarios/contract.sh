@@ -9,6 +9,14 @@ e2e_begin contract "$@"
 [[ -f "$E2E_CONTRACT" ]] || e2e_fail "the contract test program $E2E_CONTRACT is not built"
 e2e_log "running $(basename "$E2E_CONTRACT")"
 
+# Wine makes no folder links through the system's calls; one made on the host shows to programs
+# as a link (a reparse point), as a standard user's junction would on Windows. The link
+# contract uses it where the system cannot make one itself.
+link_target="$WINEPREFIX/drive_c/korv-contract-target"
+mkdir -p "$link_target"
+ln -sfn "$link_target" "$WINEPREFIX/drive_c/korv-contract-link"
+export KORV_FOLDER_LINK='C:\korv-contract-link' KORV_FOLDER_LINK_TARGET='C:\korv-contract-target'
+
 report="$E2E_RUN/contract-report.xml"
 log="$E2E_RUN/contract.log"
 # Wine's drive Z: is the host's root.

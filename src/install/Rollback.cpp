@@ -7,7 +7,20 @@
 
 namespace {
 
+// The folder a path is in, without its trailing backslash.
+AnsiString ParentOf(const AnsiString& path) {
+  const std::size_t separator = LastDelimiter(path, "\\");
+  return separator == AnsiString::npos ? AnsiString() : path.substr(0, separator);
+}
+
+// Someone may have put a link where a folder of the run was, since: nothing is removed or moved
+// through it, wherever it leads.
+bool ReachedThroughLink(const AnsiString& path) {
+  return platform::PassesThroughLink(ParentOf(path));
+}
+
 bool UndoFile(const AnsiString& path) {
+  if (ReachedThroughLink(path)) return false;
   if (!platform::FileExists(path)) return true;
   // A file the run wrote may carry marks the system keeps from being deleted.
   platform::MakeReplaceable(path);
@@ -16,6 +29,7 @@ bool UndoFile(const AnsiString& path) {
 
 bool UndoMovedAside(const RunChange& change) {
   // The earlier file was never moved when it is not aside: whatever stands there is it.
+  if (ReachedThroughLink(change.aside)) return false;
   if (!platform::FileExists(change.aside)) return true;
   if (!UndoFile(change.path)) return false;
   return platform::RenameFile(change.aside, change.path);
@@ -52,6 +66,7 @@ bool UndoKey(const RunChange& change) {
 bool UndoFolder(const RunChange& change) {
   AnsiString folder = change.path;
   if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  if (ReachedThroughLink(folder)) return false;
   platform::RemoveDirectory(folder);
   return true;
 }

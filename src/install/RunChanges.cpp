@@ -42,7 +42,21 @@ void RunChanges::Note(RunChange change) {
   changes_.push_back(std::move(change));
 }
 
+void RunChanges::RefuseLinksBelowInstallFolder(const AnsiString& path) const {
+  // A link the user chose for the install folder itself is theirs to choose; what lies outside
+  // it (the group's folder in the start menu) only administrators may change.
+  const bool below = path.size() > installFolder_.size() &&
+                     SameTextAscii(path.substr(0, installFolder_.size()), installFolder_);
+  if (!below || !platform::PassesThroughLink(path) ||
+      platform::PassesThroughLink(WithoutTrailingBackslash(installFolder_))) {
+    return;
+  }
+  throw EFCreateError(
+      Format("Cannot create file \"%s\". %s", path.c_str(), "A folder on the way is a link."));
+}
+
 bool RunChanges::MakeFolder(const AnsiString& folder) {
+  RefuseLinksBelowInstallFolder(folder);
   for (const AnsiString& step : FolderChain(folder)) {
     if (platform::DirectoryExists(step)) continue;
     RunChange change;
@@ -72,6 +86,7 @@ AnsiString RunChanges::AsideFolder() {
 }
 
 void RunChanges::BeforeWrite(const AnsiString& path) {
+  RefuseLinksBelowInstallFolder(path);
   // A file this run wrote already is simply written again: its first change undoes both.
   if (WroteAlready(path)) return;
   RunChange change;

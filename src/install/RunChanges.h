@@ -53,6 +53,9 @@ class RunChanges {
  private:
   void Note(RunChange change);
   bool WroteAlready(const AnsiString& path) const;
+  // Below the install folder (on a drive every signed-in user may change), a link put where a
+  // folder was would lead the elevated run's writes anywhere: such a path fails the run.
+  void RefuseLinksBelowInstallFolder(const AnsiString& path) const;
   // The folder for earlier files; made on first use.
   AnsiString AsideFolder();
 

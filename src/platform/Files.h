@@ -16,6 +16,11 @@ AnsiString WindowsDirectory();
 
 bool DirectoryExists(const AnsiString& path);
 bool FileExists(const AnsiString& path);
+// Whether the path leads through a link: any existing folder on its way, or the item itself, is a
+// symbolic link or a junction (which its maker may point anywhere, a system folder included).
+// The setup writes and removes nothing below a folder a standard user can change along such a
+// path.
+bool PassesThroughLink(const AnsiString& path);
 // Whether another program keeps the file open so that it can be neither written nor moved (the
 // system answers an exclusive open with a sharing violation); false where no file stands.
 bool IsFileInUse(const AnsiString& path);

@@ -171,6 +171,16 @@ const FailurePoint kFailurePoints[] = {
        test.WriteFile(AnsiString(kFolder) + "SdbFile", "a file where the folder would go");
      },
      "创建文件夹\\SdbFile\\Image 失败"},
+    {"a folder of the install folder is a link to elsewhere", Ending::ErrorReport,
+     [](RollbackTest& test) {
+       fs::remove_all(test.HostPath(AnsiString(kFolder) + "SdbFile"));
+       fs::create_directories(test.HostPath("D:\\Elsewhere"));
+       fs::create_directories(test.HostPath(kFolder));
+       fs::create_directory_symlink(test.HostPath("D:\\Elsewhere"),
+                                    test.HostPath(AnsiString(kFolder) + "SdbFile"));
+     },
+     "Cannot create file \"D:\\Program Files\\Korvl280\\SdbFile\\Image\". A folder on the way is a "
+     "link."},
     {"the uninstall entry cannot be written", Ending::ErrorReport,
      [](RollbackTest& test) {
        test.Machine().Registry().SetWritesRefused(platform::RootKey::CurrentUser, true);

@@ -134,6 +134,18 @@ bool DirectoryExists(const AnsiString& path) { return IsDirectory(Host(path)); }
 
 bool FileExists(const AnsiString& path) { return IsFile(Host(path)); }
 
+bool PassesThroughLink(const AnsiString& path) {
+  const fs::path host = Host(path);
+  if (host.empty()) return false;
+  std::error_code error;
+  // From the drive's folder down: the machine's own folders above it are no part of the path.
+  for (fs::path at = host; !at.empty() && at != at.root_path(); at = at.parent_path()) {
+    if (fs::is_symlink(fs::symlink_status(at, error))) return true;
+    if (Files().HostPath(path.substr(0, 3)) == at) break;
+  }
+  return false;
+}
+
 bool IsFileInUse(const AnsiString& path) {
   const fs::path host = Host(path);
   return IsFile(host) && Files().IsLocked(host);

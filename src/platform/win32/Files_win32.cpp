@@ -66,6 +66,49 @@ bool FileExists(const AnsiString& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+namespace {
+
+// Whether the item at path is a link or junction. Asked of the item itself, opened without
+// following it, and of the folder listing as well: Wine reports its links only there.
+bool IsReparsePoint(const AnsiString& path) {
+  const std::wstring wide = win32::Wide(path);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  win32::UniqueFileHandle item(::CreateFileW(
+      wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (item && ::GetFileInformationByHandleEx(item.Get(), FileAttributeTagInfo, &tag, sizeof tag) &&
+      (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return true;
+  }
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW(wide.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(search);
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+}  // namespace
+
+bool PassesThroughLink(const AnsiString& path) {
+  const win32::CriticalErrorBoxesSuppressed quiet;
+  // Each folder on the way and the item itself, at every backslash that is a character of its
+  // own (a CP936 trail byte may be 0x5C).
+  for (std::size_t at = 0; at <= path.size(); ++at) {
+    if (at < path.size() && IsLeadByte(path[at])) {
+      ++at;
+      continue;
+    }
+    if (at < path.size() && path[at] != '\\') continue;
+    const AnsiString prefix = path.substr(0, at);
+    if (prefix.size() <= 2) continue;  // the drive itself
+    if (IsReparsePoint(prefix)) return true;
+  }
+  return false;
+}
+
 bool IsFileInUse(const AnsiString& path) {
   const win32::CriticalErrorBoxesSuppressed quiet;
   win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ | DELETE, 0,
