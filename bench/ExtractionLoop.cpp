@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "install/RunChanges.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
 #include "setupdata/Manifest.h"
@@ -17,9 +18,9 @@ AnsiString PayloadManifest() {
   return AnsiString(reinterpret_cast<const char*>(manifest->data), manifest->size);
 }
 
-void EnsureFolder(const AnsiString& folder) {
+void EnsureFolder(RunChanges& changes, const AnsiString& folder) {
   if (platform::DirectoryExists(folder)) return;
-  if (!platform::ForceDirectories(folder)) {
+  if (!changes.MakeFolder(folder)) {
     throw std::runtime_error(Format("cannot create the folder %s", folder.c_str()));
   }
 }
@@ -28,13 +29,20 @@ void EnsureFolder(const AnsiString& folder) {
 
 std::size_t ExtractPayload(const AnsiString& installFolder) {
   const std::vector<AnsiString> lines = SplitLines(PayloadManifest());
-  EnsureFolder(installFolder);
+  // As the run does it: each change in the journal first, an earlier file moved aside, and the
+  // earlier files deleted once every entry is written.
+  RunChanges changes(installFolder, {});
+  changes.BeginJournal();
+  EnsureFolder(changes, installFolder);
   PayloadReader reader("FileTxt5", "txtname");
   for (const AnsiString& line : lines) {
     const ManifestLine entry = SplitManifestLine(line);
-    EnsureFolder(installFolder + ManifestFolderPart(entry.path));
+    EnsureFolder(changes, installFolder + ManifestFolderPart(entry.path));
     reader.Open(entry.name, entry.type);
-    reader.SaveToFile(installFolder + entry.path);
+    const AnsiString target = installFolder + entry.path;
+    changes.BeforeWrite(target);
+    reader.SaveToFile(target);
   }
+  changes.Commit();
   return lines.size();
 }

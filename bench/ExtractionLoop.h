@@ -2,7 +2,7 @@
 // The installation run's extraction of the payload without its window, its status texts and its
 // pauses: every line of the payload's own manifest in order, the entry's folder made with all
 // its parents when it is missing, the entry written with one write straight from the loaded
-// payload.
+// payload, each change journaled first and an earlier file moved aside, as the run does.
 #include <cstddef>
 
 #include "platform/AnsiString.h"
