@@ -102,6 +102,37 @@ TEST_F(UpgradeTest, OnScreenOneMessageNamesTheKeptFiles) {
   ExpectUserFilesKeptAndTheRestReplaced();
 }
 
+// The same version again, after the question whether to install it once more: the same rule.
+TEST_F(UpgradeTest, TheSameVersionReinstalledAfterItsQuestionKeepsTheChangesToo) {
+  ArrangeEarlierInstallation();
+  ArrangeUserChanges();
+  Machine().Registry().SetValue(platform::RootKey::CurrentUser, "Software\\KORVL\\Shell\\Serial",
+                                "Serial", {sim::RegistryType::String, "2080308"});
+  Machine().Registry().SetValue(platform::RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName",
+                                "Path", {sim::RegistryType::String, kFolder});
+  const std::string question =
+      std::string(kCaption) + "已经安装，要再次安装吗？\r\r" +
+      "若选择再次安装，请注意备份原软件中的数据资料，以免丢失宝贵数据。\r" +
+      "备份方法：退出本安装程序，运行Korvello，点击窗口顶行“文件”菜\r" +
+      "单，选择“另存为”保存数据到U盘，或其它熟悉的文件夹中。\r\r" +
+      "    按 [Yes] 按钮再次安装；按 [No] 结束\r";
+  User().ExpectMessageDialog(gui::DialogType::Confirmation, question,
+                             gui::dlg::kYes | gui::dlg::kNo, gui::idYes);
+  RunWizard(
+      [&] {
+        ScriptStartInstallation();
+        User().ExpectMessageBox(sim::Owner::Ref(FormSchedule, "FormSchedule"), kKeptTitle,
+                                "以下文件在上次安装后被您修改过，安装程序保留了它们，没有覆盖：\r\r"
+                                "D:\\Program Files\\Korvl280\\UserFile\\Notes.orv\r"
+                                "D:\\Program Files\\Korvl280\\CYLib\\CYBaseM.dat",
+                                0x40, gui::idOk);
+        ScriptWaitForFinishPage();
+        User().Click("BtnNext");
+      },
+      false);
+  ExpectUserFilesKeptAndTheRestReplaced();
+}
+
 TEST_F(UpgradeTest, ASilentRunLogsTheKeptFiles) {
   ArrangeEarlierInstallation();
   ArrangeUserChanges();
