@@ -59,6 +59,25 @@ class UpgradeTest : public InstallFixture {
         std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
   }
 
+  // Installs with the default choices; with the finish page, one message names both kept files
+  // and no other.
+  void InstallSeeingTheKeptFilesNamed() {
+    RunWizard(
+        [&] {
+          ScriptStartInstallation();
+          User().ExpectMessageBox(
+              sim::Owner::Ref(FormSchedule, "FormSchedule"), kKeptTitle,
+              "以下文件在上次安装后被您修改过，安装程序保留了它们，没有覆盖：\r\r"
+              "D:\\Program Files\\Korvl280\\UserFile\\Notes.orv\r"
+              "D:\\Program Files\\Korvl280\\CYLib\\CYBaseM.dat",
+              0x40, gui::idOk);
+          ScriptWaitForFinishPage();
+          User().Click("BtnNext");
+        },
+        false);
+    ExpectUserFilesKeptAndTheRestReplaced();
+  }
+
   void ExpectUserFilesKeptAndTheRestReplaced() {
     EXPECT_EQ(Installed("UserFile\\Notes.orv"), "my own notes");
     EXPECT_EQ(Installed("CYLib\\CYBaseM.dat"), std::string(400, 'u'));
@@ -86,20 +105,7 @@ class UpgradeTest : public InstallFixture {
 TEST_F(UpgradeTest, OnScreenOneMessageNamesTheKeptFiles) {
   ArrangeEarlierInstallation();
   ArrangeUserChanges();
-  RunWizard(
-      [&] {
-        ScriptStartInstallation();
-        // With the finish page, one message names both kept files and no other.
-        User().ExpectMessageBox(sim::Owner::Ref(FormSchedule, "FormSchedule"), kKeptTitle,
-                                "以下文件在上次安装后被您修改过，安装程序保留了它们，没有覆盖：\r\r"
-                                "D:\\Program Files\\Korvl280\\UserFile\\Notes.orv\r"
-                                "D:\\Program Files\\Korvl280\\CYLib\\CYBaseM.dat",
-                                0x40, gui::idOk);
-        ScriptWaitForFinishPage();
-        User().Click("BtnNext");
-      },
-      false);
-  ExpectUserFilesKeptAndTheRestReplaced();
+  InstallSeeingTheKeptFilesNamed();
 }
 
 // The same version again, after the question whether to install it once more: the same rule.
@@ -118,19 +124,7 @@ TEST_F(UpgradeTest, TheSameVersionReinstalledAfterItsQuestionKeepsTheChangesToo)
       "    按 [Yes] 按钮再次安装；按 [No] 结束\r";
   User().ExpectMessageDialog(gui::DialogType::Confirmation, question,
                              gui::dlg::kYes | gui::dlg::kNo, gui::idYes);
-  RunWizard(
-      [&] {
-        ScriptStartInstallation();
-        User().ExpectMessageBox(sim::Owner::Ref(FormSchedule, "FormSchedule"), kKeptTitle,
-                                "以下文件在上次安装后被您修改过，安装程序保留了它们，没有覆盖：\r\r"
-                                "D:\\Program Files\\Korvl280\\UserFile\\Notes.orv\r"
-                                "D:\\Program Files\\Korvl280\\CYLib\\CYBaseM.dat",
-                                0x40, gui::idOk);
-        ScriptWaitForFinishPage();
-        User().Click("BtnNext");
-      },
-      false);
-  ExpectUserFilesKeptAndTheRestReplaced();
+  InstallSeeingTheKeptFilesNamed();
 }
 
 TEST_F(UpgradeTest, ASilentRunLogsTheKeptFiles) {

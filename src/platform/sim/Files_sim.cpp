@@ -53,6 +53,20 @@ AnsiString ReasonBeforeOpening(const AnsiString& path, const fs::path& host, boo
   return {};
 }
 
+// Why host cannot be opened for writing without being replaced, in the system's words; empty
+// when nothing speaks against it. Opening for writing is refused on a disc, a folder and a
+// read-only file; hidden and system files are only refused being replaced.
+AnsiString ReasonBeforeWritingInPlace(const AnsiString& path, const fs::path& host) {
+  if (host.empty() && Files().MediumMissing(path)) return sim::reason::kNotReady;
+  if (host.empty() || !IsDirectory(host.parent_path())) return sim::reason::kPathNotFound;
+  if (Files().OnDisc(path) || IsDirectory(host) ||
+      (Files().FileAttributes(host) & sim::kReadOnly)) {
+    return sim::reason::kAccessDenied;
+  }
+  if (Files().IsLocked(host)) return sim::reason::kSharingViolation;
+  return {};
+}
+
 AnsiString ReasonOfErrno(int error) {
   switch (error) {
     case ENOENT:
@@ -287,19 +301,7 @@ bool RenameFile(const AnsiString& from, const AnsiString& to, AnsiString* reason
 void AppendAndFlush(const AnsiString& path, const void* data, std::size_t size) {
   if (Files().CountFileWrite(path)) ThrowCannotCreate(path, sim::reason::kAccessDenied);
   const fs::path host = Host(path);
-  AnsiString reason;
-  if (host.empty() && Files().MediumMissing(path)) {
-    reason = sim::reason::kNotReady;
-  } else if (host.empty() || !IsDirectory(host.parent_path())) {
-    reason = sim::reason::kPathNotFound;
-  } else if (Files().OnDisc(path) || IsDirectory(host) ||
-             (Files().FileAttributes(host) & sim::kReadOnly)) {
-    // Opening for writing is refused on a disc, a folder and a read-only file; hidden and system
-    // files are only refused being replaced.
-    reason = sim::reason::kAccessDenied;
-  } else if (Files().IsLocked(host)) {
-    reason = sim::reason::kSharingViolation;
-  }
+  AnsiString reason = ReasonBeforeWritingInPlace(path, host);
   UniqueFile file;
   const std::uint64_t oldSize = SizeOf(host);
   const std::uint64_t ticksBefore = IsFile(host) ? WriteTicks(host) : 0;
@@ -316,17 +318,7 @@ void AppendAndFlush(const AnsiString& path, const void* data, std::size_t size) 
 void ReplaceFileAtomically(const AnsiString& path, const void* data, std::size_t size) {
   if (Files().CountFileWrite(path)) ThrowCannotCreate(path, sim::reason::kAccessDenied);
   const fs::path host = Host(path);
-  AnsiString reason;
-  if (host.empty() && Files().MediumMissing(path)) {
-    reason = sim::reason::kNotReady;
-  } else if (host.empty() || !IsDirectory(host.parent_path())) {
-    reason = sim::reason::kPathNotFound;
-  } else if (Files().OnDisc(path) || IsDirectory(host) ||
-             (Files().FileAttributes(host) & sim::kReadOnly)) {
-    reason = sim::reason::kAccessDenied;
-  } else if (Files().IsLocked(host)) {
-    reason = sim::reason::kSharingViolation;
-  }
+  AnsiString reason = ReasonBeforeWritingInPlace(path, host);
   if (!reason.empty()) ThrowCannotCreate(path, reason);
   // Beside the file, so the rename stays on its drive; a name nothing else uses.
   const AnsiString fresh = path + "." + Files().TakeTemporaryName() + ".new";
