@@ -15,22 +15,11 @@ constexpr const char* kFirstLine = "Korvello installation record 1";
 constexpr const char* kLastLine = "end";
 constexpr const char* kLineEnd = "\r\n";
 
-using Fields = std::vector<std::string>;
-
-std::string Utf8(const AnsiString& text) { return platform::Utf8Text(text); }
-
-// A line that cannot be read: the whole record is refused.
-struct Damaged {
-  std::string why;
-};
-
-AnsiString Ansi(const std::string& utf8) {
-  try {
-    return platform::AnsiTextOfUtf8(utf8);
-  } catch (const std::exception&) {
-    throw Damaged{"a text that is not UTF-8 of code page 936 characters"};
-  }
-}
+using record::Ansi;
+using record::Damaged;
+using record::Expect;
+using record::Fields;
+using record::Utf8;
 
 AnsiString InsidePath(const std::string& field) {
   AnsiString path = Ansi(field);
@@ -72,10 +61,6 @@ bool IsSha256(const AnsiString& text) {
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
   }
   return true;
-}
-
-void Expect(const Fields& fields, std::size_t count) {
-  if (fields.size() != count) throw Damaged{"a line of " + fields[0] + " with a wrong field count"};
 }
 
 void ReadLine(const Fields& fields, InstallRecord& record) {

@@ -1,6 +1,9 @@
 #include "install/RecordFields.h"
 
 #include <cstdio>
+#include <exception>
+
+#include "platform/CommandLine.h"
 
 namespace record {
 
@@ -56,6 +59,20 @@ bool AllSound(const std::vector<AnsiString>& parts, std::size_t from) {
 }
 
 }  // namespace
+
+std::string Utf8(const AnsiString& text) { return platform::Utf8Text(text); }
+
+AnsiString Ansi(const std::string& utf8) {
+  try {
+    return platform::AnsiTextOfUtf8(utf8);
+  } catch (const std::exception&) {
+    throw Damaged{"a text that is not UTF-8 of code page 936 characters"};
+  }
+}
+
+void Expect(const Fields& fields, std::size_t count) {
+  if (fields.size() != count) throw Damaged{"a line of " + fields[0] + " with a wrong field count"};
+}
 
 std::string JoinFields(const std::vector<std::string>& fields) {
   std::string line;

@@ -12,6 +12,20 @@
 
 namespace record {
 
+using Fields = std::vector<std::string>;
+
+// A line that cannot be read: the whole text it stands in is refused, for this reason.
+struct Damaged {
+  std::string why;
+};
+
+// Code page 936 text as a field (UTF-8), and back; Damaged for a field that is not UTF-8 of
+// characters code page 936 holds.
+std::string Utf8(const AnsiString& text);
+AnsiString Ansi(const std::string& utf8);
+// Damaged unless the line has count fields.
+void Expect(const Fields& fields, std::size_t count);
+
 // One line's fields joined with tabs; a field must hold no tab, CR or LF (the caller's texts are
 // paths, names and hexadecimal digits).
 std::string JoinFields(const std::vector<std::string>& fields);

@@ -14,30 +14,16 @@ constexpr const char* kFolderName = "KorvelloSetup";
 constexpr const char* kFileName = "run.journal";
 constexpr const char* kLineEnd = "\r\n";
 
-using Fields = std::vector<std::string>;
-
-struct Damaged {
-  std::string why;
-};
-
-std::string Utf8(const AnsiString& text) { return platform::Utf8Text(text); }
-
-AnsiString Ansi(const std::string& utf8) {
-  try {
-    return platform::AnsiTextOfUtf8(utf8);
-  } catch (const std::exception&) {
-    throw Damaged{"a text that is not UTF-8 of code page 936 characters"};
-  }
-}
+using record::Ansi;
+using record::Damaged;
+using record::Expect;
+using record::Fields;
+using record::Utf8;
 
 AnsiString FullPath(const std::string& field) {
   AnsiString path = Ansi(field);
   if (!record::IsAbsoluteDrivePath(path)) throw Damaged{"not a full path: " + field};
   return path;
-}
-
-void Expect(const Fields& fields, std::size_t count) {
-  if (fields.size() != count) throw Damaged{"a line of " + fields[0] + " with a wrong field count"};
 }
 
 RunChange ChangeOf(const Fields& fields) {
