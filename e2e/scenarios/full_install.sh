@@ -107,10 +107,14 @@ e2e_expect_registry_value "$uninstall" NoModify dword:1
 e2e_expect_registry_value "$uninstall" NoRepair dword:1
 display_version=$(sed -E 's/(..)/\1./g; s/\.$//; s/(^|\.)0([0-9])/\1\2/g' <<<"$serial")
 e2e_expect_registry_value "$uninstall" DisplayVersion "$display_version"
-# The installed files' bytes in KB, rounded up (Options.ini comes later, from the finish page).
-files_bytes=$(find "$host_folder" -type f ! -name Options.ini -printf '%s\n' |
+# The installed files' bytes in KB, rounded up (Options.ini comes later, from the finish page, and
+# the installation record once the run has completed).
+files_bytes=$(find "$host_folder" -type f ! -name Options.ini ! -name InstallRecord.txt \
+  -printf '%s\n' |
   awk '{ s += $1 } END { print s }')
 e2e_expect_registry_value "$uninstall" EstimatedSize "dword:$(((files_bytes + 1023) / 1024))"
+record_first_line=$(head -n 1 "$host_folder/InstallRecord.txt" 2>/dev/null | tr -d '\r')
+e2e_expect_eq "$record_first_line" "Korvello installation record 1" "the installation record"
 
 e2e_expect_registry_value 'HKCR\.Orv' @ 'Software\KORVL'
 e2e_expect_registry_value 'HKCR\Software\KORVL' @ "$wizard"

@@ -43,16 +43,29 @@ void RunChanges::Note(RunChange change) {
 }
 
 void RunChanges::RefuseLinksBelowInstallFolder(const AnsiString& path) const {
-  // A link the user chose for the install folder itself is theirs to choose; what lies outside
-  // it (the group's folder in the start menu) only administrators may change.
-  const bool below = path.size() > installFolder_.size() &&
-                     SameTextAscii(path.substr(0, installFolder_.size()), installFolder_);
-  if (!below || !platform::PassesThroughLink(path) ||
-      platform::PassesThroughLink(WithoutTrailingBackslash(installFolder_))) {
+  // Only what lies below the install folder: a link the user chose for the install folder itself
+  // is theirs to choose, and what lies outside it (the group's folder in the start menu) only
+  // administrators may change. Each folder on the way is asked, at every backslash that is a
+  // character of its own; the item itself is moved aside, never written through.
+  if (path.size() <= installFolder_.size() ||
+      !SameTextAscii(path.substr(0, installFolder_.size()), installFolder_)) {
     return;
   }
-  throw EFCreateError(
-      Format("Cannot create file \"%s\". %s", path.c_str(), "A folder on the way is a link."));
+  for (std::size_t at = installFolder_.size(); at < path.size(); ++at) {
+    if (IsLeadByte(path[at])) {
+      ++at;
+      continue;
+    }
+    if (path[at] == '\\' && platform::IsLink(path.substr(0, at))) {
+      throw EFCreateError(
+          Format("Cannot create file \"%s\". %s", path.c_str(), "A folder on the way is a link."));
+    }
+  }
+  // A folder being made is itself on the way.
+  if (platform::IsLink(WithoutTrailingBackslash(path)) && platform::DirectoryExists(path)) {
+    throw EFCreateError(
+        Format("Cannot create file \"%s\". %s", path.c_str(), "A folder on the way is a link."));
+  }
 }
 
 bool RunChanges::MakeFolder(const AnsiString& folder) {
@@ -156,8 +169,9 @@ void RunChanges::BeforeProgramGroup(const AnsiString& caption) {
 
 bool RunChanges::RollBack(const RollbackServices& services) {
   const bool complete = ::RollBack(changes_, services);
-  if (complete && journal_) RunJournal::Remove();
+  const bool journaled = journal_ != nullptr;
   journal_.reset();
+  if (complete && journaled) RunJournal::Remove();
   changes_.clear();
   return complete;
 }
@@ -165,8 +179,10 @@ bool RunChanges::RollBack(const RollbackServices& services) {
 void RunChanges::Commit() {
   // The journal goes first: from here on nothing may undo the completed installation, even if
   // the process ends before the earlier files are deleted.
-  if (journal_) RunJournal::Remove();
-  journal_.reset();
+  if (journal_) {
+    journal_.reset();
+    RunJournal::Remove();
+  }
   for (const RunChange& change : changes_) {
     if (change.kind != RunChange::Kind::MovedAside) continue;
     platform::MakeReplaceable(change.aside);

@@ -142,11 +142,11 @@ std::unique_ptr<RunJournal> RunJournal::Begin(AnsiString* why) {
   const std::string header = JournalHeader();
   try {
     platform::ReplaceFileAtomically(FilePath(), header.data(), header.size());
+    return std::make_unique<RunJournal>(std::make_unique<platform::FileAppender>(FilePath()));
   } catch (const std::exception& error) {
     if (why) *why = error.what();
     return nullptr;
   }
-  return std::make_unique<RunJournal>();
 }
 
 std::optional<std::vector<RunChange>> RunJournal::FindUnfinished(AnsiString* why) {
@@ -167,7 +167,11 @@ std::optional<std::vector<RunChange>> RunJournal::FindUnfinished(AnsiString* why
 
 void RunJournal::Remove() { platform::DeleteFile(FilePath()); }
 
+RunJournal::RunJournal(std::unique_ptr<platform::FileAppender> file) : file_(std::move(file)) {}
+
+RunJournal::~RunJournal() = default;
+
 void RunJournal::Append(const RunChange& change) {
   const std::string line = JournalLine(change);
-  platform::AppendAndFlush(FilePath(), line.data(), line.size());
+  file_->Append(line.data(), line.size());
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/AnsiString.h"
+#include "platform/Files.h"
 #include "platform/Registry.h"
 
 // One change of the run, as the journal lists it and rollback undoes it.
@@ -52,10 +53,17 @@ class RunJournal {
   // The changes an unfinished run left in the trusted folder; nothing when there is no journal,
   // with the reason in *why when one was found but not acted on.
   static std::optional<std::vector<RunChange>> FindUnfinished(AnsiString* why);
-  // Removes the journal file of a run that ended (after its rollback, or on success).
+  // Removes the journal file of a run that ended (after its rollback, or on success), once its
+  // RunJournal is gone.
   static void Remove();
 
-  // Appends the change and has it on the disk. Throws EFCreateError when it cannot be written:
-  // the change must then not be made.
+  explicit RunJournal(std::unique_ptr<platform::FileAppender> file);
+  ~RunJournal();  // closes the file, which stays until Remove
+
+  // Appends the change, with one write the system has taken when it returns. Throws
+  // EFCreateError when it cannot be written: the change must then not be made.
   void Append(const RunChange& change);
+
+ private:
+  std::unique_ptr<platform::FileAppender> file_;
 };

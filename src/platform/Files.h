@@ -21,6 +21,8 @@ bool FileExists(const AnsiString& path);
 // The setup writes and removes nothing below a folder a standard user can change along such a
 // path.
 bool PassesThroughLink(const AnsiString& path);
+// Whether the item at path itself is a symbolic link or a junction.
+bool IsLink(const AnsiString& path);
 // Whether another program keeps the file open so that it can be neither written nor moved (the
 // system answers an exclusive open with a sharing violation); false where no file stands.
 bool IsFileInUse(const AnsiString& path);
@@ -74,11 +76,13 @@ std::optional<FileStamp> StampOf(const AnsiString& path);
 // target exists, the source is missing or in use, the two are on different drives.
 bool RenameFile(const AnsiString& from, const AnsiString& to, AnsiString* reason = nullptr);
 
-// Appends the bytes to the file (creating it; a link standing there is not guarded against) and
-// has them on the disk before it returns (FlushFileBuffers), so a line survives the process being
-// killed. Throws EFCreateError "Cannot create file \"%s\". %s" (path, the system's reason) when
-// it cannot be opened or written; what did fit of a write the disk had no room for stays.
-void AppendAndFlush(const AnsiString& path, const void* data, std::size_t size);
+// Appends the bytes to the file (creating it; a link standing there is not guarded against) with
+// one write, which the system has taken when it returns: a line outlives the process, killed
+// right after. (Not flushed to the disk: a flush per line would cost more than the run's own
+// writes, and the run's files are no safer against a power cut.) Throws EFCreateError "Cannot
+// create file \"%s\". %s" (path, the system's reason) when it cannot be opened or written; what did
+// fit of a write the disk had no room for stays.
+void AppendToFile(const AnsiString& path, const void* data, std::size_t size);
 
 // Replaces the file's content atomically: writes a new file in the same folder (a name of its
 // own), flushes it, then renames it over path (MoveFileExW with MOVEFILE_REPLACE_EXISTING |
@@ -119,6 +123,28 @@ class FileReader {
   std::size_t Read(void* buffer, std::size_t size);
 
  private:
+  struct Handle;
+  std::unique_ptr<Handle> handle_;
+};
+
+// ---- A file appended to line by line ----
+
+// A file kept open for appending (created when missing; others may read it meanwhile), as
+// AppendToFile writes it but without opening it again for every line. The file is closed when
+// the appender goes.
+class FileAppender {
+ public:
+  // Throws EFCreateError "Cannot create file \"%s\". %s" when it cannot be opened.
+  explicit FileAppender(const AnsiString& path);
+  ~FileAppender();
+  FileAppender(const FileAppender&) = delete;
+  FileAppender& operator=(const FileAppender&) = delete;
+
+  // Appends the bytes with one write, as AppendToFile; the same error when it cannot.
+  void Append(const void* data, std::size_t size);
+
+ private:
+  AnsiString path_;
   struct Handle;
   std::unique_ptr<Handle> handle_;
 };

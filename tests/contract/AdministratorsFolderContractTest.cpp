@@ -16,7 +16,7 @@ TEST_F(AdministratorsFolderContract, AMissingFolderIsMadeAndTrustedFromThenOn) {
   ASSERT_TRUE(platform::EnsureAdministratorsFolder(folder, &reason)) << Readable(reason);
   EXPECT_TRUE(platform::DirectoryExists(folder));
   // The program (an administrator) works inside it.
-  platform::AppendAndFlush(folder + "\\run.journal", "1\n", 2);
+  platform::AppendToFile(folder + "\\run.journal", "1\n", 2);
   EXPECT_EQ(platform::ReadWholeFile(folder + "\\run.journal"), "1\n");
   // Found again, it is trusted: where the system keeps the owner it was given, by that owner;
   // under Wine, which reports the process's user as the owner of every folder made so, because

@@ -30,12 +30,28 @@ bool RefusedCreating(const AnsiString& path, Call call) {
 TEST_F(DurableWritesContract, AppendingMakesTheFileThenAddsToItsEnd) {
   const AnsiString journal = Scratch("安装.journal");
   for (const std::string line : {"1 folder D:\\Korvello\n", "2 file 主程序.exe\n", ""}) {
-    platform::AppendAndFlush(journal, line.data(), line.size());
+    platform::AppendToFile(journal, line.data(), line.size());
   }
   EXPECT_EQ(platform::ReadWholeFile(journal), "1 folder D:\\Korvello\n2 file 主程序.exe\n");
   platform::WriteWholeFile(Scratch("old.journal"), "kept\n", 5);
-  platform::AppendAndFlush(Scratch("old.journal"), "more\n", 5);
+  platform::AppendToFile(Scratch("old.journal"), "more\n", 5);
   EXPECT_EQ(platform::ReadWholeFile(Scratch("old.journal")), "kept\nmore\n");
+}
+
+TEST_F(DurableWritesContract, AnAppenderAddsEachLineWhileTheFileStaysReadableAndDeletableAfter) {
+  const AnsiString journal = Scratch("run.journal");
+  platform::WriteWholeFile(journal, "header\n", 7);
+  {
+    platform::FileAppender appender(journal);
+    appender.Append("1 folder\n", 9);
+    // Another program (the next setup, after this one was killed) reads what is there so far.
+    EXPECT_EQ(platform::ReadWholeFile(journal), "header\n1 folder\n");
+    appender.Append("2 file\n", 7);
+    EXPECT_EQ(platform::ReadWholeFile(journal), "header\n1 folder\n2 file\n");
+  }
+  EXPECT_TRUE(platform::DeleteFile(journal)) << "closed with its appender";
+  EXPECT_TRUE(RefusedCreating(Scratch("missing\\run.journal"),
+                              [this] { platform::FileAppender(Scratch("missing\\run.journal")); }));
 }
 
 TEST_F(DurableWritesContract, AReplacementTakesThePlaceOfTheFileAndLeavesNothingElse) {
@@ -66,7 +82,7 @@ TEST_F(DurableWritesContract, AFileThatCannotBeWrittenGivesTheRuntimesErrorAndLe
   ASSERT_TRUE(platform::CreateDirectory(Scratch("folder")));
   platform::WriteWholeFile(Scratch("kept.txt"), "kept", 4);
   for (const AnsiString& path : {Scratch("folder"), Scratch("missing\\record.txt")}) {
-    EXPECT_TRUE(RefusedCreating(path, [&path] { platform::AppendAndFlush(path, "x", 1); }))
+    EXPECT_TRUE(RefusedCreating(path, [&path] { platform::AppendToFile(path, "x", 1); }))
         << Readable(path);
     EXPECT_TRUE(RefusedCreating(path, [&path] { platform::ReplaceFileAtomically(path, "x", 1); }))
         << Readable(path);

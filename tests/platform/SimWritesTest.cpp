@@ -35,7 +35,7 @@ TEST_F(SimWritesTest, WritesUseUpTheDrivesFreeSpaceAndDeletionsGiveItBack) {
   EXPECT_EQ(FreeOnD(), 40u);
   platform::WriteWholeFile("D:\\a.bin", "x", 1);  // shrinks it
   EXPECT_EQ(FreeOnD(), 99u);
-  platform::AppendAndFlush("D:\\a.bin", "yz", 2);
+  platform::AppendToFile("D:\\a.bin", "yz", 2);
   EXPECT_EQ(FreeOnD(), 97u);
   platform::ReplaceFileAtomically("D:\\a.bin", sixty.data(), sixty.size());
   EXPECT_EQ(FreeOnD(), 40u);
@@ -59,7 +59,7 @@ TEST_F(SimWritesTest, AWriteThatDoesNotFitKeepsWhatFittedAndReportsTheFullDisk) 
     platform::WriteNewFile(path, bytes.data(), bytes.size());
   };
   const auto append = [](const AnsiString& path, const std::string& bytes) {
-    platform::AppendAndFlush(path, bytes.data(), bytes.size());
+    platform::AppendToFile(path, bytes.data(), bytes.size());
   };
   const auto replace = [](const AnsiString& path, const std::string& bytes) {
     platform::ReplaceFileAtomically(path, bytes.data(), bytes.size());
@@ -104,7 +104,7 @@ TEST_F(SimWritesTest, AWriteFailsByItsFileOrByItsNumberBeforeAnythingIsOpened) {
       {"the fourth write", "D:\\three.txt", false},  // write 4
   };
   for (const Step& step : steps) {
-    const std::string error = CreateErrorOf([&] { platform::AppendAndFlush(step.path, "x", 1); });
+    const std::string error = CreateErrorOf([&] { platform::AppendToFile(step.path, "x", 1); });
     EXPECT_EQ(error, step.fails ? "Cannot create file \"" + step.path + "\". Access is denied" : "")
         << step.what;
   }

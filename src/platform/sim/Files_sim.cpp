@@ -148,6 +148,12 @@ bool DirectoryExists(const AnsiString& path) { return IsDirectory(Host(path)); }
 
 bool FileExists(const AnsiString& path) { return IsFile(Host(path)); }
 
+bool IsLink(const AnsiString& path) {
+  const fs::path host = Host(path);
+  std::error_code error;
+  return !host.empty() && fs::is_symlink(fs::symlink_status(host, error));
+}
+
 bool PassesThroughLink(const AnsiString& path) {
   const fs::path host = Host(path);
   if (host.empty()) return false;
@@ -298,7 +304,7 @@ bool RenameFile(const AnsiString& from, const AnsiString& to, AnsiString* reason
   return true;
 }
 
-void AppendAndFlush(const AnsiString& path, const void* data, std::size_t size) {
+void AppendToFile(const AnsiString& path, const void* data, std::size_t size) {
   if (Files().CountFileWrite(path)) ThrowCannotCreate(path, sim::reason::kAccessDenied);
   const fs::path host = Host(path);
   AnsiString reason = ReasonBeforeWritingInPlace(path, host);
@@ -409,6 +415,16 @@ AnsiString ReadWholeFile(const AnsiString& path) {
   }
   return content;
 }
+
+// The simulated machine keeps no handle: each line is appended as AppendToFile does, with the
+// drive's space and the test's write failures counted the same way.
+struct FileAppender::Handle {};
+
+FileAppender::FileAppender(const AnsiString& path) : path_(path) { AppendToFile(path, "", 0); }
+
+FileAppender::~FileAppender() = default;
+
+void FileAppender::Append(const void* data, std::size_t size) { AppendToFile(path_, data, size); }
 
 struct FileReader::Handle {
   UniqueFile file;

@@ -104,7 +104,7 @@ class SimFileSystem {
   AnsiString TakeTemporaryName();
 
   // ---- Writes that fail (for tests of what a failure leaves behind)
-  // A file write is one call of WriteWholeFile, WriteNewFile, AppendAndFlush or
+  // A file write is one call of WriteWholeFile, WriteNewFile, AppendToFile or
   // ReplaceFileAtomically. A failing write is refused before anything is opened, with the
   // access-denied reason, as when another program or the access list stands in the way.
   // Every write to the file at windowsPath fails, until ClearWriteFailures.

@@ -66,31 +66,11 @@ bool FileExists(const AnsiString& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-namespace {
-
-// Whether the item at path is a link or junction. Asked of the item itself, opened without
-// following it, and of the folder listing as well: Wine reports its links only there.
-bool IsReparsePoint(const AnsiString& path) {
-  const std::wstring wide = win32::Wide(path);
-  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
-  win32::UniqueFileHandle item(::CreateFileW(
-      wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  FILE_ATTRIBUTE_TAG_INFO tag{};
-  if (item && ::GetFileInformationByHandleEx(item.Get(), FileAttributeTagInfo, &tag, sizeof tag) &&
-      (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return true;
-  }
-  WIN32_FIND_DATAW found{};
-  const HANDLE search = ::FindFirstFileW(wide.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  ::FindClose(search);
-  return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+bool IsLink(const AnsiString& path) {
+  const win32::CriticalErrorBoxesSuppressed quiet;
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
-
-}  // namespace
 
 bool PassesThroughLink(const AnsiString& path) {
   const win32::CriticalErrorBoxesSuppressed quiet;
@@ -104,7 +84,7 @@ bool PassesThroughLink(const AnsiString& path) {
     if (at < path.size() && path[at] != '\\') continue;
     const AnsiString prefix = path.substr(0, at);
     if (prefix.size() <= 2) continue;  // the drive itself
-    if (IsReparsePoint(prefix)) return true;
+    if (IsLink(prefix)) return true;
   }
   return false;
 }
@@ -269,17 +249,35 @@ bool RenameFile(const AnsiString& from, const AnsiString& to, AnsiString* reason
   return false;
 }
 
-void AppendAndFlush(const AnsiString& path, const void* data, std::size_t size) {
-  win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE,
+namespace {
+
+// Opens path for appending, creating it when missing; others may read it meanwhile.
+win32::UniqueFileHandle OpenForAppending(const AnsiString& path) {
+  win32::UniqueFileHandle file(::CreateFileW(win32::Wide(path).c_str(), FILE_APPEND_DATA,
                                              FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) ThrowCannotCreate(path, ::GetLastError());
-  LARGE_INTEGER none{};
-  if (!::SetFilePointerEx(file.Get(), none, nullptr, FILE_END)) {
-    ThrowCannotCreate(path, ::GetLastError());
-  }
+  return file;
+}
+
+}  // namespace
+
+void AppendToFile(const AnsiString& path, const void* data, std::size_t size) {
+  const win32::UniqueFileHandle file = OpenForAppending(path);
   WriteAll(file.Get(), path, data, size);
-  Flush(file.Get(), path);
+}
+
+struct FileAppender::Handle {
+  win32::UniqueFileHandle file;
+};
+
+FileAppender::FileAppender(const AnsiString& path)
+    : path_(path), handle_(std::make_unique<Handle>(Handle{OpenForAppending(path)})) {}
+
+FileAppender::~FileAppender() = default;
+
+void FileAppender::Append(const void* data, std::size_t size) {
+  WriteAll(handle_->file.Get(), path_, data, size);
 }
 
 void ReplaceFileAtomically(const AnsiString& path, const void* data, std::size_t size) {
