@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every build and runs every test: the packer's checks, the
-# unit tests of the host build, then the end-to-end tests of the real setup.exe under Wine
+# checks of the sample product's generated data, the unit tests of the host build, then the
+# end-to-end tests of the real setup.exe under Wine
 # (32-bit build and its 64-bit twin; the e2e tests choose what this machine's Wine can run).
 #
 # Every suite runs even when an earlier one fails. The run fails when a test fails, when a
@@ -63,9 +64,10 @@ tally() {
   echo "$suite: $passed passed, $failed_count failed, $skipped skipped"
 }
 
-# Runs the packer's unittest checks and writes their result lines to the file given.
+# Runs the unittest checks (test_*.py) of a folder and writes their result lines to the file
+# given: run_unittest <result-file> <folder>.
 run_unittest() {
-  python3 - "$1" <<'EOF'
+  python3 - "$1" "$2" <<'EOF'
 import sys
 import unittest
 
@@ -107,7 +109,7 @@ class Outcomes(unittest.TextTestResult):
             self.outcomes[test.id()] = ("skipped", reason)
 
 
-suite = unittest.defaultTestLoader.discover("tools/pack", pattern="test_*.py")
+suite = unittest.defaultTestLoader.discover(sys.argv[2], pattern="test_*.py", top_level_dir=sys.argv[2])
 result = unittest.TextTestRunner(resultclass=Outcomes).run(suite)
 outcomes = [(name, *outcome) for name, outcome in sorted(result.outcomes.items())]
 with open(sys.argv[1], "w", encoding="utf-8") as out:
@@ -117,7 +119,7 @@ with open(sys.argv[1], "w", encoding="utf-8") as out:
         print(outcome, name, reason, sep="\t", file=out)
 # A suite that ran no test (none found, or discovery found nothing to load) checked nothing.
 if result.testsRun == 0:
-    print("the packer's checks ran no test", file=sys.stderr)
+    print(f"the checks of {sys.argv[2]} ran no test", file=sys.stderr)
     sys.exit(1)
 sys.exit(0 if result.wasSuccessful() else 1)
 EOF
@@ -249,13 +251,16 @@ if [ "$mode" != all ]; then
   exit
 fi
 
-echo "== packer checks"
-run_unittest "$results/packer.counts" || failed+=("packer")
-if [ -f "$results/packer.counts" ]; then
-  tally packer <"$results/packer.counts"
-else
-  failed+=("packer (no results)")
-fi
+for checks in "packer tools/pack" "sample-data product"; do
+  read -r suite folder <<<"$checks"
+  echo "== $suite checks ($folder)"
+  run_unittest "$results/$suite.counts" "$folder" || failed+=("$suite")
+  if [ -f "$results/$suite.counts" ]; then
+    tally "$suite" <"$results/$suite.counts"
+  else
+    failed+=("$suite (no results)")
+  fi
+done
 
 host="$KORV_BUILD_ROOT/host"
 echo "== unit tests ($(shown "$host"))"
