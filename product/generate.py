@@ -337,8 +337,8 @@ def make_template(path, size, _arg):
     vocab = Vocabulary(rng)
     labels = ["客户名称", "联系人", "地址", "电话", "日期", "品名", "数量", "单位", "单价", "金额", "备注", "编号"]
     fonts = ["宋体", "黑体", "楷体_GB2312", "仿宋_GB2312", "Arial"]
-    first = ["[Report]", f"Name={title_of(path)}", "Version=2.8", f"PaperSize={rng.choice((9, 11, 256))}",
-             f"Orientation={rng.randrange(2)}", "Margins=20,15,20,15", f"Title={vocab.company()}"]
+    first = ["[Report]", f"Name={title_of(path)}", "Version=2.8",
+             f"PaperSize={rng.choice((9, 11, 256))}", f"Orientation={rng.randrange(2)}", "Margins=20,15,20,15", f"Title={vocab.company()}"]
 
     def field(number):
         label = rng.choice(labels)
@@ -346,7 +346,8 @@ def make_template(path, size, _arg):
                 f"Left={rng.randrange(0, 190)}", f"Top={rng.randrange(0, 280)}",
                 f"Width={rng.choice((20, 30, 40, 60, 80))}", "Height=6",
                 f"Font={rng.choice(fonts)},{rng.choice((9, 10.5, 12, 14))},{rng.randrange(2)}",
-                f"Align={rng.randrange(3)}", f"Band={rng.choice(('Header', 'Detail', 'Detail', 'Footer'))}"]
+                f"Align={rng.randrange(3)}",
+                f"Band={rng.choice(('Header', 'Detail', 'Detail', 'Footer'))}"]
 
     return fill_text(path, size, first, field)
 

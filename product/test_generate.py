@@ -196,7 +196,8 @@ class TableErrorsTest(unittest.TestCase):
 
     def test_small_files_of_each_kind_keep_their_size(self):
         rows = ["300\tdb:64:words\tw.dat", "600\tidx:8\tw.idx", "1025\tmemo:512\tw.blb",
-                "70\tfont:16\tf.dat", "301\tdocument\td.Orv", "333\ttemplate\tt.rpt", "5\tbin\th.chm"]
+                "70\tfont:16\tf.dat", "301\tdocument\td.Orv", "333\ttemplate\tt.rpt",
+                "5\tbin\th.chm"]
         folder = tempfile.mkdtemp(prefix="korvgen-test.")
         self.addCleanup(shutil.rmtree, folder, True)
         table = os.path.join(folder, "table.tsv")

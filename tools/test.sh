@@ -109,7 +109,8 @@ class Outcomes(unittest.TextTestResult):
             self.outcomes[test.id()] = ("skipped", reason)
 
 
-suite = unittest.defaultTestLoader.discover(sys.argv[2], pattern="test_*.py", top_level_dir=sys.argv[2])
+folder = sys.argv[2]
+suite = unittest.defaultTestLoader.discover(folder, pattern="test_*.py", top_level_dir=folder)
 result = unittest.TextTestRunner(resultclass=Outcomes).run(suite)
 outcomes = [(name, *outcome) for name, outcome in sorted(result.outcomes.items())]
 with open(sys.argv[1], "w", encoding="utf-8") as out:
@@ -119,7 +120,7 @@ with open(sys.argv[1], "w", encoding="utf-8") as out:
         print(outcome, name, reason, sep="\t", file=out)
 # A suite that ran no test (none found, or discovery found nothing to load) checked nothing.
 if result.testsRun == 0:
-    print(f"the checks of {sys.argv[2]} ran no test", file=sys.stderr)
+    print(f"the checks of {folder} ran no test", file=sys.stderr)
     sys.exit(1)
 sys.exit(0 if result.wasSuccessful() else 1)
 EOF
