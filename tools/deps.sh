@@ -2,7 +2,9 @@
 # Installs what the builds, tests and the demo need on Debian, and only what is missing:
 # compilers (native g++, clang with libFuzzer and the sanitizers, MinGW-w64), GoogleTest, Python,
 # Wine (64- and 32-bit), Xvfb, screenshot tools, a CJK font, the zh_CN.UTF-8 locale in which
-# Wine uses code page 936 and the en_US.UTF-8 locale of the English-system scenarios.
+# Wine uses code page 936 and the en_US.UTF-8 locale of the English-system scenarios, and what the
+# packer signs with (osslsigncode, openssl for the checks' throw-away certificate) and its checks
+# read version resources with (python3-pefile).
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
+  osslsigncode openssl python3-pefile
 )
 
 as_root() {
