@@ -2,11 +2,13 @@
 # Installs what the builds, tests and the demo need on Debian, and only what is missing:
 # compilers (native g++, clang with libFuzzer and the sanitizers, MinGW-w64), GoogleTest, Python,
 # Wine (64- and 32-bit), Xvfb, screenshot tools, a CJK font, the zh_CN.UTF-8 locale in which
-# Wine uses code page 936 and the en_US.UTF-8 locale of the English-system scenarios.
+# Wine uses code page 936 and the en_US.UTF-8 locale of the English-system scenarios; libzstd
+# (the host build's payload decoder) and Debian's source package of it, from which the MinGW
+# builds compile the decoder (unpacked in the cache folder that tools/zstd-source.sh names).
 set -euo pipefail
 
 packages=(
-  cmake g++ libgtest-dev python3
+  cmake g++ libgtest-dev python3 libzstd-dev zstd dpkg-dev
   clang libclang-rt-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
@@ -56,3 +58,20 @@ for wanted in zh_CN en_US; do
     as_root locale-gen
   fi
 done
+
+# The MinGW builds compile libzstd's decoder from Debian's own source package: a source entry of
+# our own for the suites the system installs from, then the package fetched, its tarball checked
+# against the .dsc's SHA-256 and unpacked (with Debian's patches) outside the repository.
+source_list=/etc/apt/sources.list.d/korvello-sources.sources
+if [ ! -f "$source_list" ]; then
+  echo "deps: adding a source entry for Debian's source packages ($source_list)"
+  as_root tee "$source_list" >/dev/null <<'LIST'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+LIST
+  as_root apt-get update
+fi
+"$(dirname "${BASH_SOURCE[0]}")/zstd-source.sh" fetch

@@ -1,8 +1,12 @@
-// Payload entries: addressing without regard to case, the runtime's errors, whole-file saves.
+// Payload entries: addressing without regard to case, the runtime's errors, whole-file saves,
+// compressed entries.
 #include <string>
+
+#include <zstd.h>
 
 #include "platform/Errors.h"
 #include "setupdata/PayloadReader.h"
+#include "setupdata/Sha256.h"
 #include "support/SimTest.h"
 
 namespace {
@@ -68,6 +72,50 @@ TEST_F(PayloadReaderTest, UncreatableFileFailsWithPathAndReason) {
     EXPECT_EQ(std::string(error.what()),
               "Cannot create file \"C:\\no such folder\\KORV.exe\". The system cannot find the "
               "path specified");
+  }
+}
+
+// Entries the payload sums list as compressed: opened with the file's size, told apart as
+// programs by the file's first bytes, and a carried size other than the sums' refused at once.
+class CompressedPayloadReaderTest : public SimTest {
+ protected:
+  void Carry(const std::string& name, const std::string& file, std::size_t storedCut = 0) {
+    std::string frame(ZSTD_compressBound(file.size()), '\0');
+    frame.resize(ZSTD_compress(frame.data(), frame.size(), file.data(), file.size(), 1));
+    sums_ += name + " datname " + std::to_string(file.size()) + " " +
+             Sha256Hex(file.data(), file.size()) + " zstd " + std::to_string(frame.size()) + "\r\n";
+    frame.resize(frame.size() - storedCut);
+    Machine().Module().AddResource(name, "datname", frame);
+  }
+  void CarrySums() {
+    Machine().Module().AddResource("PayloadSums", "txtname", sums_ + "total 0\r\n");
+  }
+  std::string sums_ = "Korvello payload sums 2\r\n";
+};
+
+TEST_F(CompressedPayloadReaderTest, GivesTheFilesSizeAndFirstBytesAndSavesItNew) {
+  const std::string program = "MZ" + std::string(9000, 'p');
+  Carry("Program", program);
+  Carry("Text", std::string(9000, 't'));
+  CarrySums();
+  PayloadReader reader("Program", "datname");
+  EXPECT_EQ(reader.Size(), program.size());
+  EXPECT_TRUE(reader.IsProgram());
+  reader.SaveToNewFile("C:\\program.bin");
+  EXPECT_EQ(ReadFile("C:\\program.bin"), program);
+  EXPECT_THROW(reader.SaveToNewFile("C:\\program.bin"), EFCreateError) << "not new";
+  reader.Open("Text", "datname");
+  EXPECT_FALSE(reader.IsProgram());
+}
+
+TEST_F(CompressedPayloadReaderTest, ACarriedSizeOtherThanTheSumsIsDamage) {
+  Carry("Cut", std::string(9000, 'c'), 1);
+  CarrySums();
+  try {
+    PayloadReader reader("Cut", "datname");
+    FAIL() << "opened";
+  } catch (const EResDamaged& error) {
+    EXPECT_STREQ(error.what(), "Resource Cut is damaged");
   }
 }
 
