@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr const char* kFirstLine = "Korvello payload sums 1\r\n";
+constexpr const char* kFirstLine = "Korvello payload sums 2\r\n";
 
 AnsiString Swapped(AnsiString text) {
   for (char& c : text) {
