@@ -1,7 +1,8 @@
 # The setup kit: everything tools/pack.sh needs to link a setup.exe around a product's payload
-# without compiling any code — the program library and its payload decoder, the object of the program entry, the compiled
-# resources of the program itself (application manifests and the wizard's pictures) and a
-# settings file naming the compiler and the link flags.
+# without compiling any code — the program library and its payload decoder, the object of the
+# program entry, the compiled resources of the program itself (application manifests and the
+# wizard's pictures), the default setup icon (the packer's, unless the product folder brings a
+# Setup.ico) and a settings file naming the compiler and the link flags.
 #
 # Defines the target korv_packkit (part of `all`) and, for the including scope,
 # KORV_PACKKIT_DIR (the kit folder) and KORV_PACKKIT_STAMP (a file that changes with the kit).
@@ -23,6 +24,15 @@ add_custom_command(
   COMMAND ${Python3_EXECUTABLE} ${korv_main_dir}/artwork.py setup ${korv_artwork_dir}
   DEPENDS ${korv_main_dir}/artwork.py
   COMMENT "Drawing the wizard's pictures"
+  VERBATIM)
+
+# The default icon is a file of the kit, not a compiled resource: the packer compiles the one icon
+# a setup carries, so that a product's own Setup.ico takes its place.
+add_custom_command(
+  OUTPUT ${KORV_PACKKIT_DIR}/setup.ico
+  COMMAND ${Python3_EXECUTABLE} ${korv_main_dir}/artwork.py icon ${KORV_PACKKIT_DIR}/setup.ico
+  DEPENDS ${korv_main_dir}/artwork.py
+  COMMENT "Drawing the default setup icon"
   VERBATIM)
 
 set(korv_resource_sources
@@ -54,6 +64,7 @@ KORV_LDFLAGS=\"${KORV_SETUP_LINK_FLAGS}\"
 KORV_OBJECTS=\"main.o setup_resources.o\"
 KORV_LIBRARIES=\"libkorv_core.a libkorv_zstd.a\"
 KORV_SYSLIBS=\"${KORV_SYSTEM_LINK_ARGS}\"
+KORV_ICON=\"setup.ico\"
 ")
 
 add_custom_command(
@@ -65,8 +76,9 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_OBJECTS:korv_entry>
           ${KORV_PACKKIT_DIR}/main.o
   COMMAND ${CMAKE_COMMAND} -E touch ${KORV_PACKKIT_STAMP}
-  DEPENDS korv_core korv_zstd korv_entry $<TARGET_FILE:korv_core> $<TARGET_FILE:korv_zstd> $<TARGET_OBJECTS:korv_entry>
-          ${KORV_PACKKIT_DIR}/setup_resources.o ${KORV_PACKKIT_DIR}/kit.env
+  DEPENDS korv_core korv_zstd korv_entry $<TARGET_FILE:korv_core> $<TARGET_FILE:korv_zstd>
+          $<TARGET_OBJECTS:korv_entry> ${KORV_PACKKIT_DIR}/setup_resources.o
+          ${KORV_PACKKIT_DIR}/setup.ico ${KORV_PACKKIT_DIR}/kit.env
   COMMENT "Assembling the setup kit in ${KORV_PACKKIT_DIR}"
   VERBATIM)
 add_custom_target(korv_packkit ALL DEPENDS ${KORV_PACKKIT_STAMP})

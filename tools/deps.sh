@@ -4,7 +4,9 @@
 # Wine (64- and 32-bit), Xvfb, screenshot tools, a CJK font, the zh_CN.UTF-8 locale in which
 # Wine uses code page 936 and the en_US.UTF-8 locale of the English-system scenarios; libzstd
 # (the host build's payload decoder) and Debian's source package of it, from which the MinGW
-# builds compile the decoder (unpacked in the cache folder that tools/zstd-source.sh names).
+# builds compile the decoder (unpacked in the cache folder that tools/zstd-source.sh names); and
+# what the packer signs with (osslsigncode, openssl for the checks' throw-away certificate) and
+# its checks read version resources with (python3-pefile).
 set -euo pipefail
 
 packages=(
@@ -13,6 +15,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
+  osslsigncode openssl python3-pefile
 )
 
 as_root() {
@@ -65,10 +68,11 @@ done
 source_list=/etc/apt/sources.list.d/korvello-sources.sources
 if [ ! -f "$source_list" ]; then
   echo "deps: adding a source entry for Debian's source packages ($source_list)"
-  as_root tee "$source_list" >/dev/null <<'LIST'
+  codename="$(. /etc/os-release && echo "$VERSION_CODENAME")"
+  as_root tee "$source_list" >/dev/null <<LIST
 Types: deb-src
 URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
+Suites: $codename $codename-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 LIST

@@ -3,7 +3,8 @@
 # no Wine and never skips): a GUI program of the build's architecture (PE32 Intel 80386 for the
 # product, PE32+ x86-64 for its 64-bit twin) whose resources hold the two application manifests
 # (type 24, id 1: language-neutral asking for version 6 of the common controls, language 2052
-# asking for administrator rights) and the payload entries the program loads by name. It imports
+# asking for administrator rights), the packer's version resource and icon (for Explorer and the
+# elevation prompt) and the payload entries the program loads by name. It imports
 # only DLLs that the system never takes from the folder of setup.exe.
 # shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
@@ -138,6 +139,20 @@ expect_manifest '#0' 'language-neutral' \
   'name="Microsoft\.Windows\.Common-Controls"[^>]*version="6\.0\.0\.0"'
 expect_manifest '#804' 'language 2052' \
   '<requestedExecutionLevel level="requireAdministrator"'
+
+# ---- the version resource and the icon ------------------------------------------------------
+
+# One version resource (type 16), in 2052, whose strings are UTF-16 ("Korvello" as the product
+# name); one icon group (type 14), the one Explorer shows, over icon images (type 3).
+version=$(resource_entries '#10' '#1')
+e2e_expect_eq "$(cut -f1 <<<"$version" | xargs)" '#804' "languages of the version resource"
+read -r rva size < <(cut -f2,3 <<<"$version")
+version_hex=$(resource_bytes "$rva" "$size" | od -An -tx1 -v | tr -d ' \n')
+[[ $version_hex == *4b006f007200760065006c006c006f00* ]] ||
+  e2e_fail "the version resource does not name the product Korvello in UTF-16"
+e2e_expect_eq "$(awk -F'\t' '$1 == "#e"' <<<"$resources" | wc -l)" 1 "icon groups (type 14)"
+[[ -n "$(awk -F'\t' '$1 == "#3"' <<<"$resources")" ]] || e2e_fail "the icon group has no images"
+e2e_log "the version resource and the setup's icon are there"
 
 # ---- the payload ---------------------------------------------------------------------------
 

@@ -139,6 +139,11 @@ std::unique_ptr<RunJournal> RunJournal::Begin(AnsiString* why) {
     return nullptr;
   }
   if (!platform::EnsureAdministratorsFolder(Folder(), why)) return nullptr;
+  // What an earlier run could not undo waits there for the next setup: never written over.
+  if (platform::FileExists(FilePath())) {
+    if (why) *why = "an earlier run's journal is still waiting to be undone";
+    return nullptr;
+  }
   const std::string header = JournalHeader();
   try {
     platform::ReplaceFileAtomically(FilePath(), header.data(), header.size());

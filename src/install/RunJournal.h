@@ -48,7 +48,8 @@ class RunJournal {
   static AnsiString FilePath();
 
   // Starts the journal of a new run. Nothing, with the reason in *why, when its folder cannot be
-  // made or is not trusted: the run then keeps its changes in memory only.
+  // made or is not trusted, or an earlier run's journal is still there (what could not be undone
+  // yet): the run then keeps its changes in memory only.
   static std::unique_ptr<RunJournal> Begin(AnsiString* why);
   // The changes an unfinished run left in the trusted folder; nothing when there is no journal,
   // with the reason in *why when one was found but not acted on.

@@ -98,16 +98,20 @@ void TFormsec::WriteRecord() {
                           static_cast<unsigned>(record.files.size())));
 }
 
+AnsiString KeptFilesMessage(const AnsiString& folder, const std::vector<AnsiString>& kept) {
+  AnsiString text = AnsiString(kKeptFilesText) + "\r";
+  for (std::size_t index = 0; index < kept.size() && index < kKeptFilesShown; ++index) {
+    text += "\r" + folder + kept[index];
+  }
+  if (kept.size() > kKeptFilesShown) {
+    text += Format("\r……另有 %u 个文件", static_cast<unsigned>(kept.size() - kKeptFilesShown));
+  }
+  return text;
+}
+
 void TFormsec::ShowKeptFiles() {
   if (keptFiles_.empty() || Formain->Silent()) return;
-  AnsiString text = AnsiString(kKeptFilesText) + "\r";
-  for (std::size_t index = 0; index < keptFiles_.size() && index < kKeptFilesShown; ++index) {
-    text += "\r" + Formain->InstallFolder + keptFiles_[index];
-  }
-  if (keptFiles_.size() > kKeptFilesShown) {
-    text +=
-        Format("\r……另有 %u 个文件", static_cast<unsigned>(keptFiles_.size() - kKeptFilesShown));
-  }
-  gui::Application::Instance().MessageBox(text, kKeptFilesTitle,
-                                          gui::mb::kOk | gui::mb::kIconInformation, FormSchedule);
+  gui::Application::Instance().MessageBox(KeptFilesMessage(Formain->InstallFolder, keptFiles_),
+                                          kKeptFilesTitle, gui::mb::kOk | gui::mb::kIconInformation,
+                                          FormSchedule);
 }

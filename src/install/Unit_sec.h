@@ -32,6 +32,10 @@ class RunChanges;
 // "...\" and relativePath whole.
 AnsiString ShortenedDisplayPath(const AnsiString& folder, const AnsiString& relativePath);
 
+// The message after a run that kept files the user changed: the first five (below folder) and
+// how many more.
+AnsiString KeptFilesMessage(const AnsiString& folder, const std::vector<AnsiString>& kept);
+
 class TFormsec : public gui::Form {
  public:
   TFormsec(gui::Component* owner, AnsiString name);

@@ -5,10 +5,14 @@ setup.rc carries them as the BITMAP resources IMAGLEFT and IMAGTOP. They travel 
 setup program, so they are 8-bit run-length encoded bitmaps: drawn in flat bands of at most 256
 colours, a row takes a few dozen bytes instead of three bytes a pixel.
 
+It also draws the setup kit's default icon (16, 32 and 48 pixels, 32-bit with alpha), which the
+packer gives every setup.exe whose product folder brings no Setup.ico of its own.
+
 The content depends on nothing but this script: two runs give identical files.
 
 Usage:
   artwork.py setup <out-dir>                        imagleft.bmp and imagtop.bmp
+  artwork.py icon <out.ico>                         the kit's default setup icon
   artwork.py quadrants <width> <height> <out.bmp>   four flat quarters (QUADRANT_COLOURS), for
                                                     tests that check where a picture lands
 """
@@ -101,6 +105,56 @@ def banner_pixel(x, y):
     return colour
 
 
+ICON_SIZES = (16, 32, 48)
+
+
+def icon_image(size, pixel):
+    """One image of an icon file: a 32-bit bottom-up DIB of twice the height (the colour rows,
+    then the 1-bit mask, set where the picture is transparent); pixel(x, y) gives (r, g, b, a)
+    of a row counted from the top."""
+    rows = [[pixel(x, y, size) for x in range(size)] for y in range(size)]
+    colours = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for r, g, b, a in row)
+    mask_stride = ((size + 31) // 32) * 4
+    mask = bytearray()
+    for row in reversed(rows):
+        bits = bytearray(mask_stride)
+        for x, (_, _, _, a) in enumerate(row):
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(colours) + len(mask),
+                       0, 0, 0, 0)
+    return info + colours + bytes(mask)
+
+
+def icon_file(sizes, pixel):
+    """An .ico file holding one image of every size."""
+    images = [icon_image(size, pixel) for size in sizes]
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(directory) + 16 * len(images)
+    for size, image in zip(sizes, images):
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image),
+                                 offset)
+        offset += len(image)
+    return directory + b"".join(images)
+
+
+def setup_icon_pixel(x, y, size):
+    """A blue box with rounded corners, lighter at the top, and a white arrow pointing down into
+    it: a program being set up."""
+    u, v = (x + 0.5) / size, (y + 0.5) / size  # 0..1 across and down
+    corner = 0.18
+    dx, dy = max(corner - u, u - (1 - corner), 0), max(corner - v, v - (1 - corner), 0)
+    if dx * dx + dy * dy > corner * corner:
+        return (0, 0, 0, 0)
+    r, g, b = blend((120, 170, 230), (30, 80, 160), v)
+    shaft = abs(u - 0.5) < 0.09 and 0.16 < v < 0.56
+    head = 0.50 <= v < 0.82 and abs(u - 0.5) < (0.82 - v) * 0.95
+    if shaft or head:
+        r, g, b = (255, 255, 255)
+    return (r, g, b, 255)
+
+
 def quadrant_pixel(width, height):
     def pixel(x, y):
         return QUADRANT_COLOURS[(2 if y >= height // 2 else 0) + (1 if x >= width // 2 else 0)]
@@ -118,6 +172,10 @@ def main(argv):
         os.makedirs(argv[2], exist_ok=True)
         write(os.path.join(argv[2], "imagleft.bmp"), rle8_bitmap(*SIDE_SIZE, side_pixel))
         write(os.path.join(argv[2], "imagtop.bmp"), rle8_bitmap(*BANNER_SIZE, banner_pixel))
+        return 0
+    if len(argv) == 3 and argv[1] == "icon":
+        os.makedirs(os.path.dirname(os.path.abspath(argv[2])), exist_ok=True)
+        write(argv[2], icon_file(ICON_SIZES, setup_icon_pixel))
         return 0
     if len(argv) == 5 and argv[1] == "quadrants":
         width, height = int(argv[2]), int(argv[3])

@@ -74,6 +74,24 @@ TEST_F(RecoveryTest, TheNextSetupUndoesTheKilledRunBeforeAnythingElse) {
   EXPECT_EQ(ReadFile("D:\\Other\\KORV.exe"), "MZ the main program");
 }
 
+TEST_F(RecoveryTest, WhatCannotBeUndoneYetStaysInTheJournalForTheSetupAfter) {
+  ASSERT_TRUE(platform::EnsureAdministratorsFolder(RunJournal::Folder()));
+  ArrangeKilledRun();
+  // Another program holds the killed run's new file open.
+  Machine().Files().LockFile("D:\\Killed\\KORV.exe");
+  const std::string journal = ReadFile(RunJournal::FilePath());
+  Machine().Module().SetCommandLine("setup.exe /S /LOG=C:\\setup.log /D=D:\\Other\\");
+  EXPECT_EQ(RunWholeSetup(), 0) << "this setup installs all the same";
+  EXPECT_EQ(ReadFile(RunJournal::FilePath()), journal) << "kept whole, not written over";
+  EXPECT_EQ(ReadFile("D:\\Killed\\ReadMe.txt"), "the earlier ReadMe") << "the rest is undone";
+  const std::string log = ReadFile("C:\\setup.log");
+  EXPECT_NE(log.find("recovery: some changes could not be undone"), std::string::npos) << log;
+  EXPECT_NE(log.find("journal: none, the changes are kept in memory only: an earlier run's "
+                     "journal is still waiting to be undone"),
+            std::string::npos)
+      << log;
+}
+
 TEST_F(RecoveryTest, AJournalInAFolderSomeoneElseMadeIsLeftAlone) {
   // Made as a standard user could, before any setup ran.
   std::filesystem::create_directories(HostPath(RunJournal::Folder()));

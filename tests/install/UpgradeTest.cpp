@@ -180,4 +180,15 @@ INSTANTIATE_TEST_SUITE_P(
                         "new\r\nend\r\n"}),
     [](const ::testing::TestParamInfo<UntrustedRecord>& info) { return info.param.what; });
 
+TEST(KeptFilesMessageTest, NamesTheFirstFiveAndHowManyMore) {
+  const std::vector<AnsiString> kept = {"a.orv", "b.orv", "c.orv",          "d.orv",
+                                        "e.orv", "f.orv", "UserFile\\g.orv"};
+  const AnsiString heading = "以下文件在上次安装后被您修改过，安装程序保留了它们，没有覆盖：\r";
+  EXPECT_EQ(KeptFilesMessage("D:\\K\\", {kept.begin(), kept.begin() + 5}),
+            heading + "\rD:\\K\\a.orv\rD:\\K\\b.orv\rD:\\K\\c.orv\rD:\\K\\d.orv\rD:\\K\\e.orv");
+  EXPECT_EQ(KeptFilesMessage("D:\\K\\", kept), heading +
+                                                   "\rD:\\K\\a.orv\rD:\\K\\b.orv\rD:\\K\\c.orv\rD:"
+                                                   "\\K\\d.orv\rD:\\K\\e.orv\r……另有 2 个文件");
+}
+
 }  // namespace

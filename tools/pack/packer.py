@@ -12,7 +12,13 @@ stay as they are. One more entry, "PayloadSums", carries the size and SHA-256 of
 entry's file, how the entry is carried and its size in the setup, and the bytes the installation
 writes in all.
 
-Usage: packer.py --kit <packkit-dir> <product-dir> <out.exe>
+Beside the payload the setup carries a version resource made from the configuration's
+[Form] Serial and its icon: the product folder's Setup.ico, else the kit's default. With --sign
+the packer signs the setup with Authenticode (SHA-256) through osslsigncode and checks the
+signature before it writes the setup.
+
+Usage: packer.py --kit <packkit-dir> [--sign <certificate.pfx> [--password-file <file>]
+                 [--timestamp <url>]] <product-dir> <out.exe>
 """
 
 import argparse
@@ -524,13 +530,239 @@ def make_resources_read_only(path):
         image_file.write(image)
 
 
-def pack(kit_dir, product_dir, out_path, payload_limit=True):
+# ---- version resource and icon -------------------------------------------------------------
+
+# The names the setup registers the product under (its uninstall entry), shown by Explorer too.
+PRODUCT_NAME = "Korvello"
+COMPANY_NAME = "Lumenford"
+SETUP_DESCRIPTION = f"{PRODUCT_NAME} 安装程序"
+DEFAULT_COPYRIGHT = f"© {COMPANY_NAME}"
+PRODUCT_ICON = "Setup.ico"
+# Chinese (PRC) strings in UTF-16: the block "080404b0" and its Translation pair.
+VERSION_LANGUAGE, VERSION_CODEPAGE = 0x0804, 1200
+
+
+def version_numbers(serial):
+    """[Form] Serial -> the four numbers of the version, read as the setup reads the serial: two
+    digits a component ("02080308" -> (2, 8, 3, 8)); no serial gives 0.0.0.0."""
+    if serial is None or serial == "":
+        return (0, 0, 0, 0)
+    if not re.fullmatch(r"[0-9]{2}([0-9]{2}){0,3}", serial):
+        raise PackError(
+            f"the configuration's [Form] Serial {serial!r} is not two to eight digits, two a "
+            "version component (02080308 is version 2.8.3.8)"
+        )
+    numbers = tuple(int(serial[at:at + 2]) for at in range(0, len(serial), 2))
+    return numbers + (0,) * (4 - len(numbers))
+
+
+def version_strings(configuration):
+    """The StringFileInfo values, in the order they are written: the packer's own words and the
+    version's digits, nothing a resource script would have to escape."""
+    numbers = version_numbers(ini_value(configuration, "Form", "Serial"))
+    dotted = ".".join(str(n) for n in numbers)
+    return numbers, [
+        ("CompanyName", COMPANY_NAME),
+        ("FileDescription", SETUP_DESCRIPTION),
+        ("FileVersion", dotted),
+        ("LegalCopyright", DEFAULT_COPYRIGHT),
+        ("OriginalFilename", "setup.exe"),
+        ("ProductName", PRODUCT_NAME),
+        ("ProductVersion", dotted),
+    ]
+
+
+def find_product_icon(product_dir):
+    """The product folder's own Setup.ico (any case of the name), or None."""
+    for name in sorted(os.listdir(product_dir)):
+        path = os.path.join(product_dir, name)
+        if name.upper() == PRODUCT_ICON.upper() and os.path.isfile(path):
+            return path
+    return None
+
+
+def check_icon(path):
+    """Refuses a file that is no icon file, before the resource compiler does so obscurely."""
+    with open(path, "rb") as icon:
+        data = icon.read()
+    problem = None
+    if len(data) < 6 or struct.unpack_from("<HH", data) != (0, 1):
+        problem = "it is no icon file (.ico)"
+    else:
+        (count,) = struct.unpack_from("<H", data, 4)
+        if count == 0 or len(data) < 6 + 16 * count:
+            problem = "its list of images is empty or cut short"
+        for index in range(count if problem is None else 0):
+            size, offset = struct.unpack_from("<II", data, 6 + 16 * index + 8)
+            if size == 0 or offset + size > len(data):
+                problem = f"its image {index + 1} lies beyond the end of the file"
+                break
+    if problem:
+        raise PackError(f"the icon {path} cannot be used: {problem}")
+
+
+def setup_icon(product_dir, kit_dir, kit):
+    """The icon the setup carries: the product's Setup.ico, else the kit's default, else none."""
+    icon = find_product_icon(product_dir)
+    if icon is None and kit.get("KORV_ICON"):
+        icon = os.path.join(kit_dir, kit["KORV_ICON"])
+    if icon is not None:
+        check_icon(icon)
+    return icon
+
+
+def write_version_script(work_dir, configuration, icon):
+    """The resource script of the version resource and the icon (UTF-8, windres -c 65001). The
+    icon group is the setup's only one, so Explorer shows it."""
+    numbers, strings = version_strings(configuration)
+    comma = ",".join(str(n) for n in numbers)
+    lines = [f"LANGUAGE {VERSION_LANGUAGE & 0x3FF}, {VERSION_LANGUAGE >> 10}"]
+    if icon is not None:
+        os.symlink(os.path.abspath(icon), os.path.join(work_dir, "setup.ico"))
+        lines.append('1 ICON "setup.ico"')
+    lines += [
+        "1 VERSIONINFO",
+        f"FILEVERSION {comma}",
+        f"PRODUCTVERSION {comma}",
+        "FILEFLAGSMASK 0x3f",
+        "FILEFLAGS 0",
+        "FILEOS 0x40004",  # VOS_NT_WINDOWS32
+        "FILETYPE 1",  # VFT_APP
+        "FILESUBTYPE 0",
+        "BEGIN",
+        '  BLOCK "StringFileInfo"',
+        "  BEGIN",
+        f'    BLOCK "{VERSION_LANGUAGE:04x}{VERSION_CODEPAGE:04x}"',
+        "    BEGIN",
+    ]
+    lines += [f'      VALUE "{key}", "{value}"' for key, value in strings]
+    lines += [
+        "    END",
+        "  END",
+        '  BLOCK "VarFileInfo"',
+        "  BEGIN",
+        f'    VALUE "Translation", {VERSION_LANGUAGE:#06x}, {VERSION_CODEPAGE}',
+        "  END",
+        "END",
+    ]
+    script = os.path.join(work_dir, "version.rc")
+    with open(script, "w", encoding="utf-8", newline="\n") as out:
+        out.write("\n".join(lines) + "\n")
+    return script
+
+
+def configuration_bytes(entries):
+    by_key = {entry.key: entry for entry in entries}
+    with open(by_key[("FILETXT7", "TXTNAME")].file_path, "rb") as ini:
+        return ini.read()
+
+
+# ---- signing -------------------------------------------------------------------------------
+
+# osslsigncode always writes a signing-time attribute, the current time unless told one; Windows
+# trusts only a time stamp's time, so without one the attribute is pinned and signing the same
+# setup twice gives the same bytes.
+UNSTAMPED_SIGNING_TIME = "0"
+SYSTEM_CA_BUNDLE = "/etc/ssl/certs/ca-certificates.crt"
+
+
+class Signing:
+    def __init__(self, certificate, password_file=None, timestamp_url=None):
+        self.certificate = certificate
+        self.password_file = password_file
+        self.timestamp_url = timestamp_url
+
+
+def signing_tool(name):
+    tool = shutil.which(name)
+    if tool is None:
+        raise PackError(f"{name} is not installed and signing needs it (tools/deps.sh installs it)")
+    return tool
+
+
+def private_password_file(signing, work_dir):
+    """The first line of the password file, copied where only this user reads it: osslsigncode
+    reads a whole file, and a password never goes on a command line."""
+    try:
+        with open(signing.password_file, "rb") as source:
+            first_line = source.read().splitlines()[:1]
+    except OSError as error:
+        raise PackError(f"cannot read the password file {signing.password_file}: "
+                        f"{error.strerror}")
+    path = os.path.join(work_dir, "password")
+    descriptor = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o600)
+    with os.fdopen(descriptor, "wb") as out:
+        out.write(first_line[0] if first_line else b"")
+    return path
+
+
+def sign(unsigned, signed, signing, work_dir):
+    """Signs the setup with Authenticode (SHA-256) into signed."""
+    if not os.path.isfile(signing.certificate):
+        raise PackError(f"the certificate {signing.certificate} is not a file")
+    command = [signing_tool("osslsigncode"), "sign", "-pkcs12", signing.certificate, "-h", "sha256"]
+    if signing.password_file is not None:
+        command += ["-readpass", private_password_file(signing, work_dir)]
+    if signing.timestamp_url:
+        command += ["-ts", signing.timestamp_url]
+    else:
+        command += ["-time", UNSTAMPED_SIGNING_TIME]
+    command += ["-in", unsigned, "-out", signed]
+    result = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.STDOUT)
+    output = result.stdout.decode("utf-8", errors="replace").strip()
+    if result.returncode == 0 and os.path.isfile(signed):
+        return
+    if "PKCS#12" in output or "key or certificates" in output:
+        raise PackError(
+            f"cannot sign with {signing.certificate}: the password is wrong or the file is no "
+            f"PKCS#12 certificate with its private key (osslsigncode: {output})"
+        )
+    if signing.timestamp_url:
+        raise PackError(f"signing with a time stamp from {signing.timestamp_url} failed:\n{output}")
+    raise PackError(f"signing with {signing.certificate} failed:\n{output}")
+
+
+def verify_signature(signed, work_dir):
+    """Checks the signature against the setup's bytes, its signer trusted through the
+    certificates the signature carries (and the system's authorities, for a chain whose root the
+    certificate file leaves out)."""
+    tool = signing_tool("osslsigncode")
+    signature = os.path.join(work_dir, "signature.pem")
+    run([tool, "extract-signature", "-pem", "-in", signed, "-out", signature])
+    certificates = subprocess.run(
+        [signing_tool("openssl"), "pkcs7", "-print_certs", "-in", signature],
+        stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    if certificates.returncode != 0:
+        raise PackError("cannot read the certificates of the setup's signature:\n"
+                        + certificates.stdout.decode("utf-8", errors="replace"))
+    trusted = os.path.join(work_dir, "trusted.pem")
+    with open(trusted, "wb") as out:
+        out.write(certificates.stdout)
+        if os.path.isfile(SYSTEM_CA_BUNDLE):
+            with open(SYSTEM_CA_BUNDLE, "rb") as system:
+                out.write(system.read())
+    result = subprocess.run([tool, "verify", "-CAfile", trusted, "-in", signed],
+                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.STDOUT)
+    if result.returncode != 0:
+        output = result.stdout.decode("utf-8", errors="replace").strip()
+        raise PackError(f"the signed setup does not verify, so it is not written:\n{output}")
+
+
+def pack(kit_dir, product_dir, out_path, payload_limit=True, signing=None):
     if not os.path.isdir(product_dir):
         raise PackError(f"{product_dir} is not a folder")
     entries = read_manifest(product_dir)
     kit = read_kit(kit_dir)
     if payload_limit:
         check_payload_size(entries, kit)
+    configuration = configuration_bytes(entries)
+    version_numbers(ini_value(configuration, "Form", "Serial"))  # a bad serial stops us early
+    icon = setup_icon(product_dir, kit_dir, kit)
+    if signing is not None:
+        signing_tool("osslsigncode")
+        signing_tool("openssl")
     out_path = os.path.abspath(out_path)
     os.makedirs(os.path.dirname(out_path), exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="korvpack.") as work_dir:
@@ -543,6 +775,9 @@ def pack(kit_dir, product_dir, out_path, payload_limit=True):
             cwd=work_dir)
         payload_bytes = verify_payload(entries, os.path.join(work_dir, "payload.res"), sums)
         run(windres + ["-i", "payload.res", "-o", "payload.o"], cwd=work_dir)
+        write_version_script(work_dir, configuration, icon)
+        run(windres + ["--preprocessor=cat", "-c", "65001", "-i", "version.rc",
+                       "-o", "version.o"], cwd=work_dir)
         kit_files = [os.path.join(kit_dir, name) for name in kit["KORV_OBJECTS"].split()]
         libraries = [os.path.join(kit_dir, name) for name in kit["KORV_LIBRARIES"].split()]
         linked = os.path.join(work_dir, "setup.exe")
@@ -552,11 +787,16 @@ def pack(kit_dir, product_dir, out_path, payload_limit=True):
             + REPRODUCIBLE_LINK_FLAGS
             + ["-o", linked]
             + kit_files
-            + [os.path.join(work_dir, "payload.o")]
+            + [os.path.join(work_dir, "payload.o"), os.path.join(work_dir, "version.o")]
             + libraries
             + shlex.split(kit.get("KORV_SYSLIBS", ""))
         )
         make_resources_read_only(linked)
+        if signing is not None:
+            signed = os.path.join(work_dir, "signed.exe")
+            sign(linked, signed, signing, work_dir)
+            verify_signature(signed, work_dir)
+            linked = signed
         shutil.move(linked, out_path)
     return len(entries), payload_bytes
 
@@ -569,17 +809,28 @@ def main(argv):
         action="store_true",
         help="write the setup even over the payload limit (only to measure where the limit lies)",
     )
+    parser.add_argument("--sign", metavar="CERTIFICATE.pfx",
+                        help="sign the setup with this certificate and its key (PKCS#12)")
+    parser.add_argument("--password-file", metavar="FILE",
+                        help="the certificate's password: the first line of this file")
+    parser.add_argument("--timestamp", metavar="URL",
+                        help="time-stamp the signature at this RFC 3161 server")
     parser.add_argument("product_dir")
     parser.add_argument("out_exe")
     args = parser.parse_args(argv[1:])
+    if (args.password_file or args.timestamp) and not args.sign:
+        parser.error("--password-file and --timestamp go with --sign")
+    signing = Signing(args.sign, args.password_file, args.timestamp) if args.sign else None
     try:
         count, payload_bytes = pack(
-            args.kit, args.product_dir, args.out_exe, payload_limit=not args.no_payload_limit
+            args.kit, args.product_dir, args.out_exe, payload_limit=not args.no_payload_limit,
+            signing=signing,
         )
     except PackError as error:
         sys.stderr.write(f"pack: {error}\n")
         return 1
-    print(f"pack: wrote {args.out_exe}: {count} entries, {payload_bytes} bytes of payload")
+    signed = ", signed" if signing else ""
+    print(f"pack: wrote {args.out_exe}: {count} entries, {payload_bytes} bytes of payload{signed}")
     return 0
 
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks of the packer's manifest validation, of its reading of compiled resources and, where a
-setup kit has been built, that packing is reproducible.
+setup kit has been built, that packing is reproducible, that the setup carries its version
+resource and icon, and that a signed setup verifies.
 
 Run: python3 -m unittest discover -s tools/pack -p 'test_*.py'
 """
@@ -14,9 +15,24 @@ import sys
 import tempfile
 import time
 import unittest
+from unittest import mock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import packer  # noqa: E402
+
+REPO_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(REPO_ROOT, "src", "main"))
+import artwork  # noqa: E402
+
+try:
+    import pefile
+except ImportError:
+    # Debian's python3-pefile (tools/deps.sh) lives where a Python of its own does not look.
+    sys.path.append("/usr/lib/python3/dist-packages")
+    try:
+        import pefile
+    except ImportError:
+        pefile = None
 
 # A well-formed manifest: the entries the setup opens by name, a Chinese file name, a subfolder
 # and a path with a space in it.
@@ -561,6 +577,326 @@ class ReadOnlyPayloadTest(unittest.TestCase):
                                     "is not readable")
                 self.assertNotEqual(flags[".data"] & packer.IMAGE_SCN_MEM_WRITE, 0,
                                     "the program's own data lost its write flag")
+
+class VersionNumbersTest(unittest.TestCase):
+    def test_the_serial_gives_two_digits_a_component(self):
+        # (serial, version)
+        cases = [
+            ("02080308", (2, 8, 3, 8)),
+            ("10203099", (10, 20, 30, 99)),
+            ("00000000", (0, 0, 0, 0)),
+            ("0208", (2, 8, 0, 0)),
+            ("", (0, 0, 0, 0)),
+            (None, (0, 0, 0, 0)),
+        ]
+        for serial, version in cases:
+            with self.subTest(serial=serial):
+                self.assertEqual(packer.version_numbers(serial), version)
+
+    def test_a_serial_that_is_no_version_is_refused(self):
+        for serial in ["2080308", "0208030800", "02O80308", "-2080308", "0208 308", "2"]:
+            with self.subTest(serial=serial):
+                with self.assertRaisesRegex(packer.PackError, "\\[Form\\] Serial"):
+                    packer.version_numbers(serial)
+
+
+def other_icon_pixel(x, y, size):
+    """A picture unlike the kit's default: a red and green checkerboard."""
+    return (200, 30, 30, 255) if (x // 4 + y // 4) % 2 else (30, 160, 60, 255)
+
+
+class IconCheckTest(unittest.TestCase):
+    def test_only_a_whole_icon_file_is_taken(self):
+        good = artwork.icon_file((16, 32), other_icon_pixel)
+        # (file bytes, expected problem or None)
+        cases = [
+            (good, None),
+            (artwork.icon_file((48,), artwork.setup_icon_pixel), None),
+            (b"", "no icon file"),
+            (b"BM" + good[2:], "no icon file"),
+            (good[:4] + b"\0\0" + good[6:], "empty or cut short"),
+            (good[:20], "empty or cut short"),
+            (good[:-1], "image 2 lies beyond the end"),
+        ]
+        for data, problem in cases:
+            with self.subTest(problem=problem, size=len(data)), \
+                    tempfile.TemporaryDirectory() as folder:
+                path = os.path.join(folder, "Setup.ico")
+                with open(path, "wb") as icon:
+                    icon.write(data)
+                if problem is None:
+                    packer.check_icon(path)
+                    continue
+                with self.assertRaisesRegex(packer.PackError, problem):
+                    packer.check_icon(path)
+
+
+RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+
+
+def resource_leaves(pe, type_id):
+    """(id, data) of every resource of a numbered type, in directory order (as Explorer reads)."""
+    leaves = []
+    for type_entry in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        if type_entry.id != type_id:
+            continue
+        for name_entry in type_entry.directory.entries:
+            for language_entry in name_entry.directory.entries:
+                rva, size = language_entry.data.struct.OffsetToData, language_entry.data.struct.Size
+                leaves.append((name_entry.id, pe.get_data(rva, size)))
+    return leaves
+
+
+def first_icon_images(pe):
+    """The images of the first icon group, in the group's order."""
+    groups = resource_leaves(pe, RT_GROUP_ICON)
+    icons = dict(resource_leaves(pe, RT_ICON))
+    _, group = groups[0]
+    _, _, count = struct.unpack_from("<HHH", group)
+    return [icons[struct.unpack_from("<H", group, 6 + 14 * i + 12)[0]] for i in range(count)]
+
+
+def icon_file_images(data):
+    _, _, count = struct.unpack_from("<HHH", data)
+    images = []
+    for index in range(count):
+        size, offset = struct.unpack_from("<II", data, 6 + 16 * index + 8)
+        images.append(data[offset:offset + size])
+    return images
+
+
+def read_kit_icon(kit):
+    settings = packer.read_kit(kit)
+    with open(os.path.join(kit, settings["KORV_ICON"]), "rb") as icon:
+        return icon.read()
+
+
+SAMPLE_CONFIGURATION = ("[***]\r\n[Form]\r\nCaption=Korvellov2.8.3.8（标准版-k）\r\n"
+                        "Serial=02080308\r\nVersion=2.8.3.8（标准版-k）\r\n"
+                        "[Run]\r\nFileName=KORV.exe\r\n")
+
+
+def pack_product(kit, out, configuration=SAMPLE_CONFIGURATION, icon=None, signing=None):
+    """Packs the small product with the configuration given and, if given, its own Setup.ico."""
+    with ProductFolder(encode(GOOD_LINES)) as product:
+        with open(os.path.join(product, "Setup.ini"), "wb") as ini:
+            ini.write(configuration.encode("gbk"))
+        if icon is not None:
+            with open(os.path.join(product, "Setup.ico"), "wb") as product_icon:
+                product_icon.write(icon)
+        packer.pack(kit, product, out, signing=signing)
+
+
+@unittest.skipIf(not setup_kits(),
+                 "no setup kit: build one (tools/build.sh win) or set KORV_PACKKIT")
+class VersionResourceTest(unittest.TestCase):
+    def setUp(self):
+        self.assertIsNotNone(pefile, "python3-pefile is not installed (tools/deps.sh)")
+
+    def packed(self, kit, **product):
+        with tempfile.TemporaryDirectory() as out_dir:
+            out = os.path.join(out_dir, "setup.exe")
+            pack_product(kit, out, **product)
+            with open(out, "rb") as image:
+                data = image.read()
+        return pefile.PE(data=data)
+
+    def test_version_and_names_come_from_the_configuration(self):
+        # ([Form] Serial line, version numbers, version string)
+        cases = [
+            ("Serial=02080308", (2, 8, 3, 8), "2.8.3.8"),
+            ("serial = 12000199 ", (12, 0, 1, 99), "12.0.1.99"),
+            ("Caption=no serial", (0, 0, 0, 0), "0.0.0.0"),
+        ]
+        for kit in setup_kits():
+            for serial_line, numbers, dotted in cases:
+                with self.subTest(kit=kit, serial=serial_line):
+                    configuration = SAMPLE_CONFIGURATION.replace("Serial=02080308", serial_line)
+                    pe = self.packed(kit, configuration=configuration)
+                    self.assertEqual(len(resource_leaves(pe, RT_VERSION)), 1)
+                    fixed = pe.VS_FIXEDFILEINFO[0]
+                    for ms, ls in ((fixed.FileVersionMS, fixed.FileVersionLS),
+                                   (fixed.ProductVersionMS, fixed.ProductVersionLS)):
+                        self.assertEqual((ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF), numbers)
+                    self.assertEqual(fixed.FileType, 1)  # an application
+                    tables = [table for info in pe.FileInfo[0] if info.Key == b"StringFileInfo"
+                              for table in info.StringTable]
+                    self.assertEqual([table.LangID for table in tables], [b"080404b0"])
+                    self.assertEqual(
+                        {key.decode("utf-8"): value.decode("utf-8")
+                         for key, value in tables[0].entries.items()},
+                        {"CompanyName": "Lumenford", "FileDescription": "Korvello 安装程序",
+                         "FileVersion": dotted, "LegalCopyright": "© Lumenford",
+                         "OriginalFilename": "setup.exe", "ProductName": "Korvello",
+                         "ProductVersion": dotted})
+                    translations = [var.entry for info in pe.FileInfo[0]
+                                    if info.Key == b"VarFileInfo" for var in info.Var]
+                    self.assertEqual(translations, [{b"Translation": "0x0804 0x04b0"}])
+
+    def test_a_bad_serial_stops_the_pack_without_a_setup(self):
+        with tempfile.TemporaryDirectory() as out_dir:
+            out = os.path.join(out_dir, "setup.exe")
+            configuration = SAMPLE_CONFIGURATION.replace("02080308", "2.8.3.8")
+            with self.assertRaisesRegex(packer.PackError, "Serial '2.8.3.8'"):
+                pack_product(setup_kits()[0], out, configuration=configuration)
+            self.assertFalse(os.path.exists(out))
+
+    def test_the_product_icon_replaces_the_kit_default(self):
+        product_icon = artwork.icon_file((16, 32), other_icon_pixel)
+        for kit in setup_kits():
+            default_icon = read_kit_icon(kit)
+            self.assertNotEqual(icon_file_images(default_icon), icon_file_images(product_icon))
+            # (Setup.ico of the product folder, the icon file the setup must carry)
+            for brought, carried in ((None, default_icon), (product_icon, product_icon)):
+                with self.subTest(kit=kit, own_icon=brought is not None):
+                    pe = self.packed(kit, icon=brought)
+                    self.assertEqual(len(resource_leaves(pe, RT_GROUP_ICON)), 1)
+                    self.assertEqual(first_icon_images(pe), icon_file_images(carried))
+
+    def test_a_product_icon_that_is_no_icon_stops_the_pack(self):
+        with tempfile.TemporaryDirectory() as out_dir:
+            out = os.path.join(out_dir, "setup.exe")
+            with self.assertRaisesRegex(packer.PackError, "Setup.ico cannot be used"):
+                pack_product(setup_kits()[0], out, icon=b"not an icon")
+            self.assertFalse(os.path.exists(out))
+
+
+OSSLSIGNCODE = shutil.which("osslsigncode")
+OPENSSL = shutil.which("openssl")
+PASSWORD = "correct horse 电池"
+
+
+class ThrowAwayCertificate:
+    """A self-signed code-signing certificate and its key in a password-protected PKCS#12 file,
+    the certificate alone as PEM (to trust it when verifying) and a password file whose first
+    line is the password."""
+
+    def __init__(self, folder):
+        self.pem = os.path.join(folder, "signer.pem")
+        self.pfx = os.path.join(folder, "signer.pfx")
+        self.password_file = os.path.join(folder, "password.txt")
+        key = os.path.join(folder, "signer.key")
+        subprocess.run([OPENSSL, "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                        "-out", self.pem, "-days", "2", "-subj", "/CN=Korvello test signer",
+                        "-addext", "extendedKeyUsage=codeSigning",
+                        "-addext", "keyUsage=digitalSignature"],
+                       check=True, capture_output=True)
+        with open(self.password_file, "wb") as out:
+            out.write(f"{PASSWORD}\nnot part of the password\n".encode("utf-8"))
+        subprocess.run([OPENSSL, "pkcs12", "-export", "-inkey", key, "-in", self.pem,
+                        "-out", self.pfx, "-passout", f"file:{self.password_file}"],
+                       check=True, capture_output=True)
+
+
+def verifies(path, certificate):
+    result = subprocess.run([OSSLSIGNCODE, "verify", "-CAfile", certificate.pem, "-in", path],
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    return result.returncode == 0
+
+
+@unittest.skipIf(not setup_kits(),
+                 "no setup kit: build one (tools/build.sh win) or set KORV_PACKKIT")
+class SigningTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="korvpack-sign.")
+        if OSSLSIGNCODE is None or OPENSSL is None:
+            return
+        cls.certificate = ThrowAwayCertificate(cls.folder)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.folder)
+
+    def setUp(self):
+        self.assertIsNotNone(OSSLSIGNCODE, "osslsigncode is not installed (tools/deps.sh)")
+        self.assertIsNotNone(OPENSSL, "openssl is not installed")
+        self.kit = setup_kits()[0]
+        self.out_dir = tempfile.mkdtemp(prefix="korvpack-signed.")
+        self.addCleanup(shutil.rmtree, self.out_dir)
+
+    def signing(self, password_file=None):
+        return packer.Signing(self.certificate.pfx, password_file or
+                              self.certificate.password_file)
+
+    def pack_to(self, name, signing=None):
+        out = os.path.join(self.out_dir, name)
+        pack_product(self.kit, out, signing=signing)
+        with open(out, "rb") as image:
+            return out, image.read()
+
+    def test_a_signed_setup_verifies_and_is_the_unsigned_one_plus_its_signature(self):
+        with mock.patch.object(packer.subprocess, "run", wraps=subprocess.run) as recorded:
+            signed_path, signed = self.pack_to("signed.exe", self.signing())
+        commands = [list(call.args[0]) for call in recorded.call_args_list]
+        self.assertTrue(verifies(signed_path, self.certificate))
+        self.assertTrue(any(command[1:2] == ["sign"] for command in commands), commands)
+        self.assertFalse([c for c in commands if any(PASSWORD in word for word in c)],
+                         "the password went on a command line")
+
+        _, unsigned = self.pack_to("unsigned.exe")
+        self.assertFalse(verifies(os.path.join(self.out_dir, "unsigned.exe"), self.certificate))
+        stripped = os.path.join(self.out_dir, "stripped.exe")
+        subprocess.run([OSSLSIGNCODE, "remove-signature", "-in", signed_path, "-out", stripped],
+                       check=True, capture_output=True)
+        with open(stripped, "rb") as image:
+            without_signature = image.read()
+        # Signing adds the signature and the header's checksum of the signed file, nothing else.
+        checksum = packer_checksum_offset(unsigned)
+        self.assertEqual(without_signature[:checksum] + without_signature[checksum + 4:],
+                         unsigned[:checksum] + unsigned[checksum + 4:])
+        self.assertGreater(len(signed), len(unsigned))
+
+    def test_signing_without_a_time_stamp_is_reproducible(self):
+        _, first = self.pack_to("first.exe", self.signing())
+        wait_for_next_second()
+        _, second = self.pack_to("second.exe", self.signing())
+        self.assertEqual(first, second)
+
+    def test_a_setup_changed_by_one_byte_after_signing_does_not_verify(self):
+        signed_path, signed = self.pack_to("signed.exe", self.signing())
+        # A byte of the header, of the program and of the payload.
+        for offset in (0x40, len(signed) // 4, len(signed) // 2):
+            with self.subTest(offset=offset):
+                changed = bytearray(signed)
+                changed[offset] ^= 0x01
+                path = os.path.join(self.out_dir, f"changed-{offset}.exe")
+                with open(path, "wb") as image:
+                    image.write(changed)
+                self.assertFalse(verifies(path, self.certificate))
+
+    def test_a_wrong_password_fails_the_pack_without_a_setup(self):
+        wrong = os.path.join(self.out_dir, "wrong.txt")
+        # The whole file is no password either: only its first line is.
+        for text in ("wrong\n", f"{PASSWORD}x\n", f"x\n{PASSWORD}\n"):
+            with self.subTest(password_file=text):
+                with open(wrong, "w", encoding="utf-8") as out:
+                    out.write(text)
+                with self.assertRaisesRegex(packer.PackError, "the password is wrong"):
+                    self.pack_to("setup.exe", self.signing(wrong))
+                self.assertFalse(os.path.exists(os.path.join(self.out_dir, "setup.exe")))
+
+    def test_a_signature_that_does_not_verify_fails_the_pack_without_a_setup(self):
+        real_sign = packer.sign
+
+        def sign_then_change(unsigned, signed, signing, work_dir):
+            real_sign(unsigned, signed, signing, work_dir)
+            with open(signed, "r+b") as image:
+                image.seek(os.path.getsize(signed) // 2)
+                byte = image.read(1)
+                image.seek(-1, os.SEEK_CUR)
+                image.write(bytes([byte[0] ^ 0x01]))
+
+        with mock.patch.object(packer, "sign", side_effect=sign_then_change), \
+                self.assertRaisesRegex(packer.PackError, "does not verify"):
+            self.pack_to("setup.exe", self.signing())
+        self.assertFalse(os.path.exists(os.path.join(self.out_dir, "setup.exe")))
+
+
+def packer_checksum_offset(image):
+    """Where the optional header keeps the image's checksum."""
+    (header,) = struct.unpack_from("<I", image, 0x3C)
+    return header + 24 + 64
 
 
 if __name__ == "__main__":
