@@ -2,6 +2,20 @@
 
 #include "platform/Errors.h"
 
+namespace {
+
+// The first bytes of every zstd frame.
+bool StartsLikeAFrame(const platform::ResourceBytes& entry) {
+  static constexpr unsigned char kMagic[] = {0x28, 0xB5, 0x2F, 0xFD};
+  if (entry.size < sizeof kMagic) return false;
+  for (std::size_t i = 0; i < sizeof kMagic; ++i) {
+    if (static_cast<unsigned char>(entry.data[i]) != kMagic[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 PayloadReader::PayloadReader(const AnsiString& name, const AnsiString& type)
     : sums_(PayloadSums::Load()) {
   Open(name, type);
@@ -13,6 +27,12 @@ void PayloadReader::Open(const AnsiString& name, const AnsiString& type) {
   const EntrySum* sum = sums_ ? sums_->Find(name, type) : nullptr;
   // A truncated or padded entry is found before anything of it is written.
   if (sum && sum->storedSize != found->size) {
+    throw EResDamaged(Format("Resource %s is damaged", name.c_str()));
+  }
+  // The packer lists every entry in the sums. Without its line (the sums missing or damaged) a
+  // compressed entry cannot be told from a raw one, and writing the frame as the file would
+  // install a broken product without a word.
+  if (!sum && StartsLikeAFrame(*found)) {
     throw EResDamaged(Format("Resource %s is damaged", name.c_str()));
   }
   name_ = name;

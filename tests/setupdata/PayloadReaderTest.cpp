@@ -8,6 +8,7 @@
 #include "setupdata/PayloadReader.h"
 #include "setupdata/Sha256.h"
 #include "support/SimTest.h"
+#include "support/TestNames.h"
 
 namespace {
 
@@ -118,5 +119,40 @@ TEST_F(CompressedPayloadReaderTest, ACarriedSizeOtherThanTheSumsIsDamage) {
     EXPECT_STREQ(error.what(), "Resource Cut is damaged");
   }
 }
+
+// Without the entry's line in the sums a zstd frame is never written as if it were the file.
+struct MissingSumCase {
+  const char* what;
+  std::string sums;  // empty: no sums entry at all
+};
+
+class FrameWithoutItsSumTest : public SimTest,
+                               public ::testing::WithParamInterface<MissingSumCase> {};
+
+TEST_P(FrameWithoutItsSumTest, IsDamageWhileAPlainEntryIsWrittenAsItStands) {
+  if (!GetParam().sums.empty()) {
+    Machine().Module().AddResource("PayloadSums", "txtname", GetParam().sums);
+  }
+  const std::string file(9000, 'f');
+  std::string frame(ZSTD_compressBound(file.size()), '\0');
+  frame.resize(ZSTD_compress(frame.data(), frame.size(), file.data(), file.size(), 1));
+  Machine().Module().AddResource("Frame", "datname", frame);
+  Machine().Module().AddResource("Plain", "datname", "plain bytes");
+
+  EXPECT_THROW(PayloadReader("Frame", "datname"), EResDamaged);
+  PayloadReader plain("Plain", "datname");
+  plain.SaveToFile("C:\\plain.txt");
+  EXPECT_EQ(ReadFile("C:\\plain.txt"), "plain bytes");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FrameWithoutItsSumTest,
+    ::testing::Values(MissingSumCase{"no sums entry", ""},
+                      MissingSumCase{"sums that do not parse",
+                                     "Korvello payload sums 2\r\nFrame datname 12\r\ntotal 0\r\n"},
+                      MissingSumCase{"sums of other entries only",
+                                     "Korvello payload sums 2\r\nPlain datname 11 " +
+                                         std::string(64, 'a') + " raw 11\r\ntotal 11\r\n"}),
+    test_names::From(&MissingSumCase::what));
 
 }  // namespace

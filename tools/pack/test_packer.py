@@ -446,8 +446,6 @@ class CompressionTest(unittest.TestCase):
         self.assertLess(len(frame), len(big) * 3 // 5, "the repeat 6.4 MB back, within the window, is found")
 
 
-REPO_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-
 
 class PayloadLimitTest(unittest.TestCase):
     """A 32-bit setup program cannot start with more payload than its address space holds."""
