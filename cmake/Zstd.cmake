@@ -1,7 +1,9 @@
 # The payload decoder, libzstd, as the target korv_zstd. The host build links Debian's libzstd-dev;
 # the Windows builds compile only the library's decoding part from Debian's source package of it,
 # which tools/zstd-source.sh fetches (tools/deps.sh runs it) into a cache outside the repository.
-if(NOT CMAKE_SYSTEM_NAME STREQUAL "Windows")
+# The fuzz build compiles the decoder from that source too, so that the fuzzer's coverage and the
+# sanitizers reach into it.
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Windows" AND NOT KORV_FUZZ)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(KORV_LIBZSTD REQUIRED IMPORTED_TARGET libzstd)
   add_library(korv_zstd INTERFACE)
@@ -29,3 +31,7 @@ target_compile_definitions(korv_zstd PRIVATE ZSTD_LEGACY_SUPPORT=0 ZSTD_MULTITHR
                            ZSTD_DISABLE_ASM=1 XXH_NAMESPACE=ZSTD_ ZSTD_NO_TRACE)
 # The library's own code, not ours: its warnings are not ours to fail on.
 target_compile_options(korv_zstd PRIVATE -w -O2)
+if(KORV_FUZZ)
+  # Its own assertions on, so that a broken promise inside the decoder ends the fuzzer too.
+  target_compile_definitions(korv_zstd PRIVATE DEBUGLEVEL=1)
+endif()
