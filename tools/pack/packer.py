@@ -307,10 +307,11 @@ def read_kit(kit_dir):
 
 
 def check_payload_size(entries, kit):
-    """Refuses a payload larger than the kit's kind of setup program can start with."""
+    """Refuses a payload larger than the kit's kind of setup program can start with: what the
+    setup carries (store_entries), compressed or not, is what it maps."""
     arch = kit.get("KORV_KIT_ARCH", "")
     limit = PAYLOAD_LIMITS.get(arch)
-    total = sum(os.path.getsize(entry.file_path) for entry in entries)
+    total = sum(os.path.getsize(entry.stored_path) for entry in entries)
     if limit is not None and total > limit:
         raise PackError(
             f"the payload is {total:,} bytes ({total / (1 << 20):,.0f} MiB) in all, more than "
@@ -755,8 +756,6 @@ def pack(kit_dir, product_dir, out_path, payload_limit=True, signing=None):
         raise PackError(f"{product_dir} is not a folder")
     entries = read_manifest(product_dir)
     kit = read_kit(kit_dir)
-    if payload_limit:
-        check_payload_size(entries, kit)
     configuration = configuration_bytes(entries)
     version_numbers(ini_value(configuration, "Form", "Serial"))  # a bad serial stops us early
     icon = setup_icon(product_dir, kit_dir, kit)
@@ -767,6 +766,8 @@ def pack(kit_dir, product_dir, out_path, payload_limit=True, signing=None):
     os.makedirs(os.path.dirname(out_path), exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="korvpack.") as work_dir:
         store_entries(entries, work_dir)
+        if payload_limit:
+            check_payload_size(entries, kit)
         sums = payload_sums(entries)
         write_resource_script(entries, work_dir, sums)
         windres = shlex.split(kit["KORV_WINDRES"])

@@ -451,38 +451,53 @@ class PayloadLimitTest(unittest.TestCase):
     """A 32-bit setup program cannot start with more payload than its address space holds."""
 
     def entries_of_sizes(self, folder, sizes):
+        """Entries of the given (file size, carried size) pairs, as sparse files."""
         entries = []
-        for index, size in enumerate(sizes):
+        for index, (size, carried) in enumerate(sizes):
             path = os.path.join(folder, f"part{index}.bin")
             with open(path, "wb") as part:
                 part.truncate(size)  # sparse: the size without the disk space
-            entries.append(packer.Entry(index + 1, "", f"Part{index}", "datname", path, path))
+            entry = packer.Entry(index + 1, "", f"Part{index}", "datname", path, path)
+            if carried != size:
+                entry.stored_path = path + ".zst"
+                with open(entry.stored_path, "wb") as part:
+                    part.truncate(carried)
+            entries.append(entry)
         return entries
 
-    def test_payload_over_the_limit_of_a_32_bit_setup_is_refused_naming_the_total(self):
+    def test_what_the_setup_carries_over_the_limit_of_a_32_bit_setup_is_refused(self):
         limit = packer.PAYLOAD_LIMITS["i686"]
-        # (kit architecture, sizes of the entries, refused)
+        # (kit architecture, (file size, carried size) of each entry, refused)
         cases = [
-            ("i686", [limit], False),
-            ("i686", [limit // 2, limit // 2, 1], True),
-            ("i686", [limit + 4096], True),
-            ("x86_64", [limit + 4096], False),
+            ("i686", [(limit, limit)], False),
+            ("i686", [(limit // 2, limit // 2), (limit // 2, limit // 2), (1, 1)], True),
+            ("i686", [(limit + 4096, limit + 4096)], True),
+            ("i686", [(limit * 3, limit // 3), (limit, limit // 3)], False),
+            ("i686", [(limit * 3, limit - 1), (2, 2)], True),
+            ("x86_64", [(limit + 4096, limit + 4096)], False),
         ]
         for arch, sizes, refused in cases:
             with self.subTest(arch=arch, sizes=sizes), tempfile.TemporaryDirectory() as folder:
                 entries = self.entries_of_sizes(folder, sizes)
                 kit = {"KORV_KIT_ARCH": arch}
+                carried = sum(size for _, size in sizes)
                 if not refused:
-                    self.assertEqual(packer.check_payload_size(entries, kit), sum(sizes))
+                    self.assertEqual(packer.check_payload_size(entries, kit), carried)
                     continue
                 with self.assertRaises(packer.PackError) as raised:
                     packer.check_payload_size(entries, kit)
-                self.assertIn(f"{sum(sizes):,} bytes", str(raised.exception))
+                self.assertIn(f"{carried:,} bytes", str(raised.exception))
                 self.assertIn(f"{limit:,} bytes", str(raised.exception))
 
-    def test_pack_refuses_before_compiling_anything(self):
+    def test_pack_refuses_before_linking_anything(self):
+        # A file that does not compress: its frame is no smaller (sparse here, to spare the disk).
+        def compress_nothing(path, out_path):
+            with open(out_path, "wb") as out:
+                out.truncate(os.path.getsize(path))
+
         with ProductFolder(encode(GOOD_LINES)) as product, \
-                tempfile.TemporaryDirectory() as kit_dir:
+                tempfile.TemporaryDirectory() as kit_dir, \
+                mock.patch.object(packer, "compress", compress_nothing):
             with open(os.path.join(product, "KORV.exe"), "wb") as big:
                 big.truncate(packer.PAYLOAD_LIMITS["i686"] + 1)
             with open(os.path.join(kit_dir, "kit.env"), "w", encoding="utf-8") as env:
