@@ -12,8 +12,8 @@
 
 class EntryDecoder {
  public:
-  // The packer's window: 2^23 bytes (8 MiB).
-  static constexpr int kWindowLogMax = 23;
+  // The packer's window: 2^21 bytes (2 MiB).
+  static constexpr int kWindowLogMax = 21;
   // The decoded bytes are handed on in pieces of at most this size.
   static constexpr std::size_t kPieceSize = 256 * 1024;
 

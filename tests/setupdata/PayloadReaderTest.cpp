@@ -1,5 +1,6 @@
 // Payload entries: addressing without regard to case, the runtime's errors, whole-file saves,
 // compressed entries.
+#include <memory>
 #include <string>
 
 #include <zstd.h>
@@ -118,6 +119,34 @@ TEST_F(CompressedPayloadReaderTest, ACarriedSizeOtherThanTheSumsIsDamage) {
   } catch (const EResDamaged& error) {
     EXPECT_STREQ(error.what(), "Resource Cut is damaged");
   }
+}
+
+// The decoder holds one window of the packer's size: a frame that asks for more is refused, not
+// given the memory; one within it makes its file, over several pieces.
+TEST_F(CompressedPayloadReaderTest, AFrameAskingForALargerWindowThanThePackersIsDamage) {
+  std::string file;
+  for (int n = 0; file.size() < 3u << 20; ++n) file += "record " + std::to_string(n * 7919) + "|";
+  const auto frameWithWindow = [&file](int windowLog) {
+    std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)> context(ZSTD_createCCtx(), &ZSTD_freeCCtx);
+    ZSTD_CCtx_setParameter(context.get(), ZSTD_c_windowLog, windowLog);
+    std::string frame(ZSTD_compressBound(file.size()), '\0');
+    frame.resize(
+        ZSTD_compress2(context.get(), frame.data(), frame.size(), file.data(), file.size()));
+    return frame;
+  };
+  for (const auto& [name, windowLog] : {std::pair{"Packers", EntryDecoder::kWindowLogMax},
+                                        std::pair{"Larger", EntryDecoder::kWindowLogMax + 1}}) {
+    const std::string frame = frameWithWindow(windowLog);
+    sums_ += std::string(name) + " datname " + std::to_string(file.size()) + " " +
+             Sha256Hex(file.data(), file.size()) + " zstd " + std::to_string(frame.size()) + "\r\n";
+    Machine().Module().AddResource(name, "datname", frame);
+  }
+  CarrySums();
+  PayloadReader reader("Packers", "datname");
+  reader.SaveToFile("C:\\packers.dat");
+  EXPECT_EQ(ReadFile("C:\\packers.dat"), file);
+  reader.Open("Larger", "datname");
+  EXPECT_THROW(reader.SaveToFile("C:\\larger.dat"), EResDamaged);
 }
 
 // Without the entry's line in the sums a zstd frame is never written as if it were the file.
