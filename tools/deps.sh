@@ -5,6 +5,8 @@
 # Wine uses code page 936 and the en_US.UTF-8 locale of the English-system scenarios; libzstd
 # (the host build's payload decoder) and Debian's source package of it, from which the MinGW
 # builds compile the decoder (unpacked in the cache folder that tools/zstd-source.sh names).
+#   tools/deps.sh           what the builds, the tests and the demo need
+#   tools/deps.sh --bench   that and nsis, whose makensis tools/bench.sh packs its peer with
 set -euo pipefail
 
 packages=(
@@ -14,6 +16,14 @@ packages=(
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
 )
+case ${1:-} in
+  '') ;;
+  --bench) packages+=(nsis) ;;
+  *)
+    echo "usage: tools/deps.sh [--bench]" >&2
+    exit 2
+    ;;
+esac
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then
