@@ -52,7 +52,8 @@ def print_peer_rows(sizes, series, paired, failures):
             line += f"   setup/this {ours / size:.3f}x   {goal}"
         print(line)
     print("   silent installation under Wine, /S /D=<fresh folder>, alternated in one session, the")
-    print("   manifest's files checked byte for byte after each run (seconds, whole command)")
+    print("   manifest's files checked byte for byte after each run (seconds, whole command; ours")
+    print("   with the run's pause after each entry and registration step, as in 1b)")
     for label, what in PEERS:
         if label in failures:
             print(f"   {what:<20} FAILED: {failures[label]}")
