@@ -7,6 +7,8 @@
 # builds compile the decoder (unpacked in the cache folder that tools/zstd-source.sh names); and
 # what the packer signs with (osslsigncode, openssl for the checks' throw-away certificate) and
 # its checks read version resources with (python3-pefile).
+#   tools/deps.sh           what the builds, the tests and the demo need
+#   tools/deps.sh --bench   that and nsis, whose makensis tools/bench.sh packs its peer with
 set -euo pipefail
 
 packages=(
@@ -17,6 +19,14 @@ packages=(
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
   osslsigncode openssl python3-pefile
 )
+case ${1:-} in
+  '') ;;
+  --bench) packages+=(nsis) ;;
+  *)
+    echo "usage: tools/deps.sh [--bench]" >&2
+    exit 2
+    ;;
+esac
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then
