@@ -52,8 +52,8 @@ def print_peer_rows(sizes, series, paired, failures):
             line += f"   setup/this {ours / size:.3f}x   {goal}"
         print(line)
     print("   silent installation under Wine, /S /D=<fresh folder>, alternated in one session, the")
-    print("   manifest's files checked byte for byte after each run (seconds, whole command; ours")
-    print("   with the run's pause after each entry and registration step, as in 1b)")
+    print("   manifest's files checked byte for byte after each run (seconds, whole command, as")
+    print("   in 1b)")
     for label, what in PEERS:
         if label in failures:
             print(f"   {what:<20} FAILED: {failures[label]}")
@@ -129,8 +129,8 @@ def main(argv):
           "   goal <= 0.7")
     print()
     print("1b. Silent installation under Wine, sample product: into a fresh folder, then the same")
-    print("    again over it, every file replaced (seconds, whole command with the run's pause")
-    print("    after each entry and the registration; ratios run by run)")
+    print("    again over it, every file replaced (seconds, whole command: start, extraction and")
+    print("    registration; a silent run does not pause for a bar; ratios run by run)")
     print(f"   setup /S, first      {summary(series('install', 'setup-first'), ' s')}")
     print(f"   setup /S, over it    {summary(series('install', 'setup-again'), ' s')}")
     print(f"   xcopy                {summary(series('install', 'xcopy'), ' s')}")
