@@ -1,8 +1,8 @@
 # The setup kit: everything tools/pack.sh needs to link a setup.exe around a product's payload
-# without compiling any code — the program library, the object of the program entry, the compiled
-# resources of the program itself (application manifests and the wizard's pictures), the default
-# setup icon (the packer's, unless the product folder brings a Setup.ico) and a settings file
-# naming the compiler and the link flags.
+# without compiling any code — the program library and its payload decoder, the object of the
+# program entry, the compiled resources of the program itself (application manifests and the
+# wizard's pictures), the default setup icon (the packer's, unless the product folder brings a
+# Setup.ico) and a settings file naming the compiler and the link flags.
 #
 # Defines the target korv_packkit (part of `all`) and, for the including scope,
 # KORV_PACKKIT_DIR (the kit folder) and KORV_PACKKIT_STAMP (a file that changes with the kit).
@@ -62,7 +62,7 @@ KORV_CXX=\"${CMAKE_CXX_COMPILER}\"
 KORV_WINDRES=\"${CMAKE_RC_COMPILER}\"
 KORV_LDFLAGS=\"${KORV_SETUP_LINK_FLAGS}\"
 KORV_OBJECTS=\"main.o setup_resources.o\"
-KORV_LIBRARIES=\"libkorv_core.a\"
+KORV_LIBRARIES=\"libkorv_core.a libkorv_zstd.a\"
 KORV_SYSLIBS=\"${KORV_SYSTEM_LINK_ARGS}\"
 KORV_ICON=\"setup.ico\"
 ")
@@ -71,12 +71,14 @@ add_custom_command(
   OUTPUT ${KORV_PACKKIT_STAMP}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:korv_core>
           ${KORV_PACKKIT_DIR}/libkorv_core.a
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:korv_zstd>
+          ${KORV_PACKKIT_DIR}/libkorv_zstd.a
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_OBJECTS:korv_entry>
           ${KORV_PACKKIT_DIR}/main.o
   COMMAND ${CMAKE_COMMAND} -E touch ${KORV_PACKKIT_STAMP}
-  DEPENDS korv_core korv_entry $<TARGET_FILE:korv_core> $<TARGET_OBJECTS:korv_entry>
-          ${KORV_PACKKIT_DIR}/setup_resources.o ${KORV_PACKKIT_DIR}/setup.ico
-          ${KORV_PACKKIT_DIR}/kit.env
+  DEPENDS korv_core korv_zstd korv_entry $<TARGET_FILE:korv_core> $<TARGET_FILE:korv_zstd>
+          $<TARGET_OBJECTS:korv_entry> ${KORV_PACKKIT_DIR}/setup_resources.o
+          ${KORV_PACKKIT_DIR}/setup.ico ${KORV_PACKKIT_DIR}/kit.env
   COMMENT "Assembling the setup kit in ${KORV_PACKKIT_DIR}"
   VERBATIM)
 add_custom_target(korv_packkit ALL DEPENDS ${KORV_PACKKIT_STAMP})

@@ -4,8 +4,11 @@
 # in the host build against cp, start-up to the visible wizard
 # against a minimal window program, the size of the setup program, how extraction grows with the
 # work and the largest payload the setup starts with, and the peak private memory of the setup
-# during a whole installation.
+# during a whole installation; and side by side with NSIS, the size of the sample setup and of
+# two NSIS installers of the same product folder (deflate, solid LZMA) and their silent
+# installations under Wine.
 #   tools/bench.sh            (after tools/test.sh, or it builds what it needs)
+#   tools/bench.sh peer       only the rows side by side with NSIS
 #   KORV_BENCH_RUNS=N         runs per figure after the warm-up (default 5)
 # The figures of record are the 32-bit product's; where 32-bit Wine cannot run on this machine
 # the 64-bit twin is measured and the table says so. Benchmarks print figures; they never fail
@@ -16,6 +19,13 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 build_root="$(realpath -m "${KORV_BUILD_ROOT:-$root/build}")"
 runs=${KORV_BENCH_RUNS:-5}
+case ${1:-all} in
+  all | peer) rows=${1:-all} ;;
+  *)
+    echo "usage: tools/bench.sh [peer]" >&2
+    exit 2
+    ;;
+esac
 
 if /usr/lib/wine/wine --version >/dev/null 2>&1 && /usr/lib/wine/wine cmd /c exit 0 >/dev/null 2>&1; then
   build=win
@@ -30,7 +40,9 @@ dir="$build_root/$build"
 host="$build_root/host"
 [ -f "$dir/setup.exe" ] && [ -f "$dir/bench/startup_bench.exe" ] && [ -f "$dir/benchkit/kit.env" ] ||
   tools/build.sh "$build"
-[ -x "$host/bench/korv_extraction_bench_host" ] || tools/build.sh host
+[ "$rows" = peer ] || [ -x "$host/bench/korv_extraction_bench_host" ] || tools/build.sh host
+# The peer installers are made with Debian's nsis, which only the benchmark needs.
+command -v makensis >/dev/null || tools/deps.sh --bench
 
 work="$(mktemp -d "$build_root/bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -42,6 +54,46 @@ pack() { KORV_PACKKIT="$1" tools/pack.sh "$2" "$3" >/dev/null; }
 payload_of() { find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }'; }
 progress() { echo "bench: $*" >&2; }
 
+# ---- side by side with NSIS -----------------------------------------------------------------
+
+# The figures of the sample setup beside two NSIS installers of its product folder: their sizes,
+# then their silent installations alternated in one Wine session. The NSIS scripts and installers
+# are made in a folder of the benchmark's own in the build.
+peer_rows() {
+  local peer_dir="$dir/bench-nsis" compressor installer peers=()
+  progress "NSIS installers of the sample product (deflate, solid LZMA)"
+  rm -rf "$peer_dir"
+  mkdir -p "$peer_dir"
+  echo "size sample $(stat -c %s "$dir/setup.exe")" >>"$results"
+  for compressor in deflate lzma; do
+    installer="$peer_dir/nsis-$compressor.exe"
+    python3 "$root/tools/bench/nsis_script.py" "$dir/product" "$peer_dir/$compressor.nsi" \
+      "$installer" "$compressor"
+    makensis -V2 "$peer_dir/$compressor.nsi" >"$peer_dir/$compressor.log" 2>&1 || {
+      echo "bench: makensis failed on $peer_dir/$compressor.nsi:" >&2
+      tail -5 "$peer_dir/$compressor.log" >&2
+      exit 1
+    }
+    echo "size nsis-$compressor $(stat -c %s "$installer")" >>"$results"
+    peers+=(--peer "nsis-$compressor=$installer")
+  done
+  echo "note NSIS installers made by makensis $(makensis -VERSION)" >>"$results"
+  progress "silent installation by our setup and by NSIS's, alternated ($runs runs after a warm-up)"
+  if ! bash "$root/tools/bench/wine_session.sh" "$dir" "$runs" "${peers[@]}" >>"$results"; then
+    echo "bench: the installations side by side with NSIS stopped:" >&2
+    grep -A20 '^FAIL' "$results" >&2 || true
+    exit 1
+  fi
+}
+
+if [ "$rows" = peer ]; then
+  peer_rows
+  python3 "$root/tools/bench/table.py" "$results" \
+    "Korvello setup beside NSIS ($measured; $(date -u '+%Y-%m-%d %H:%M UTC'), $runs runs each)" \
+    --peer-only
+  exit 0
+fi
+
 # ---- size ----------------------------------------------------------------------------------
 
 progress "sizes"
@@ -52,7 +104,6 @@ cp "$work/stub.exe" "$work/stripped.exe"
 "$strip_tool" "$work/stripped.exe"
 {
   echo "size stub $(stat -c %s "$work/stripped.exe")"
-  echo "size sample $(stat -c %s "$dir/setup.exe")"
   echo "size payload $(payload_of "$dir/product")"
 } >>"$results"
 
@@ -155,6 +206,8 @@ for ((round = 0; round <= runs; round++)); do
   peak=$(peak_memory) || break
   ((round > 0)) && echo "memory $round $peak" >>"$results"
 done
+
+peer_rows
 
 python3 "$root/tools/bench/table.py" "$results" \
   "Korvello setup benchmarks ($measured; $(date -u '+%Y-%m-%d %H:%M UTC'), $runs runs each)"

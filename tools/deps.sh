@@ -2,19 +2,31 @@
 # Installs what the builds, tests and the demo need on Debian, and only what is missing:
 # compilers (native g++, clang with libFuzzer and the sanitizers, MinGW-w64), GoogleTest, Python,
 # Wine (64- and 32-bit), Xvfb, screenshot tools, a CJK font, the zh_CN.UTF-8 locale in which
-# Wine uses code page 936 and the en_US.UTF-8 locale of the English-system scenarios, and what the
-# packer signs with (osslsigncode, openssl for the checks' throw-away certificate) and its checks
-# read version resources with (python3-pefile).
+# Wine uses code page 936 and the en_US.UTF-8 locale of the English-system scenarios; libzstd
+# (the host build's payload decoder) and Debian's source package of it, from which the MinGW
+# builds compile the decoder (unpacked in the cache folder that tools/zstd-source.sh names); and
+# what the packer signs with (osslsigncode, openssl for the checks' throw-away certificate) and
+# its checks read version resources with (python3-pefile).
+#   tools/deps.sh           what the builds, the tests and the demo need
+#   tools/deps.sh --bench   that and nsis, whose makensis tools/bench.sh packs its peer with
 set -euo pipefail
 
 packages=(
-  cmake g++ libgtest-dev python3
+  cmake g++ libgtest-dev python3 libzstd-dev zstd dpkg-dev
   clang libclang-rt-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
   osslsigncode openssl python3-pefile
 )
+case ${1:-} in
+  '') ;;
+  --bench) packages+=(nsis) ;;
+  *)
+    echo "usage: tools/deps.sh [--bench]" >&2
+    exit 2
+    ;;
+esac
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then
@@ -59,3 +71,21 @@ for wanted in zh_CN en_US; do
     as_root locale-gen
   fi
 done
+
+# The MinGW builds compile libzstd's decoder from Debian's own source package: a source entry of
+# our own for the suites the system installs from, then the package fetched, its tarball checked
+# against the .dsc's SHA-256 and unpacked (with Debian's patches) outside the repository.
+source_list=/etc/apt/sources.list.d/korvello-sources.sources
+if [ ! -f "$source_list" ]; then
+  echo "deps: adding a source entry for Debian's source packages ($source_list)"
+  codename="$(. /etc/os-release && echo "$VERSION_CODENAME")"
+  as_root tee "$source_list" >/dev/null <<LIST
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $codename $codename-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+LIST
+  as_root apt-get update
+fi
+"$(dirname "${BASH_SOURCE[0]}")/zstd-source.sh" fetch

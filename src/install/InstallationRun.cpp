@@ -346,4 +346,7 @@ void TFormsec::LoggedFile(const AnsiString& relativePath, std::uint64_t bytes,
 
 void TFormsec::SetProgress(int position) { pgbs->SetPosition(position); }
 
-void TFormsec::Pause() { platform::Sleep(kPauseMilliseconds); }
+// The pauses let the user follow the status line and the bar; a silent run shows neither.
+void TFormsec::Pause() {
+  if (!Formain->Silent()) platform::Sleep(kPauseMilliseconds);
+}

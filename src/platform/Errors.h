@@ -14,6 +14,10 @@ class Exception : public std::runtime_error {
 class EResNotFound : public Exception {
   using Exception::Exception;
 };
+// "Resource %s is damaged": an entry whose bytes do not make the file they were packed from.
+class EResDamaged : public Exception {
+  using Exception::Exception;
+};
 // "Cannot create file \"%s\". %s"
 class EFCreateError : public Exception {
   using Exception::Exception;

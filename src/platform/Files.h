@@ -127,6 +127,32 @@ class FileReader {
   std::unique_ptr<Handle> handle_;
 };
 
+// ---- A file written in pieces ----
+
+// A file created (or truncated) as WriteWholeFile creates it, or made new as WriteNewFile makes
+// it, and written from its start in pieces, so that a large file never sits in memory whole.
+// The file is closed when the writer goes; what was written stays.
+class FileWriter {
+ public:
+  enum class Creation { kReplace, kNew };
+
+  // Throws EFCreateError "Cannot create file \"%s\". %s" when it cannot be created, as
+  // WriteWholeFile (kReplace) or WriteNewFile (kNew).
+  FileWriter(const AnsiString& path, Creation creation);
+  ~FileWriter();
+  FileWriter(const FileWriter&) = delete;
+  FileWriter& operator=(const FileWriter&) = delete;
+
+  // Writes the bytes after those written before; the same error as WriteWholeFile when the
+  // write fails (the disk full: what fitted stays).
+  void Write(const void* data, std::size_t size);
+
+ private:
+  AnsiString path_;
+  struct Handle;
+  std::unique_ptr<Handle> handle_;
+};
+
 // ---- A file appended to line by line ----
 
 // A file kept open for appending (created when missing; others may read it meanwhile), as

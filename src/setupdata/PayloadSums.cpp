@@ -1,13 +1,14 @@
 #include "setupdata/PayloadSums.h"
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "platform/Resources.h"
 
 namespace {
 
-constexpr const char* kFirstLine = "Korvello payload sums 1";
+constexpr const char* kFirstLine = "Korvello payload sums 2";
 constexpr const char* kTotalWord = "total";
 constexpr std::size_t kHexDigits = 64;
 
@@ -71,6 +72,28 @@ bool IsIdentifier(const AnsiString& word) {
   return true;
 }
 
+std::optional<StoredForm> FormOf(const AnsiString& word) {
+  if (word == "raw") return StoredForm::kRaw;
+  if (word == "zstd") return StoredForm::kZstd;
+  return std::nullopt;
+}
+
+// One entry's line; nothing when any field does not parse, or a raw entry's sizes differ.
+std::optional<std::pair<std::pair<AnsiString, AnsiString>, EntrySum>> EntryLine(
+    const AnsiString& line) {
+  const std::vector<AnsiString> words = Words(line);
+  if (words.size() != 6 || !IsIdentifier(words[0]) || !IsIdentifier(words[1])) {
+    return std::nullopt;
+  }
+  const auto size = Count(words[2]);
+  const auto form = FormOf(words[4]);
+  const auto storedSize = Count(words[5]);
+  if (!size || !IsDigest(words[3]) || !form || !storedSize) return std::nullopt;
+  if (*form == StoredForm::kRaw && *storedSize != *size) return std::nullopt;
+  return std::make_pair(std::make_pair(words[0], words[1]),
+                        EntrySum{*size, words[3], *form, *storedSize});
+}
+
 }  // namespace
 
 std::optional<PayloadSums> PayloadSums::Load() {
@@ -84,14 +107,11 @@ std::optional<PayloadSums> PayloadSums::Parse(const AnsiString& text) {
   if (!lines || lines->size() < 2 || lines->front() != kFirstLine) return std::nullopt;
   PayloadSums sums;
   for (std::size_t index = 1; index + 1 < lines->size(); ++index) {
-    const std::vector<AnsiString> words = Words((*lines)[index]);
-    if (words.size() != 4 || !IsIdentifier(words[0]) || !IsIdentifier(words[1])) {
-      return std::nullopt;
-    }
-    const auto size = Count(words[2]);
-    if (!size || !IsDigest(words[3])) return std::nullopt;
+    auto entry = EntryLine((*lines)[index]);
+    if (!entry) return std::nullopt;
+    const auto& [name, type] = entry->first;
     // The packer lists each entry once.
-    if (!sums.entries_.emplace(KeyOf(words[0], words[1]), EntrySum{*size, words[3]}).second) {
+    if (!sums.entries_.emplace(KeyOf(name, type), std::move(entry->second)).second) {
       return std::nullopt;
     }
   }

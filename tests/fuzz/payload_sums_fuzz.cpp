@@ -1,16 +1,18 @@
 // The payload sums reader over arbitrary text: a text it accepts starts with the format's first
 // line and ends with the total, the entry of its second line is found again (in other case too)
-// with that line's size and digest, and every digest it gives is 64 lowercase hex digits.
+// with that line's size, digest, stored form and stored size, and every digest it gives is 64
+// lowercase hex digits.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "FuzzCheck.h"
 #include "setupdata/PayloadSums.h"
 
 namespace {
 
-constexpr const char* kFirstLine = "Korvello payload sums 1\r\n";
+constexpr const char* kFirstLine = "Korvello payload sums 2\r\n";
 
 AnsiString Swapped(AnsiString text) {
   for (char& c : text) {
@@ -36,19 +38,24 @@ void CheckSecondLine(const AnsiString& text, const PayloadSums& sums) {
   const std::size_t end = text.find("\r\n", start);
   const AnsiString line = text.substr(start, end == AnsiString::npos ? end : end - start);
   if (line.compare(0, 6, "total ") == 0) return;
-  const std::size_t first = line.find(' ');
-  const std::size_t second = line.find(' ', first + 1);
-  const std::size_t third = line.find(' ', second + 1);
-  fuzz::Require(
-      first != AnsiString::npos && second != AnsiString::npos && third != AnsiString::npos,
-      "an accepted entry line has four fields");
-  const AnsiString name = line.substr(0, first);
-  const AnsiString type = line.substr(first + 1, second - first - 1);
-  const EntrySum* sum = sums.Find(Swapped(name), Swapped(type));
+  std::vector<AnsiString> words;
+  for (std::size_t at = 0;;) {
+    const std::size_t space = line.find(' ', at);
+    words.push_back(line.substr(at, space == AnsiString::npos ? space : space - at));
+    if (space == AnsiString::npos) break;
+    at = space + 1;
+  }
+  fuzz::Require(words.size() == 6, "an accepted entry line has six fields");
+  const EntrySum* sum = sums.Find(Swapped(words[0]), Swapped(words[1]));
   fuzz::Require(sum != nullptr, "the entry of an accepted line is found in any case");
-  fuzz::Require(std::to_string(sum->size) == line.substr(second + 1, third - second - 1),
-                "the entry's size is the line's size");
-  fuzz::Require(sum->sha256 == line.substr(third + 1), "the entry's digest is the line's");
+  fuzz::Require(std::to_string(sum->size) == words[2], "the entry's size is the line's size");
+  fuzz::Require(sum->sha256 == words[3], "the entry's digest is the line's");
+  fuzz::Require(words[4] == (sum->form == StoredForm::kZstd ? "zstd" : "raw"),
+                "the entry's stored form is the line's");
+  fuzz::Require(std::to_string(sum->storedSize) == words[5],
+                "the entry's stored size is the line's");
+  fuzz::Require(sum->form == StoredForm::kZstd || sum->storedSize == sum->size,
+                "a raw entry is carried at its size");
   fuzz::Require(IsLowerHexDigest(sum->sha256), "a digest is 64 lowercase hex digits");
 }
 

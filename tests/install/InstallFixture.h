@@ -3,11 +3,15 @@
 // the wizard to the confirmation page and starts the installation, which runs in the progress
 // window; the test then finishes the setup or inspects where the run stopped.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <zstd.h>
 
 #include "install/Unit_sec.h"
 #include "platform/gui/ProgressBar.h"
@@ -26,6 +30,8 @@ class InstallFixture : public WizardFixture {
     std::string type;
     std::string path;  // install-relative
     std::string bytes;
+    // Carried as one zstd frame, as the packer carries a file that compresses.
+    bool compressed = false;
   };
 
   // The product the module carries: the main executable, the uninstaller, a text at the top
@@ -54,12 +60,20 @@ class InstallFixture : public WizardFixture {
 
   // The sums the packer carries for these entries: size and digest of each, and each path
   // written once in the total.
-  static std::string PayloadSumsOf(const std::vector<Entry>& entries) {
-    std::string text = "Korvello payload sums 1\r\n";
+  // A damaged entry's stored size is that of its damaged bytes, so that the damage is found in
+  // what it decodes to.
+  static std::string PayloadSumsOf(
+      const std::vector<Entry>& entries,
+      const std::map<std::string, std::function<void(std::string&)>>& damaged = {}) {
+    std::string text = "Korvello payload sums 2\r\n";
     std::map<std::string, std::uint64_t> written;
     for (const Entry& entry : entries) {
+      std::string stored = StoredBytesOf(entry);
+      const auto damage = damaged.find(entry.name);
+      if (damage != damaged.end()) damage->second(stored);
       text += entry.name + " " + entry.type + " " + std::to_string(entry.bytes.size()) + " " +
-              Sha256Hex(entry.bytes.data(), entry.bytes.size()) + "\r\n";
+              Sha256Hex(entry.bytes.data(), entry.bytes.size()) +
+              (entry.compressed ? " zstd " : " raw ") + std::to_string(stored.size()) + "\r\n";
       std::string path = entry.path;
       for (char& c : path) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -70,6 +84,22 @@ class InstallFixture : public WizardFixture {
     for (const auto& file : written) total += file.second;
     return text + "total " + std::to_string(total) + "\r\n";
   }
+  // The bytes the module carries for the entry: its file, or the zstd frame of it.
+  static std::string StoredBytesOf(const Entry& entry) {
+    if (!entry.compressed) return entry.bytes;
+    std::string frame(ZSTD_compressBound(entry.bytes.size()), '\0');
+    const std::size_t size =
+        ZSTD_compress(frame.data(), frame.size(), entry.bytes.data(), entry.bytes.size(), 3);
+    if (ZSTD_isError(size)) throw std::runtime_error("zstd could not compress a test entry");
+    frame.resize(size);
+    return frame;
+  }
+  // Call in the test fixture's constructor: the module carries the entry's stored bytes changed
+  // by damage (after the sums are made from the intact ones).
+  void DamageStoredEntry(std::string name, std::function<void(std::string&)> damage) {
+    damaged_[std::move(name)] = std::move(damage);
+  }
+
   // The bytes the payload sums give as the installed total; 0 without readable sums.
   std::uint64_t PayloadTotal() const {
     const auto sums = sums_ ? PayloadSums::Parse(*sums_) : std::nullopt;
@@ -79,9 +109,13 @@ class InstallFixture : public WizardFixture {
   void SetUp() override {
     WizardFixture::SetUp();
     Machine().Files().MapDrive('D', Root() / "D");
-    for (const Entry& entry : entries_)
-      Machine().Module().AddResource(entry.name, entry.type, entry.bytes);
-    if (correctSums_) sums_ = PayloadSumsOf(entries_);
+    for (const Entry& entry : entries_) {
+      std::string stored = StoredBytesOf(entry);
+      const auto damage = damaged_.find(entry.name);
+      if (damage != damaged_.end()) damage->second(stored);
+      Machine().Module().AddResource(entry.name, entry.type, stored);
+    }
+    if (correctSums_) sums_ = PayloadSumsOf(entries_, damaged_);
     if (sums_) {
       Machine().Module().AddResource(PayloadSums::kEntryName, PayloadSums::kEntryType, *sums_);
     }
@@ -148,5 +182,6 @@ class InstallFixture : public WizardFixture {
   std::string manifest_;
   // By default the correct sums of the entries, made at SetUp.
   bool correctSums_ = true;
+  std::map<std::string, std::function<void(std::string&)>> damaged_;
   std::optional<std::string> sums_;
 };

@@ -54,6 +54,9 @@ TEST_F(InstallationRunTest, AWholeRunInstallsEveryFileAndBringsTheWizardBackOnIt
       EXPECT_FALSE(progress.lbls->Visible());
       EXPECT_TRUE(progress.Visible()) << "covered by the wizard, not closed";
       EXPECT_FALSE(progress.pnlok->Visible());
+      // A pause after every manifest entry and at the positions 5, 87, 90, 95 and 100, so the
+      // user can follow the bar.
+      EXPECT_EQ(Machine().Clock().SleptMilliseconds(), 50u * (SmallProduct().size() + 5));
     });
   });
   for (const Entry& entry : SmallProduct()) {

@@ -42,6 +42,7 @@ TEST_F(SilentSetupTest, InstallsWithTheDefaultChoicesShowingNothingAndStartsNoth
   EXPECT_NE(ReadFile("D:\\Program Files\\Korvl280\\Options.ini").find("Reset=88"),
             std::string::npos);
   EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty()) << "the product is not started";
+  EXPECT_EQ(Machine().Clock().SleptMilliseconds(), 0u) << "nobody watches a bar to pause for";
   // The values of an interactive installation with the default choices.
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "uninstallstring"),
             "\"D:\\Program Files\\Korvl280\\Uninstall.exe\"");

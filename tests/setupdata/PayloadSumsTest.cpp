@@ -13,13 +13,13 @@ const std::string kDigestA(64, 'a');
 const std::string kDigestB = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
 
 std::string GoodText() {
-  return "Korvello payload sums 1\r\n"
+  return "Korvello payload sums 2\r\n"
          "FileExe exename 18 " +
          kDigestA +
-         "\r\n"
+         " raw 18\r\n"
          "CYLibDB1d DBname1 0 " +
          kDigestB +
-         "\r\n"
+         " zstd 9\r\n"
          "total 18\r\n";
 }
 
@@ -33,10 +33,14 @@ TEST(PayloadSumsTest, GoodTextGivesEachEntryAndTheTotal) {
     ASSERT_NE(exe, nullptr);
     EXPECT_EQ(exe->size, 18u);
     EXPECT_EQ(exe->sha256, kDigestA);
+    EXPECT_EQ(exe->form, StoredForm::kRaw);
+    EXPECT_EQ(exe->storedSize, 18u);
     const EntrySum* database = sums->Find("CYLibDB1d", "DBname1");
     ASSERT_NE(database, nullptr);
     EXPECT_EQ(database->size, 0u);
     EXPECT_EQ(database->sha256, kDigestB);
+    EXPECT_EQ(database->form, StoredForm::kZstd);
+    EXPECT_EQ(database->storedSize, 9u);
   }
 }
 
@@ -52,15 +56,15 @@ TEST(PayloadSumsTest, FindIgnoresAsciiCaseAndKnowsNoOtherEntry) {
 }
 
 TEST(PayloadSumsTest, NoEntriesAndALargeTotalAreRead) {
-  const auto sums = PayloadSums::Parse("Korvello payload sums 1\r\ntotal 18446744073709551615\r\n");
+  const auto sums = PayloadSums::Parse("Korvello payload sums 2\r\ntotal 18446744073709551615\r\n");
   ASSERT_TRUE(sums.has_value());
   EXPECT_EQ(sums->TotalBytes(), 18446744073709551615u);
   EXPECT_EQ(sums->Find("FileExe", "exename"), nullptr);
 }
 
 TEST(PayloadSumsTest, DamagedTextIsRefusedAsAWhole) {
-  const std::string head = "Korvello payload sums 1\r\n";
-  const std::string line = "FileExe exename 18 " + kDigestA + "\r\n";
+  const std::string head = "Korvello payload sums 2\r\n";
+  const std::string line = "FileExe exename 18 " + kDigestA + " raw 18\r\n";
   const std::string total = "total 18\r\n";
   const struct {
     const char* what;
@@ -69,10 +73,20 @@ TEST(PayloadSumsTest, DamagedTextIsRefusedAsAWhole) {
       {"empty", ""},
       {"first line only", head},
       {"no total", head + line},
-      {"other version", "Korvello payload sums 2\r\n" + line + total},
-      {"first line in other case", "korvello payload sums 1\r\n" + line + total},
-      {"first line with a trailing space", "Korvello payload sums 1 \r\n" + line + total},
-      {"LF line ends", "Korvello payload sums 1\n" + line + total},
+      {"the version without stored forms",
+       "Korvello payload sums 1\r\nFileExe exename 18 " + kDigestA + "\r\n" + total},
+      {"no stored form", head + "FileExe exename 18 " + kDigestA + "\r\n" + total},
+      {"no stored size", head + "FileExe exename 18 " + kDigestA + " zstd\r\n" + total},
+      {"unknown stored form", head + "FileExe exename 18 " + kDigestA + " lzma 9\r\n" + total},
+      {"stored form in other case",
+       head + "FileExe exename 18 " + kDigestA + " ZSTD 9\r\n" + total},
+      {"raw with another stored size",
+       head + "FileExe exename 18 " + kDigestA + " raw 17\r\n" + total},
+      {"stored size not a number",
+       head + "FileExe exename 18 " + kDigestA + " zstd 9x\r\n" + total},
+      {"first line in other case", "korvello payload sums 2\r\n" + line + total},
+      {"first line with a trailing space", "Korvello payload sums 2 \r\n" + line + total},
+      {"LF line ends", "Korvello payload sums 2\n" + line + total},
       {"a lone CR inside a line", head + "FileExe exename\r18 " + kDigestA + "\r\n" + total},
       {"a blank line", head + "\r\n" + line + total},
       {"total before the entries", head + total + line},
@@ -81,21 +95,25 @@ TEST(PayloadSumsTest, DamagedTextIsRefusedAsAWhole) {
       {"total beyond 64 bits", head + line + "total 18446744073709551616\r\n"},
       {"total with a leading zero", head + line + "total 018\r\n"},
       {"total in other case", head + line + "Total 18\r\n"},
-      {"an entry after the total", head + line + total + "FileTxt1 txtname 1 " + kDigestB + "\r\n"},
+      {"an entry after the total",
+       head + line + total + "FileTxt1 txtname 1 " + kDigestB + " raw 1\r\n"},
       {"three fields", head + "FileExe exename 18\r\n" + total},
-      {"five fields", head + "FileExe exename 18 " + kDigestA + " x\r\n" + total},
-      {"doubled space", head + "FileExe  exename 18 " + kDigestA + "\r\n" + total},
-      {"trailing space", head + "FileExe exename 18 " + kDigestA + " \r\n" + total},
-      {"size not a number", head + "FileExe exename 1x " + kDigestA + "\r\n" + total},
-      {"negative size", head + "FileExe exename -1 " + kDigestA + "\r\n" + total},
-      {"digest too short", head + "FileExe exename 18 " + kDigestA.substr(1) + "\r\n" + total},
-      {"digest too long", head + "FileExe exename 18 " + kDigestA + "a\r\n" + total},
+      {"seven fields", head + "FileExe exename 18 " + kDigestA + " raw 18 x\r\n" + total},
+      {"doubled space", head + "FileExe  exename 18 " + kDigestA + " raw 18\r\n" + total},
+      {"trailing space", head + "FileExe exename 18 " + kDigestA + " raw 18 \r\n" + total},
+      {"size not a number", head + "FileExe exename 1x " + kDigestA + " raw 18\r\n" + total},
+      {"negative size", head + "FileExe exename -1 " + kDigestA + " raw 18\r\n" + total},
+      {"digest too short",
+       head + "FileExe exename 18 " + kDigestA.substr(1) + " raw 18\r\n" + total},
+      {"digest too long", head + "FileExe exename 18 " + kDigestA + "a raw 18\r\n" + total},
       {"digest in upper case",
-       head + "FileExe exename 18 " + std::string(64, 'A') + "\r\n" + total},
-      {"digest not hex", head + "FileExe exename 18 " + std::string(64, 'g') + "\r\n" + total},
-      {"name with a dash", head + "File-Exe exename 18 " + kDigestA + "\r\n" + total},
-      {"name in CP936", head + "\xCE\xC4 exename 18 " + kDigestA + "\r\n" + total},
-      {"an entry listed twice", head + line + "FILEEXE EXENAME 18 " + kDigestB + "\r\n" + total},
+       head + "FileExe exename 18 " + std::string(64, 'A') + " raw 18\r\n" + total},
+      {"digest not hex",
+       head + "FileExe exename 18 " + std::string(64, 'g') + " raw 18\r\n" + total},
+      {"name with a dash", head + "File-Exe exename 18 " + kDigestA + " raw 18\r\n" + total},
+      {"name in CP936", head + "\xCE\xC4 exename 18 " + kDigestA + " raw 18\r\n" + total},
+      {"an entry listed twice",
+       head + line + "FILEEXE EXENAME 18 " + kDigestB + " raw 18\r\n" + total},
       {"a NUL byte", head + line +
                          std::string("total 1\0"
                                      "8\r\n",

@@ -7,11 +7,14 @@
   memory <round> <kB>
   size <what> <bytes>
   probe <label> <what the user sees>
+  extract peer <setup|nsis-deflate|nsis-lzma> <round> <seconds>
+  failed peer <setup|nsis-deflate|nsis-lzma> <what was wrong>
   note <text>
 Every figure is the median of its runs with the smallest and the largest; a ratio is taken run by
 run (the two commands of a pair ran one after the other) and then summarised the same way.
 
-Usage: table.py <results-file> <heading>
+Usage: table.py <results-file> <heading> [--peer-only]
+  --peer-only  only the sizes and installations side by side with NSIS
 """
 
 import statistics
@@ -32,8 +35,39 @@ def ratios(first, second):
     return [a / b for a, b in zip(first, second) if b > 0]
 
 
+PEERS = (("setup", "setup.exe (zstd)"), ("nsis-deflate", "NSIS, deflate"),
+         ("nsis-lzma", "NSIS, solid LZMA"))
+
+
+def print_peer_rows(sizes, series, paired, failures):
+    """Size and silent installation of the sample: our setup against NSIS's two installers."""
+    print("7. Side by side with NSIS (Debian's makensis), installers of the same product folder")
+    print("   size (bytes; ratio: our setup.exe over the NSIS installer)")
+    ours = sizes.get("sample")
+    for label, what in PEERS:
+        size = sizes.get("sample" if label == "setup" else label)
+        line = f"   {what:<20} {size if size is not None else '-'}"
+        if label != "setup" and size and ours:
+            goal = "goal < 1" if label == "nsis-deflate" else "goal <= 1.15"
+            line += f"   setup/this {ours / size:.3f}x   {goal}"
+        print(line)
+    print("   silent installation under Wine, /S /D=<fresh folder>, alternated in one session, the")
+    print("   manifest's files checked byte for byte after each run (seconds, whole command, as")
+    print("   in 1b)")
+    for label, what in PEERS:
+        if label in failures:
+            print(f"   {what:<20} FAILED: {failures[label]}")
+        else:
+            print(f"   {what:<20} {summary(series('peer', label), ' s')}")
+    print(f"   setup/NSIS deflate   {summary(paired('peer', 'setup', 'nsis-deflate'), 'x')}"
+          "   goal < 1")
+    print(f"   NSIS LZMA/setup      {summary(paired('peer', 'nsis-lzma', 'setup'), 'x')}"
+          "   goal >= 10")
+
+
 def main(argv):
-    if len(argv) != 3:
+    peer_only = argv[3:] == ["--peer-only"]
+    if len(argv) != 3 and not peer_only:
         sys.stderr.write(__doc__)
         return 2
     extract = defaultdict(lambda: defaultdict(dict))  # label -> kind -> round -> seconds
@@ -42,6 +76,7 @@ def main(argv):
     sizes = {}
     probes = defaultdict(list)  # label -> what was seen, in order
     notes = []
+    failures = {}  # peer label -> what was wrong
     with open(argv[1], encoding="utf-8") as results:
         for line in results:
             words = line.split()
@@ -58,6 +93,8 @@ def main(argv):
                 sizes[words[1]] = int(words[2])
             elif kind == "probe":
                 probes[words[1]].append(" ".join(words[2:]))
+            elif kind == "failed":
+                failures[words[2]] = " ".join(words[3:])
             elif kind == "note":
                 notes.append(" ".join(words[1:]))
 
@@ -72,6 +109,11 @@ def main(argv):
 
     print(argv[2])
     print()
+    if peer_only:
+        print_peer_rows(sizes, series, paired, failures)
+        for note in notes:
+            print(f"note: {note}")
+        return 1 if failures else 0
     print("1. Extraction under Wine, sample product (seconds, whole command; ratios run by run)")
     print(f"   benchmark            {summary(series('sample', 'bench'), ' s')}")
     print(f"   (its extraction)     {summary(series('sample', 'bench-inside'), ' s')}")
@@ -87,8 +129,8 @@ def main(argv):
           "   goal <= 0.7")
     print()
     print("1b. Silent installation under Wine, sample product: into a fresh folder, then the same")
-    print("    again over it, every file replaced (seconds, whole command with the run's pause")
-    print("    after each entry and the registration; ratios run by run)")
+    print("    again over it, every file replaced (seconds, whole command: start, extraction and")
+    print("    registration; a silent run does not pause for a bar; ratios run by run)")
     print(f"   setup /S, first      {summary(series('install', 'setup-first'), ' s')}")
     print(f"   setup /S, over it    {summary(series('install', 'setup-again'), ' s')}")
     print(f"   xcopy                {summary(series('install', 'xcopy'), ' s')}")
@@ -125,9 +167,11 @@ def main(argv):
     print()
     print("6. Peak private memory (RssAnon) of the setup during a whole installation")
     print(f"   {summary(memory, ' kB', 0)}   goal <= 16384 kB")
+    print()
+    print_peer_rows(sizes, series, paired, failures)
     for note in notes:
         print(f"note: {note}")
-    return 0
+    return 1 if failures else 0
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 # Wine server of their own, as an end-to-end scenario has):
 #   wine_session.sh <build-dir> <runs> <product-label>=<product-dir>=<bench.exe>...
 #                   [--startup] [--reinstall] [--probe <label>=<setup.exe>]...
+#                   [--peer <label>=<installer.exe>]...
 # For every product: a warm-up round, then <runs> rounds of the extraction benchmark, Wine's
 # `cmd /c xcopy /e /i /q` and native `cp -r` of the product folder, in turn, each into a fresh
 # folder of the prefix's drive C: and compared with the product folder byte for byte; for the
@@ -12,12 +13,18 @@
 # again into the same folder (every file there replaced), against xcopy into a fresh folder and
 # xcopy again over that copy.
 # --probe: whether a setup program starts at all, and what its user sees when it does not.
+# --peer: the sample setup.exe and every peer installer of the same product folder installing
+# silently (`/S /D=<folder>`), in turn in every round, each into a fresh folder of drive C: and
+# its manifest's files then compared with the product's byte for byte. An installer whose
+# result is wrong is reported and timed no more; the others go on.
 # Prints one result per line on standard output:
 #   extract <label> <bench|bench-inside|bench-again|bench-again-inside|xcopy|xcopy-again|cp>
 #           <round> <seconds>
 #   extract install <setup-first|setup-again|xcopy|xcopy-again> <round> <seconds>
 #   startup <setup|minimal> <round> <milliseconds>
 #   probe <label> <what the user sees>
+#   extract peer <setup|label> <round> <seconds>
+#   failed peer <setup|label> <what was wrong>
 # shellcheck source=../../e2e/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../e2e/lib.sh"
 
@@ -29,11 +36,13 @@ products=()
 startup=no
 reinstall=no
 probes=()
+peers=()
 while [[ $# -gt 0 ]]; do
   case $1 in
     --startup) startup=yes ;;
     --reinstall) reinstall=yes ;;
     --probe) probes+=("$2"); shift ;;
+    --peer) peers+=("$2"); shift ;;
     *) products+=("$1") ;;
   esac
   shift
@@ -115,6 +124,51 @@ measure_reinstallation() {
   rm -rf "$drive_c/bench"
 }
 
+# Says which file of the manifest the folder does not hold as the product does; quiet when it
+# holds them all. Usage: differs_from_product FOLDER [SKIPPED...]
+differs_from_product() {
+  local folder=$1 path
+  shift
+  while IFS=' ' read -r _ _ path; do
+    path=${path%$'\r'}
+    [[ -n "$path" && " $* " != *" $path "* ]] || continue
+    path=${path//\\//}
+    cmp -s "$E2E_PRODUCT/$path" "$folder/$path" || { echo "$path differs or is missing"; return; }
+  done < <(iconv -f CP936 -t UTF-8 "$E2E_PRODUCT/Setup.log")
+}
+
+# The sample setup and the peer installers, each installing silently in turn, round by round.
+# Our setup writes Options.ini's settings as it finishes, so that file is not compared for it.
+measure_peers() {
+  local drive_c="$WINEPREFIX/drive_c" round entry label installer seconds wrong
+  local -A failed=()
+  local entries=("setup=$E2E_SETUP" "${peers[@]}")
+  for ((round = 0; round <= runs; round++)); do
+    for entry in "${entries[@]}"; do
+      IFS='=' read -r label installer <<<"$entry"
+      [[ -z "${failed[$label]:-}" ]] || continue
+      rm -rf "$drive_c/bench"
+      mkdir -p "$drive_c/bench"
+      # shellcheck disable=SC1003  # C:\bench\ then the label
+      if ! seconds=$(timed "$E2E_RUN/peer-$label.out" "$E2E_WINE" "$installer" /S \
+        '/D=C:\bench\'"$label"); then
+        wrong="the silent installation ended with an error"
+      elif [[ $label == setup ]]; then
+        wrong=$(differs_from_product "$drive_c/bench/$label" Options.ini)
+      else
+        wrong=$(differs_from_product "$drive_c/bench/$label")
+      fi
+      if [[ -n "$wrong" ]]; then
+        failed[$label]=yes
+        echo "failed peer $label $wrong"
+      elif ((round > 0)); then
+        echo "extract peer $label $round $seconds"
+      fi
+    done
+  done
+  rm -rf "$drive_c/bench"
+}
+
 for entry in "${products[@]}"; do
   IFS='=' read -r label product bench <<<"$entry"
   e2e_log "extraction of $label" >&2
@@ -128,6 +182,11 @@ if [[ $reinstall == yes ]]; then
   for ((round = 0; round <= runs; round++)); do
     measure_reinstallation "$round"
   done
+fi
+
+if ((${#peers[@]} > 0)); then
+  e2e_log "silent installation of the sample by our setup and by the peer installers" >&2
+  measure_peers
 fi
 
 if [[ $startup == yes ]]; then

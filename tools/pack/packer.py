@@ -6,9 +6,11 @@ install manifest "Setup.log" (code page 936, CR LF): one line per payload entry,
 "Name Type relative\\path". The packer checks the manifest, writes a resource script that
 carries every listed file as a string-named resource of a string-named type (language 2052),
 compiles it with windres and links the setup program from the setup kit (the prebuilt program
-objects and library, see cmake/SetupKit.cmake). One more entry, "PayloadSums", carries the size
-and SHA-256 of every listed entry and the bytes the installation writes in all, so that the setup
-hashes nothing while it installs.
+objects and library, see cmake/SetupKit.cmake). Each entry is carried compressed (one zstd
+frame) where that makes it smaller, as it is otherwise; the entries the setup stages as it starts
+stay as they are. One more entry, "PayloadSums", carries the size and SHA-256 of every listed
+entry's file, how the entry is carried and its size in the setup, and the bytes the installation
+writes in all.
 
 Beside the payload the setup carries a version resource made from the configuration's
 [Form] Serial and its icon: the product folder's Setup.ico, else the kit's default. With --sign
@@ -20,6 +22,7 @@ Usage: packer.py --kit <packkit-dir> [--sign <certificate.pfx> [--password-file 
 """
 
 import argparse
+import concurrent.futures
 import hashlib
 import os
 import re
@@ -47,7 +50,15 @@ REQUIRED_ENTRIES = [
 
 # The entry the packer adds itself: the sums of the payload. No manifest line may take its name.
 SUMS_ENTRY = ("PayloadSums", "txtname")
-SUMS_FIRST_LINE = "Korvello payload sums 1"
+SUMS_FIRST_LINE = "Korvello payload sums 2"
+# Entries the setup writes as it starts, before anything decodes: always carried as they are.
+STAGED_ENTRIES = frozenset([("FILETXT4", "TXTNAME"), ("FILETXT5", "TXTNAME"), ("FILETXT7", "TXTNAME")])
+# zstd at its strongest level below the "ultra" ones, one thread (the same bytes every time), a
+# window of 2^21 bytes: the setup's decoder holds one window, so 2 MiB bounds its memory. A
+# larger window gains little: the sample's 26 MiB database is 2.82 MB in a 2 MiB window and
+# 2.74 MB in an 8 MiB one, which would cost the decoder 6 MiB more. No frame checksum: the setup
+# checks the SHA-256 of what it decodes.
+ZSTD_COMMAND = ["zstd", "-q", "-19", "--zstd=wlog=21", "--single-thread", "--no-check", "-c"]
 # The uninstaller's file name in the install folder, which the setup writes besides the manifest.
 UNINSTALLER_FILE = "Uninstall.exe"
 
@@ -96,6 +107,9 @@ class Entry:
         self.type = type_
         self.rel_path = rel_path
         self.file_path = file_path
+        # What the setup carries: the file itself, or its compressed form (store_entries).
+        self.stored_path = file_path
+        self.form = "raw"
 
     @property
     def key(self):
@@ -294,10 +308,11 @@ def read_kit(kit_dir):
 
 
 def check_payload_size(entries, kit):
-    """Refuses a payload larger than the kit's kind of setup program can start with."""
+    """Refuses a payload larger than the kit's kind of setup program can start with: what the
+    setup carries (store_entries), compressed or not, is what it maps."""
     arch = kit.get("KORV_KIT_ARCH", "")
     limit = PAYLOAD_LIMITS.get(arch)
-    total = sum(os.path.getsize(entry.file_path) for entry in entries)
+    total = sum(os.path.getsize(entry.stored_path) for entry in entries)
     if limit is not None and total > limit:
         raise PackError(
             f"the payload is {total:,} bytes ({total / (1 << 20):,.0f} MiB) in all, more than "
@@ -348,8 +363,8 @@ def installed_bytes(entries):
 
 
 def payload_sums(entries):
-    """The text of the sums entry: its first line, "name type size sha256" for every entry in
-    manifest order, and the installed total, CR LF after each line."""
+    """The text of the sums entry: its first line, "name type size sha256 form stored-size" for
+    every entry in manifest order, and the installed total, CR LF after each line."""
     lines = [SUMS_FIRST_LINE]
     for entry in entries:
         digest = hashlib.sha256()
@@ -358,9 +373,38 @@ def payload_sums(entries):
             for chunk in iter(lambda: source.read(1 << 20), b""):
                 digest.update(chunk)
                 size += len(chunk)
-        lines.append(f"{entry.name} {entry.type} {size} {digest.hexdigest()}")
+        stored = os.path.getsize(entry.stored_path)
+        lines.append(f"{entry.name} {entry.type} {size} {digest.hexdigest()} {entry.form} {stored}")
     lines.append(f"total {installed_bytes(entries)}")
     return ("\r\n".join(lines) + "\r\n").encode("ascii")
+
+
+def compress(path, out_path):
+    """Writes the zstd frame of the file at path to out_path."""
+    with open(out_path, "wb") as out:
+        result = subprocess.run(ZSTD_COMMAND + [path], stdout=out, stderr=subprocess.PIPE)
+    if result.returncode != 0:
+        output = result.stderr.decode("utf-8", errors="replace").strip()
+        raise PackError(f"zstd could not compress {path}:\n{output}")
+
+
+def store_entries(entries, work_dir):
+    """Compresses each entry but the staged ones into work_dir and carries the compressed form
+    where it is smaller than the file."""
+    compressed = [
+        (entry, os.path.join(work_dir, f"z{index:04d}.zst"))
+        for index, entry in enumerate(entries, 1)
+        if entry.key not in STAGED_ENTRIES
+    ]
+    with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 1) as pool:
+        for done in [pool.submit(compress, entry.file_path, out) for entry, out in compressed]:
+            done.result()
+    for entry, out in compressed:
+        if os.path.getsize(out) < os.path.getsize(entry.file_path):
+            entry.stored_path = out
+            entry.form = "zstd"
+        else:
+            os.remove(out)
 
 
 def run(command, cwd=None):
@@ -377,7 +421,7 @@ def write_resource_script(entries, work_dir, sums=None):
     lines = ["LANGUAGE 4, 2"]
     for index, entry in enumerate(entries, 1):
         link = f"e{index:04d}.bin"
-        os.symlink(os.path.abspath(entry.file_path), os.path.join(work_dir, link))
+        os.symlink(os.path.abspath(entry.stored_path), os.path.join(work_dir, link))
         lines.append(f'{entry.name.upper()} {entry.type.upper()} "{link}"')
     with open(os.path.join(work_dir, "sums.txt"), "wb") as sums_file:
         sums_file.write(sums if sums is not None else payload_sums(entries))
@@ -420,7 +464,7 @@ def read_res_file(path):
 
 
 def verify_payload(entries, res_path, sums=None):
-    """The compiled payload carries every entry byte for byte, string-named, language 2052, and
+    """The compiled payload carries every entry byte for byte as stored, string-named, language 2052, and
     the sums of exactly these entries (computed here unless given). The bytes of the entries in
     all."""
     compiled = {}
@@ -440,7 +484,7 @@ def verify_payload(entries, res_path, sums=None):
                 f"{entry.name} {entry.type} as a string-named resource: \"{entry.text}\""
             )
         language, data = found
-        with open(entry.file_path, "rb") as source:
+        with open(entry.stored_path, "rb") as source:
             same = source.read() == data
         if language != PAYLOAD_LANGUAGE or not same:
             raise PackError(
@@ -713,8 +757,6 @@ def pack(kit_dir, product_dir, out_path, payload_limit=True, signing=None):
         raise PackError(f"{product_dir} is not a folder")
     entries = read_manifest(product_dir)
     kit = read_kit(kit_dir)
-    if payload_limit:
-        check_payload_size(entries, kit)
     configuration = configuration_bytes(entries)
     version_numbers(ini_value(configuration, "Form", "Serial"))  # a bad serial stops us early
     icon = setup_icon(product_dir, kit_dir, kit)
@@ -724,6 +766,9 @@ def pack(kit_dir, product_dir, out_path, payload_limit=True, signing=None):
     out_path = os.path.abspath(out_path)
     os.makedirs(os.path.dirname(out_path), exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="korvpack.") as work_dir:
+        store_entries(entries, work_dir)
+        if payload_limit:
+            check_payload_size(entries, kit)
         sums = payload_sums(entries)
         write_resource_script(entries, work_dir, sums)
         windres = shlex.split(kit["KORV_WINDRES"])

@@ -263,14 +263,15 @@ class PayloadSumsTest(unittest.TestCase):
     def expected_line(self, entry):
         with open(entry.file_path, "rb") as source:
             data = source.read()
-        return f"{entry.name} {entry.type} {len(data)} {hashlib.sha256(data).hexdigest()}"
+        return (f"{entry.name} {entry.type} {len(data)} {hashlib.sha256(data).hexdigest()} "
+                f"raw {len(data)}")
 
     def test_sums_list_every_entry_in_manifest_order_and_the_total(self):
         with ProductFolder(encode(GOOD_LINES)) as product:
             entries = packer.read_manifest(product)
             lines = sums_lines(packer.payload_sums(entries))
             expected = [self.expected_line(entry) for entry in entries]
-        self.assertEqual(lines[0], "Korvello payload sums 1")
+        self.assertEqual(lines[0], "Korvello payload sums 2")
         self.assertEqual(lines[1:-1], expected)
         self.assertEqual(lines[1].split(" ")[:3], ["FileExe", "exename", str(len("KORV.exe"))])
         total = sum(len(rel.encode("utf-8")) for rel in PRODUCT_FILES) + len(encode(GOOD_LINES))
@@ -329,10 +330,11 @@ class CompiledPayloadTest(unittest.TestCase):
         # The sums read back out of the compiled payload describe the product's files.
         sums = [data for type_, name, _, data in resources if name == "PAYLOADSUMS"][0]
         lines = sums_lines(sums)
-        self.assertEqual(lines[0], "Korvello payload sums 1")
+        self.assertEqual(lines[0], "Korvello payload sums 2")
         listed = {}
         for line in lines[1:-1]:
-            name, type_, size, digest = line.split(" ")
+            name, type_, size, digest, form, stored = line.split(" ")
+            self.assertEqual((form, stored), ("raw", size), "not stored: the sums say raw")
             listed[(name, type_)] = (int(size), digest)
         self.assertEqual(listed, {key: (len(data), hashlib.sha256(data).hexdigest())
                                   for key, data in product_files.items()})
@@ -367,42 +369,135 @@ class CompiledPayloadTest(unittest.TestCase):
                     packer.verify_payload(entries, os.path.join(work, "payload.res"))
 
 
+# A database-like file that compresses well, and random bytes that do not compress at all.
+RECORDS = b"".join(b"%08d Lumenford record %-30s|" % (n, b"x" * (n % 29)) for n in range(4000))
+RANDOM = bytes(hashlib.sha256(str(n).encode()).digest()[n % 32] for n in range(20000))
+
+
+def zstd_window_size(frame):
+    """The window a zstd frame's header asks the decoder for: its Window_Descriptor, or the
+    content size of a single-segment frame."""
+    descriptor = frame[4]
+    if descriptor & 0x20:  # single segment: the window is the content size
+        size_bytes = {0: 1, 1: 2, 2: 4, 3: 8}[descriptor >> 6]
+        return int.from_bytes(frame[5:5 + size_bytes], "little")
+    window = frame[5]
+    exponent, mantissa = window >> 3, window & 7
+    base = 1 << (10 + exponent)
+    return base + (base >> 3) * mantissa
+
+
+class CompressionTest(unittest.TestCase):
+    """Entries are carried as zstd frames where that makes them smaller, the staged entries never,
+    the same bytes every time, with a window the setup's decoder accepts."""
+
+    def stored(self, files):
+        """(entries after store_entries, their sums' lines, stored bytes by name) for a product
+        whose extra entries are the given {relative path: bytes}."""
+        lines = list(GOOD_LINES) + [f"Data{i} datname {rel}" for i, rel in enumerate(files)]
+        with ProductFolder(encode(lines), files.keys()) as product:
+            for rel, data in files.items():
+                with open(os.path.join(product, rel), "wb") as out:
+                    out.write(data)
+            # The staged entries compress too, were they allowed to.
+            for staged in ("Setup.ini", "用户授权协议.txt"):
+                with open(os.path.join(product, staged), "wb") as out:
+                    out.write(RECORDS)
+            with tempfile.TemporaryDirectory() as work:
+                entries = packer.read_manifest(product)
+                packer.store_entries(entries, work)
+                sums = sums_lines(packer.payload_sums(entries))[1:-1]
+                stored = {}
+                for entry in entries:
+                    with open(entry.stored_path, "rb") as data:
+                        stored[entry.name] = data.read()
+        return entries, sums, stored
+
+    def test_compressed_where_smaller_raw_otherwise_and_staged_entries_raw(self):
+        files = {"Base.dat": RECORDS, "help.chm": RANDOM, "tiny.txt": b"ab"}
+        entries, sums, stored = self.stored(files)
+        forms = {line.split(" ")[0]: line.split(" ")[4:] for line in sums}
+        self.assertEqual(forms["Data0"], ["zstd", str(len(stored["Data0"]))])
+        self.assertLess(len(stored["Data0"]), len(RECORDS) // 4)
+        self.assertEqual(stored["Data0"][:4], b"\x28\xb5\x2f\xfd")
+        decoded = subprocess.run(["zstd", "-d", "-c"], input=stored["Data0"],
+                                 stdout=subprocess.PIPE, check=True).stdout
+        self.assertEqual(decoded, RECORDS)
+        for name, data in (("Data1", RANDOM), ("Data2", b"ab")):
+            self.assertEqual(forms[name], ["raw", str(len(data))], name)
+            self.assertEqual(stored[name], data, name)
+        for name in ("FileTxt4", "FileTxt5", "FileTxt7"):
+            self.assertEqual(forms[name][0], "raw", name)
+        # The sums still give the file's own size and digest.
+        data_line = [line for line in sums if line.startswith("Data0 ")][0].split(" ")
+        self.assertEqual(data_line[2:4], [str(len(RECORDS)), hashlib.sha256(RECORDS).hexdigest()])
+
+    def test_the_same_product_stores_the_same_bytes(self):
+        files = {"Base.dat": RECORDS * 3}
+        self.assertEqual(self.stored(files)[1:], self.stored(files)[1:])
+
+    def test_the_window_stays_within_the_setups_decoder(self):
+        # Larger than the window, so that the frame is not one segment of its content size.
+        big = b"".join(hashlib.sha256(str(n).encode()).digest() for n in range(50000)) * 2
+        _, _, stored = self.stored({"big.dat": big})
+        frame = stored["Data0"]
+        self.assertEqual(frame[:4], b"\x28\xb5\x2f\xfd")
+        self.assertLessEqual(zstd_window_size(frame), 2 << 20)
+        self.assertLess(len(frame), len(big) * 3 // 5, "the repeat 1.6 MB back, within the window, is found")
+
+
+
 class PayloadLimitTest(unittest.TestCase):
     """A 32-bit setup program cannot start with more payload than its address space holds."""
 
     def entries_of_sizes(self, folder, sizes):
+        """Entries of the given (file size, carried size) pairs, as sparse files."""
         entries = []
-        for index, size in enumerate(sizes):
+        for index, (size, carried) in enumerate(sizes):
             path = os.path.join(folder, f"part{index}.bin")
             with open(path, "wb") as part:
                 part.truncate(size)  # sparse: the size without the disk space
-            entries.append(packer.Entry(index + 1, "", f"Part{index}", "datname", path, path))
+            entry = packer.Entry(index + 1, "", f"Part{index}", "datname", path, path)
+            if carried != size:
+                entry.stored_path = path + ".zst"
+                with open(entry.stored_path, "wb") as part:
+                    part.truncate(carried)
+            entries.append(entry)
         return entries
 
-    def test_payload_over_the_limit_of_a_32_bit_setup_is_refused_naming_the_total(self):
+    def test_what_the_setup_carries_over_the_limit_of_a_32_bit_setup_is_refused(self):
         limit = packer.PAYLOAD_LIMITS["i686"]
-        # (kit architecture, sizes of the entries, refused)
+        # (kit architecture, (file size, carried size) of each entry, refused)
         cases = [
-            ("i686", [limit], False),
-            ("i686", [limit // 2, limit // 2, 1], True),
-            ("i686", [limit + 4096], True),
-            ("x86_64", [limit + 4096], False),
+            ("i686", [(limit, limit)], False),
+            ("i686", [(limit // 2, limit // 2), (limit // 2, limit // 2), (1, 1)], True),
+            ("i686", [(limit + 4096, limit + 4096)], True),
+            ("i686", [(limit * 3, limit // 3), (limit, limit // 3)], False),
+            ("i686", [(limit * 3, limit - 1), (2, 2)], True),
+            ("x86_64", [(limit + 4096, limit + 4096)], False),
         ]
         for arch, sizes, refused in cases:
             with self.subTest(arch=arch, sizes=sizes), tempfile.TemporaryDirectory() as folder:
                 entries = self.entries_of_sizes(folder, sizes)
                 kit = {"KORV_KIT_ARCH": arch}
+                carried = sum(size for _, size in sizes)
                 if not refused:
-                    self.assertEqual(packer.check_payload_size(entries, kit), sum(sizes))
+                    self.assertEqual(packer.check_payload_size(entries, kit), carried)
                     continue
                 with self.assertRaises(packer.PackError) as raised:
                     packer.check_payload_size(entries, kit)
-                self.assertIn(f"{sum(sizes):,} bytes", str(raised.exception))
+                self.assertIn(f"{carried:,} bytes", str(raised.exception))
                 self.assertIn(f"{limit:,} bytes", str(raised.exception))
 
-    def test_pack_refuses_before_compiling_anything(self):
+    def test_pack_refuses_before_linking_anything(self):
+        # A file that does not compress: its frame is no smaller (sparse here, to spare the disk).
+        def compress_nothing(path, out_path):
+            with open(out_path, "wb") as out:
+                out.truncate(os.path.getsize(path))
+
         with ProductFolder(encode(GOOD_LINES)) as product, \
-                tempfile.TemporaryDirectory() as kit_dir:
+                tempfile.TemporaryDirectory() as kit_dir, \
+                mock.patch.object(packer, "compress", compress_nothing):
             with open(os.path.join(product, "KORV.exe"), "wb") as big:
                 big.truncate(packer.PAYLOAD_LIMITS["i686"] + 1)
             with open(os.path.join(kit_dir, "kit.env"), "w", encoding="utf-8") as env:

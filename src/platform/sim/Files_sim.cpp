@@ -233,42 +233,83 @@ bool RemoveDirectory(const AnsiString& path) {
 
 namespace {
 
-// WriteWholeFile once the write is counted.
-void WriteFileWhole(const AnsiString& path, const void* data, std::size_t size) {
+// A file opened for writing from its start as WriteWholeFile opens it, once the write is
+// counted, and the time of the last write to what stood there (0 when nothing did).
+struct TruncatedFile {
+  UniqueFile file;
+  std::uint64_t ticksBefore = 0;
+};
+
+TruncatedFile OpenTruncated(const AnsiString& path) {
   const fs::path host = Host(path);
   AnsiString reason = ReasonBeforeOpening(path, host, false);
-  UniqueFile file;
+  TruncatedFile opened;
   const std::uint64_t oldSize = SizeOf(host);
-  const std::uint64_t ticksBefore = IsFile(host) ? WriteTicks(host) : 0;
+  opened.ticksBefore = IsFile(host) ? WriteTicks(host) : 0;
   if (reason.empty()) {
     // A file made anew has no marks.
     if (!IsFile(host)) Files().ForgetFileAttributes(host);
-    file.reset(std::fopen(host.c_str(), "wb"));
-    if (!file) reason = ReasonOfErrno(errno);
+    opened.file.reset(std::fopen(host.c_str(), "wb"));
+    if (!opened.file) reason = ReasonOfErrno(errno);
   }
-  if (!file) ThrowCannotCreate(path, reason);
+  if (!opened.file) ThrowCannotCreate(path, reason);
   // Truncated: its old bytes are free again.
   Files().GrantFileSize(path, oldSize, 0);
-  const auto written = MakeScopeExit([&host, ticksBefore] { MarkWritten(host, ticksBefore); });
-  WriteWithin(file.get(), path, 0, data, size);
+  return opened;
+}
+
+// Counts the write, and for a file that must be new refuses whatever stands at the path, a link
+// to anywhere included: it is left alone.
+void CountWrite(const AnsiString& path, FileWriter::Creation creation) {
+  if (Files().CountFileWrite(path)) ThrowCannotCreate(path, sim::reason::kAccessDenied);
+  if (creation == FileWriter::Creation::kReplace) return;
+  const fs::path host = Host(path);
+  std::error_code error;
+  if (!host.empty() && fs::exists(fs::symlink_status(host, error))) {
+    ThrowCannotCreate(path, sim::reason::kFileExists);
+  }
+}
+
+void WriteFileWhole(const AnsiString& path, const void* data, std::size_t size,
+                    FileWriter::Creation creation) {
+  CountWrite(path, creation);
+  const TruncatedFile opened = OpenTruncated(path);
+  const fs::path host = Host(path);
+  const auto written = MakeScopeExit([&host, &opened] { MarkWritten(host, opened.ticksBefore); });
+  WriteWithin(opened.file.get(), path, 0, data, size);
 }
 
 }  // namespace
 
 void WriteNewFile(const AnsiString& path, const void* data, std::size_t size) {
-  if (Files().CountFileWrite(path)) ThrowCannotCreate(path, sim::reason::kAccessDenied);
-  const fs::path host = Host(path);
-  std::error_code error;
-  // Whatever stands at the path, a link to anywhere included, is left alone.
-  if (!host.empty() && fs::exists(fs::symlink_status(host, error))) {
-    ThrowCannotCreate(path, sim::reason::kFileExists);
-  }
-  WriteFileWhole(path, data, size);
+  WriteFileWhole(path, data, size, FileWriter::Creation::kNew);
 }
 
 void WriteWholeFile(const AnsiString& path, const void* data, std::size_t size) {
-  if (Files().CountFileWrite(path)) ThrowCannotCreate(path, sim::reason::kAccessDenied);
-  WriteFileWhole(path, data, size);
+  WriteFileWhole(path, data, size, FileWriter::Creation::kReplace);
+}
+
+// One write counted for the whole file, as WriteWholeFile counts it; each piece is granted room
+// on the drive as it comes.
+struct FileWriter::Handle {
+  TruncatedFile opened;
+  fs::path host;
+  std::uint64_t written = 0;
+};
+
+FileWriter::FileWriter(const AnsiString& path, Creation creation) : path_(path) {
+  CountWrite(path, creation);
+  handle_ = std::make_unique<Handle>(Handle{OpenTruncated(path), Host(path)});
+  MarkWritten(handle_->host, handle_->opened.ticksBefore);
+}
+
+FileWriter::~FileWriter() = default;
+
+void FileWriter::Write(const void* data, std::size_t size) {
+  const auto written =
+      MakeScopeExit([this] { MarkWritten(handle_->host, handle_->opened.ticksBefore); });
+  WriteWithin(handle_->opened.file.get(), path_, handle_->written, data, size);
+  handle_->written += size;
 }
 
 std::optional<FileStamp> StampOf(const AnsiString& path) {

@@ -280,6 +280,24 @@ void FileAppender::Append(const void* data, std::size_t size) {
   WriteAll(handle_->file.Get(), path_, data, size);
 }
 
+struct FileWriter::Handle {
+  win32::UniqueFileHandle file;
+};
+
+FileWriter::FileWriter(const AnsiString& path, Creation creation)
+    : path_(path),
+      handle_(std::make_unique<Handle>(
+          Handle{creation == Creation::kNew
+                     // A link standing at the path is not followed, as WriteNewFile.
+                     ? OpenForWriting(path, CREATE_NEW, FILE_FLAG_OPEN_REPARSE_POINT)
+                     : OpenForWriting(path, CREATE_ALWAYS, 0)})) {}
+
+FileWriter::~FileWriter() = default;
+
+void FileWriter::Write(const void* data, std::size_t size) {
+  WriteAll(handle_->file.Get(), path_, data, size);
+}
+
 void ReplaceFileAtomically(const AnsiString& path, const void* data, std::size_t size) {
   const std::optional<AnsiString> suffix = RandomName();
   if (!suffix) ThrowCannotCreate(path, ERROR_NOT_ENOUGH_MEMORY);
