@@ -65,6 +65,7 @@ KORV_OBJECTS=\"main.o setup_resources.o\"
 KORV_LIBRARIES=\"libkorv_core.a libkorv_zstd.a\"
 KORV_SYSLIBS=\"${KORV_SYSTEM_LINK_ARGS}\"
 KORV_ICON=\"setup.ico\"
+KORV_PAYLOAD_FORMS=\"raw zstd\"
 ")
 
 add_custom_command(

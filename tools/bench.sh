@@ -38,9 +38,10 @@ else
 fi
 dir="$build_root/$build"
 host="$build_root/host"
-[ -f "$dir/setup.exe" ] && [ -f "$dir/bench/startup_bench.exe" ] && [ -f "$dir/benchkit/kit.env" ] ||
-  tools/build.sh "$build"
-[ "$rows" = peer ] || [ -x "$host/bench/korv_extraction_bench_host" ] || tools/build.sh host
+# Always brought up to date (quick when it is): a stale build would measure old code around a
+# payload the current packer made.
+tools/build.sh "$build"
+[ "$rows" = peer ] || tools/build.sh host
 # The peer installers are made with Debian's nsis, which only the benchmark needs.
 command -v makensis >/dev/null || tools/deps.sh --bench
 

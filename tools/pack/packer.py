@@ -388,6 +388,12 @@ def compress(path, out_path):
         raise PackError(f"zstd could not compress {path}:\n{output}")
 
 
+def kit_decodes_zstd(kit):
+    """Whether the kit's program decodes compressed entries: a kit from before it did says
+    nothing, and gets every entry as it is, which it writes correctly."""
+    return "zstd" in kit.get("KORV_PAYLOAD_FORMS", "").split()
+
+
 def store_entries(entries, work_dir):
     """Compresses each entry but the staged ones into work_dir and carries the compressed form
     where it is smaller than the file."""
@@ -766,7 +772,8 @@ def pack(kit_dir, product_dir, out_path, payload_limit=True, signing=None):
     out_path = os.path.abspath(out_path)
     os.makedirs(os.path.dirname(out_path), exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="korvpack.") as work_dir:
-        store_entries(entries, work_dir)
+        if kit_decodes_zstd(kit):
+            store_entries(entries, work_dir)
         if payload_limit:
             check_payload_size(entries, kit)
         sums = payload_sums(entries)

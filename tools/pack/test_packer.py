@@ -502,7 +502,8 @@ class PayloadLimitTest(unittest.TestCase):
                 big.truncate(packer.PAYLOAD_LIMITS["i686"] + 1)
             with open(os.path.join(kit_dir, "kit.env"), "w", encoding="utf-8") as env:
                 env.write('KORV_KIT_ARCH="i686"\nKORV_CXX="false"\nKORV_WINDRES="false"\n'
-                          'KORV_LDFLAGS=""\nKORV_OBJECTS=""\nKORV_LIBRARIES=""\n')
+                          'KORV_LDFLAGS=""\nKORV_OBJECTS=""\nKORV_LIBRARIES=""\n'
+                          'KORV_PAYLOAD_FORMS="raw zstd"\n')
             out = os.path.join(kit_dir, "setup.exe")
             with self.assertRaisesRegex(packer.PackError, "MiB\\) in all"):
                 packer.pack(kit_dir, product, out)
@@ -567,6 +568,43 @@ class PackedSumsTest(unittest.TestCase):
                         data = image.read()
                 self.assertIn(sums, data)
                 self.assertIn("PAYLOADSUMS".encode("utf-16-le"), data)
+
+
+@unittest.skipIf(not setup_kits(),
+                 "no setup kit: build one (tools/build.sh win) or set KORV_PACKKIT")
+class KitFormsTest(unittest.TestCase):
+    """A kit whose program cannot decode (one built before it could) gets every entry as it is:
+    a frame it would write as the file would install a broken product."""
+
+    def sums_of_pack(self, kit):
+        lines = list(GOOD_LINES) + ["Data0 datname Base.dat"]
+        with ProductFolder(encode(lines), ["Base.dat"]) as product, \
+                tempfile.TemporaryDirectory() as out_dir:
+            with open(os.path.join(product, "Base.dat"), "wb") as out:
+                out.write(RECORDS)
+            out = os.path.join(out_dir, "setup.exe")
+            packer.pack(kit, product, out)
+            with open(out, "rb") as image:
+                data = image.read()
+        # The resources come after the program's own text, which names the first line too.
+        start = data.rindex(b"Korvello payload sums")
+        return data[start:data.index(b"total ", start)].decode("ascii").split("\r\n")
+
+    def test_only_a_kit_that_decodes_gets_compressed_entries(self):
+        for kit in setup_kits():
+            with self.subTest(kit=kit), tempfile.TemporaryDirectory() as old_kit:
+                shutil.copytree(kit, old_kit, dirs_exist_ok=True)
+                env = os.path.join(old_kit, "kit.env")
+                with open(env, encoding="utf-8") as settings:
+                    kept = [line for line in settings if not line.startswith("KORV_PAYLOAD_FORMS=")]
+                with open(env, "w", encoding="utf-8") as settings:
+                    settings.writelines(kept)
+                forms = {line.split(" ")[0]: line.split(" ")[4]
+                         for line in self.sums_of_pack(kit)[1:] if line}
+                old_forms = {line.split(" ")[0]: line.split(" ")[4]
+                             for line in self.sums_of_pack(old_kit)[1:] if line}
+                self.assertEqual(forms["Data0"], "zstd")
+                self.assertEqual(set(old_forms.values()), {"raw"})
 
 
 @unittest.skipIf(not setup_kits(),
