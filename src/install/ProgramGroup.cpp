@@ -98,3 +98,26 @@ void RemoveProgramGroup(gui::DdeClientConv& conversation, const AnsiString& capt
   conversation.CloseLink();
   log("program group " + command + (removed ? ": removed" : ": not removed (none there?)"));
 }
+
+void RemoveProgramGroupAnywhere(const AnsiString& caption,
+                                const std::function<void(const AnsiString&)>& log) {
+  {
+    gui::DdeClientConv conversation(nullptr, "UninstallConversation");
+    conversation.SetConnectMode(gui::DdeConnectMode::Manual);
+    RemoveProgramGroup(conversation, caption, log);
+  }
+  const AnsiString programs = platform::CommonProgramsFolder();
+  if (programs.empty()) return;
+  const AnsiString group = programs + "\\" + caption;
+  if (!platform::DirectoryExists(group)) return;
+  if (platform::PassesThroughLink(group)) {
+    log("program group folder " + group + ": a link, left alone");
+    return;
+  }
+  for (const ProgramGroupItem& item : ProgramGroupItemsOf(AnsiString(), AnsiString(), caption)) {
+    const AnsiString link = group + "\\" + item.title + ".lnk";
+    if (platform::FileExists(link)) platform::DeleteFile(link);
+  }
+  log("program group folder " + group +
+      (platform::RemoveDirectory(group) ? ": removed" : ": not empty, kept"));
+}

@@ -46,3 +46,10 @@ void MakeProgramGroupFolder(const AnsiString& caption, const std::vector<Program
 // back with the run's other changes.
 void RemoveProgramGroup(gui::DdeClientConv& conversation, const AnsiString& caption,
                         const std::function<void(const AnsiString&)>& log);
+
+// Removes the group caption wherever the setup made it: asks Program Manager to delete it
+// (through a conversation of its own), then takes away what is left of the folder of links the
+// run makes without Program Manager: the group's own links, and the folder once empty. Nothing
+// is removed through a link. Every outcome goes to log.
+void RemoveProgramGroupAnywhere(const AnsiString& caption,
+                                const std::function<void(const AnsiString&)>& log);

@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr const char* kUninstallKey =
-    "software\\microsoft\\windows\\currentversion\\uninstall\\Korvello";
 constexpr const char* kDisplayName = "Korvello";
 constexpr const char* kPublisher = "Lumenford";
 constexpr const char* kUrlInfoAbout = "https://www.lumenford.com/korvello";
@@ -79,6 +77,16 @@ std::uint32_t KilobytesRoundedUp(std::uint64_t bytes) {
 
 }  // namespace
 
+const char* const kUninstallEntryKey =
+    "software\\microsoft\\windows\\currentversion\\uninstall\\Korvello";
+
+std::vector<AnsiString> UninstallEntryValueNames() {
+  return {"displayname",     "Publisher",       "DisplayVersion",
+          "URLInfoAbout",    "uninstallstring", "QuietUninstallString",
+          "InstallLocation", "DisplayIcon",     "NoModify",
+          "NoRepair",        "EstimatedSize"};
+}
+
 AnsiString DisplayVersionOf(const AnsiString& serial) {
   AnsiString version;
   for (std::size_t at = 0; at < serial.size(); at += 2) {
@@ -123,24 +131,26 @@ void TFormsec::WriteUninstallEntry(std::unique_ptr<PayloadReader> reader) {
   const AnsiString uninstaller = folder + kUninstaller;
   RunChanges& changes = *changes_;
   registry.CloseKey();
-  OpenKeyCreating(changes, registry, kUninstallKey);
-  WriteLogged(changes, registry, kUninstallKey, "displayname", kDisplayName);
-  WriteLogged(changes, registry, kUninstallKey, "Publisher", kPublisher);
-  WriteLogged(changes, registry, kUninstallKey, "DisplayVersion",
+  OpenKeyCreating(changes, registry, kUninstallEntryKey);
+  WriteLogged(changes, registry, kUninstallEntryKey, "displayname", kDisplayName);
+  WriteLogged(changes, registry, kUninstallEntryKey, "Publisher", kPublisher);
+  WriteLogged(changes, registry, kUninstallEntryKey, "DisplayVersion",
               DisplayVersionOf(Formain->VersionSerial));
-  WriteLogged(changes, registry, kUninstallKey, "URLInfoAbout", kUrlInfoAbout);
+  WriteLogged(changes, registry, kUninstallEntryKey, "URLInfoAbout", kUrlInfoAbout);
   // Quoted, so that a folder with spaces never makes Windows guess which program is meant.
-  WriteLogged(changes, registry, kUninstallKey, "uninstallstring", Quoted(uninstaller));
-  WriteLogged(changes, registry, kUninstallKey, "InstallLocation", folder);
-  WriteLogged(changes, registry, kUninstallKey, "DisplayIcon", Quoted(folder + TargetName) + ",0");
-  WriteLogged(changes, registry, kUninstallKey, "NoModify", std::uint32_t{1});
-  WriteLogged(changes, registry, kUninstallKey, "NoRepair", std::uint32_t{1});
+  WriteLogged(changes, registry, kUninstallEntryKey, "uninstallstring", Quoted(uninstaller));
+  WriteLogged(changes, registry, kUninstallEntryKey, "InstallLocation", folder);
+  WriteLogged(changes, registry, kUninstallEntryKey, "DisplayIcon",
+              Quoted(folder + TargetName) + ",0");
+  WriteLogged(changes, registry, kUninstallEntryKey, "NoModify", std::uint32_t{1});
+  WriteLogged(changes, registry, kUninstallEntryKey, "NoRepair", std::uint32_t{1});
   reader->Open("uninstall", "exename");
   std::uint64_t installed = reader->Size();
   for (const auto& file : installedBytes_) {
     if (file.first != kUninstaller) installed += file.second;
   }
-  WriteLogged(changes, registry, kUninstallKey, "EstimatedSize", KilobytesRoundedUp(installed));
+  WriteLogged(changes, registry, kUninstallEntryKey, "EstimatedSize",
+              KilobytesRoundedUp(installed));
   WriteEntry(*reader, kUninstaller, "uninstall", "exename");
 }
 
@@ -167,7 +177,9 @@ void TFormsec::CreateShortcut() {
                           saved ? "written" : "could not be written"));
   // A shortcut that cannot be saved fails the step like the other steps.
   if (!saved) throw EFCreateError(Format("Cannot create file \"%s\".", file.c_str()));
-  record_.shortcut = LastDelimiter(name, "\\") == AnsiString::npos ? name : AnsiString();
+  // The link's name as the record keeps it: straight in the desktop folder, or not at all.
+  const AnsiString linkName = !name.empty() && name[0] == '\\' ? name.substr(1) : name;
+  record_.shortcut = LastDelimiter(linkName, "\\") == AnsiString::npos ? linkName : AnsiString();
 }
 
 void TFormsec::CreateProgramGroup() {

@@ -1,5 +1,7 @@
 // The record of a completed run, and the message naming the files the run kept because the
 // user changed them since the earlier installation.
+#include <algorithm>
+
 #include "host/Unit_main.h"
 #include "install/RunChanges.h"
 #include "install/Unit_sec.h"
@@ -83,6 +85,13 @@ void TFormsec::WriteRecord() {
     record.folders = earlierRecord_->folders;
     record.keys = earlierRecord_->keys;
     record.values = earlierRecord_->values;
+  }
+  // The check for an installed copy made the product's keys before the run began.
+  for (const AnsiString& key : FormSchedule->KeysMadeByCheck) {
+    const RecordedKey made{platform::RootKey::CurrentUser, key};
+    if (std::none_of(record.keys.begin(), record.keys.end(),
+                     [&made](const RecordedKey& known) { return SameKey(known, made); }))
+      record.keys.push_back(made);
   }
   AddChanges(folder, changes_->Changes(), record);
   record.files = record_.files;
