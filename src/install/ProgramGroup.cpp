@@ -26,10 +26,11 @@ bool SendGroupCommand(gui::DdeClientConv& conversation, const AnsiString& comman
 
 std::vector<ProgramGroupItem> ProgramGroupItemsOf(const AnsiString& folder,
                                                   const AnsiString& targetName,
-                                                  const AnsiString& caption) {
+                                                  const AnsiString& caption,
+                                                  const AnsiString& uninstaller) {
   return {
       {folder + targetName, caption},
-      {folder + "Uninstall.exe", "卸载" + caption},
+      {uninstaller.empty() ? folder + "Uninstall.exe" : uninstaller, "卸载" + caption},
       {folder + "help.chm", "使用说明"},
       {folder + "用户授权协议.txt", "用户授权协议"},
   };

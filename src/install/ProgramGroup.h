@@ -18,10 +18,12 @@ struct ProgramGroupItem {
 };
 
 // The group's items for an installation into folder (ending in a backslash) with the main
-// executable targetName: the product, its uninstaller, the help file and the licence text.
+// executable targetName: the product, its uninstaller (uninstaller, or the folder's own when
+// empty), the help file and the licence text.
 std::vector<ProgramGroupItem> ProgramGroupItemsOf(const AnsiString& folder,
                                                   const AnsiString& targetName,
-                                                  const AnsiString& caption);
+                                                  const AnsiString& caption,
+                                                  const AnsiString& uninstaller = AnsiString());
 
 // The items whose file exists; each one left out is logged. Program Manager refuses an item for
 // a missing file, and a link to nothing helps nobody.

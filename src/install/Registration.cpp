@@ -8,6 +8,7 @@
 
 #include "host/Unit_main.h"
 #include "install/ProgramGroup.h"
+#include "install/ProtectedUninstaller.h"
 #include "install/RunChanges.h"
 #include "install/Unit_sec.h"
 #include "platform/Errors.h"
@@ -128,8 +129,21 @@ void TFormsec::WriteUninstallEntry(std::unique_ptr<PayloadReader> reader) {
     registry.CloseKey();
   });
   const AnsiString& folder = Formain->InstallFolder;
-  const AnsiString uninstaller = folder + kUninstaller;
   RunChanges& changes = *changes_;
+  // The entry starts the copy only administrators can change; without its folder, the one in
+  // the install folder.
+  reader->Open("uninstall", "exename");
+  AnsiString why;
+  protectedUninstaller_ = EnsureProtectedUninstallFolder(&why);
+  if (protectedUninstaller_) {
+    changes.BeforeOutsideWrite(ProtectedUninstallerPath());
+    reader->SaveToFile(ProtectedUninstallerPath());
+    Formain->LogLine("file " + ProtectedUninstallerPath());
+  } else {
+    Formain->LogLine("uninstaller: no protected copy, " + why);
+  }
+  const AnsiString uninstaller =
+      protectedUninstaller_ ? ProtectedUninstallerPath() : folder + kUninstaller;
   registry.CloseKey();
   OpenKeyCreating(changes, registry, kUninstallEntryKey);
   WriteLogged(changes, registry, kUninstallEntryKey, "displayname", kDisplayName);
@@ -139,12 +153,13 @@ void TFormsec::WriteUninstallEntry(std::unique_ptr<PayloadReader> reader) {
   WriteLogged(changes, registry, kUninstallEntryKey, "URLInfoAbout", kUrlInfoAbout);
   // Quoted, so that a folder with spaces never makes Windows guess which program is meant.
   WriteLogged(changes, registry, kUninstallEntryKey, "uninstallstring", Quoted(uninstaller));
+  WriteLogged(changes, registry, kUninstallEntryKey, "QuietUninstallString",
+              Quoted(uninstaller) + " /S");
   WriteLogged(changes, registry, kUninstallEntryKey, "InstallLocation", folder);
   WriteLogged(changes, registry, kUninstallEntryKey, "DisplayIcon",
               Quoted(folder + TargetName) + ",0");
   WriteLogged(changes, registry, kUninstallEntryKey, "NoModify", std::uint32_t{1});
   WriteLogged(changes, registry, kUninstallEntryKey, "NoRepair", std::uint32_t{1});
-  reader->Open("uninstall", "exename");
   std::uint64_t installed = reader->Size();
   for (const auto& file : installedBytes_) {
     if (file.first != kUninstaller) installed += file.second;
@@ -184,8 +199,9 @@ void TFormsec::CreateShortcut() {
 
 void TFormsec::CreateProgramGroup() {
   const AnsiString caption = FormSchedule->Caption();
-  const std::vector<ProgramGroupItem> items =
-      ItemsWhoseFilesExist(ProgramGroupItemsOf(Formain->InstallFolder, TargetName, caption));
+  const std::vector<ProgramGroupItem> items = ItemsWhoseFilesExist(
+      ProgramGroupItemsOf(Formain->InstallFolder, TargetName, caption,
+                          protectedUninstaller_ ? ProtectedUninstallerPath() : AnsiString()));
   // The group of an earlier installation stays, whatever becomes of this run.
   if (!earlierInstallation_) changes_->BeforeProgramGroup(caption);
   if (!AskProgramManagerForGroup(*FormSchedule->DdeClientConv1, caption, items)) {

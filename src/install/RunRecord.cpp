@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/Unit_main.h"
+#include "install/ProtectedUninstaller.h"
 #include "install/RunChanges.h"
 #include "install/Unit_sec.h"
 #include "platform/gui/Application.h"
@@ -103,6 +104,12 @@ void TFormsec::WriteRecord() {
   }
   changes_->BeforeWrite(folder + kInstallRecordFileName);
   WriteInstallRecord(folder, record);
+  // The protected uninstaller acts on its own copy of the record.
+  if (protectedUninstaller_) {
+    changes_->BeforeOutsideWrite(ProtectedRecordPath());
+    changes_->BeforeOutsideWrite(ProtectedInstallFolderPath());
+    KeepProtectedRecord(folder);
+  }
   Formain->LogLine(Format("record %s%s: %u files", folder.c_str(), kInstallRecordFileName,
                           static_cast<unsigned>(record.files.size())));
 }

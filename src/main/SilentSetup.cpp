@@ -4,6 +4,7 @@
 
 #include "host/Unit_main.h"
 #include "install/InstallRecord.h"
+#include "install/ProtectedUninstaller.h"
 #include "install/Unit_sec.h"
 #include "platform/IniFile.h"
 #include "platform/ScopeExit.h"
@@ -73,6 +74,7 @@ SetupExitCode RunSilentInstallation() {
     return host.ExitCode;
   }
   RecordFileAsItIs(host.InstallFolder, "Options.ini");
+  RefreshProtectedRecord(host.InstallFolder);
   host.LogLine("options " + options + ": [Option] Reset=88");
   host.LogLine("installed");
   return SetupExitCode::Installed;

@@ -44,7 +44,7 @@ TEST_F(SilentSetupTest, InstallsWithTheDefaultChoicesShowingNothingAndStartsNoth
   EXPECT_TRUE(Machine().Shell().ShellExecuteLog().empty()) << "the product is not started";
   // The values of an interactive installation with the default choices.
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "uninstallstring"),
-            "\"D:\\Program Files\\Korvl280\\Uninstall.exe\"");
+            "\"C:\\ProgramData\\KorvelloSetup\\Uninstall\\Uninstall.exe\"");
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path"),
             "D:\\Program Files\\Korvl280\\");
   EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\Shell\\Open\\Command", ""),
