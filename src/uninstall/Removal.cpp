@@ -52,6 +52,10 @@ void RemoveFiles(const Installation& installation, const RemovalServices& servic
   const std::vector<RecordedFile>& files = installation.record.files;
   for (std::size_t index = 0; index < files.size(); ++index) {
     const AnsiString path = installation.folder + files[index].path;
+    if (SameTextAscii(path, installation.runningProgram)) {
+      Log(services, "file " + path + ": removed once the uninstaller has ended");
+      continue;
+    }
     switch (RemoveFile(path, files[index], installation.fromManifest)) {
       case FileFate::Gone:
         Log(services, "file " + path + ": not there");
@@ -100,6 +104,7 @@ void RemoveFolders(const Installation& installation, const RemovalServices& serv
     folders.push_back(installation.folder.substr(0, installation.folder.size() - 1));
   for (const AnsiString& folder : folders) {
     if (!platform::DirectoryExists(folder) || platform::RemoveDirectory(folder)) continue;
+    if (IsBelow(installation.runningProgram, folder)) continue;
     const bool waits =
         std::any_of(outcome.atRestart.begin(), outcome.atRestart.end(),
                     [&folder](const AnsiString& path) { return IsBelow(path, folder); });
@@ -195,7 +200,7 @@ std::optional<Installation> InstallationOfRecord(const AnsiString& folder,
                                                  const std::string& recordText, AnsiString* why) {
   auto record = ParseRecord(recordText, why);
   if (!record) return std::nullopt;
-  return Installation{folder, std::move(*record), false};
+  return Installation{folder, std::move(*record), false, AnsiString()};
 }
 
 std::optional<Installation> InstallationOfManifest(const AnsiString& folder, AnsiString* why) {
@@ -212,7 +217,7 @@ std::optional<Installation> InstallationOfManifest(const AnsiString& folder, Ans
   } catch (const std::exception& error) {
     return refuse(error.what());
   }
-  Installation installation{folder, {}, true};
+  Installation installation{folder, {}, true, AnsiString()};
   for (const AnsiString& line : SplitLines(text)) {
     if (line.empty()) continue;
     const ManifestLine entry = SplitManifestLine(line);

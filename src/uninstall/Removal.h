@@ -20,6 +20,9 @@ struct Installation {
   // Made from the manifest Setup.log: the files it lists, their folders, no registry values but
   // the uninstall entry.
   bool fromManifest = false;
+  // The uninstaller's own file, when it runs from the install folder: it goes once the
+  // uninstaller has ended, with the folder, and is no file kept.
+  AnsiString runningProgram;
 };
 
 // The installation in folder (ending in a backslash) that the record text describes; nothing,
