@@ -161,8 +161,9 @@ def split_lines(data):
     return list(enumerate(pieces, 1))
 
 
-def parse_line(number, raw, product_dir):
-    """One manifest line -> (Entry or None, list of problems)."""
+def parse_line(number, raw, product_dir, kit_files=None):
+    """One manifest line -> (Entry or None, list of problems). kit_files maps an install-relative
+    path (upper case) to the kit's own file that stands in where the product folder has none."""
     text = raw.decode("gbk", errors="replace")
     problems = []
     if b"\r" in raw or b"\n" in raw:
@@ -206,13 +207,15 @@ def parse_line(number, raw, product_dir):
     if problems:
         return None, problems
     file_path = os.path.join(product_dir, *rel.split("\\"))
+    if not os.path.isfile(file_path) and (kit_files or {}).get(rel.upper()):
+        file_path = kit_files[rel.upper()]
     if not os.path.isfile(file_path):
         problems.append(f"file not found: {file_path}")
         return None, problems
     return Entry(number, text, name, type_, rel, file_path), problems
 
 
-def read_manifest(product_dir):
+def read_manifest(product_dir, kit_files=None):
     """Validated entries of the product folder's manifest; raises PackError listing problems."""
     manifest_path = os.path.join(product_dir, MANIFEST_NAME)
     try:
@@ -231,7 +234,7 @@ def read_manifest(product_dir):
         words = raw.decode("gbk", errors="replace").split(" ")
         if len(words) >= 2:
             mentioned.add((words[0].upper(), words[1].upper()))
-        entry, problems = parse_line(number, raw, product_dir)
+        entry, problems = parse_line(number, raw, product_dir, kit_files)
         shown = raw.decode("gbk", errors="replace")
         for problem in problems:
             messages.append(f"{MANIFEST_NAME} line {number}: {problem}: \"{shown}\"")
@@ -291,6 +294,14 @@ def read_kit(kit_dir):
         if not os.path.isfile(os.path.join(kit_dir, name)):
             raise PackError(f"the setup kit {kit_dir} has no {name}; rebuild it (korv_packkit)")
     return settings
+
+
+def kit_files_of(kit_dir, kit):
+    """The kit's files that stand in for a product's own: its uninstaller, when it has one."""
+    uninstaller = kit.get("KORV_UNINSTALLER")
+    if not uninstaller:
+        return {}
+    return {"UNINSTALL.EXE": os.path.join(kit_dir, uninstaller)}
 
 
 def check_payload_size(entries, kit):
@@ -711,8 +722,9 @@ def verify_signature(signed, work_dir):
 def pack(kit_dir, product_dir, out_path, payload_limit=True, signing=None):
     if not os.path.isdir(product_dir):
         raise PackError(f"{product_dir} is not a folder")
-    entries = read_manifest(product_dir)
     kit = read_kit(kit_dir)
+    # A product folder without an Uninstall.exe of its own gets the kit's uninstaller.
+    entries = read_manifest(product_dir, kit_files_of(kit_dir, kit))
     if payload_limit:
         check_payload_size(entries, kit)
     configuration = configuration_bytes(entries)

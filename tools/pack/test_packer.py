@@ -92,6 +92,28 @@ class ManifestValidationTest(unittest.TestCase):
                 self.assertEqual(entries[-1].line_number, len(GOOD_LINES))
                 self.assertTrue(entries[2].file_path.endswith("用户授权协议.txt"))
 
+    def test_the_kit_uninstaller_stands_in_only_where_the_product_brings_none(self):
+        kit = tempfile.mkdtemp(prefix="korvpack-kit.")
+        self.addCleanup(shutil.rmtree, kit)
+        with open(os.path.join(kit, "Uninstall.exe"), "wb") as out:
+            out.write(b"MZ the kit's uninstaller")
+        kit_files = packer.kit_files_of(kit, {"KORV_UNINSTALLER": "Uninstall.exe"})
+        for own in (True, False):
+            with self.subTest(product_brings_its_own=own):
+                with ProductFolder(encode(GOOD_LINES)) as product:
+                    if not own:
+                        os.remove(os.path.join(product, "Uninstall.exe"))
+                    entries = packer.read_manifest(product, kit_files)
+                    uninstaller = [e for e in entries if e.name == "uninstall"][0]
+                    expected = product if own else kit
+                    self.assertEqual(uninstaller.file_path,
+                                     os.path.join(expected, "Uninstall.exe"))
+        self.assertEqual(packer.kit_files_of(kit, {}), {}, "a kit without an uninstaller")
+        with ProductFolder(encode(GOOD_LINES)) as product:
+            os.remove(os.path.join(product, "Uninstall.exe"))
+            with self.assertRaisesRegex(packer.PackError, "file not found: .*Uninstall.exe"):
+                packer.read_manifest(product, {})
+
     def test_bad_line_is_refused_with_its_number_and_text(self):
         # (line put after the good lines, expected part of the message)
         cases = [
