@@ -22,11 +22,16 @@ host_folder="$E2E_RUN/drive-d/Korvello"
 protected_record=$(e2e_host_path 'C:\ProgramData\KorvelloSetup\Uninstall\InstallRecord.txt')
 link=$(e2e_host_path "C:\users\Public\Desktop$(e2e_setup_value Form desKtopLink)")
 
-# The registry below a root as text, for comparing before and after.
+# The registry below a root as text, for comparing before and after; without the keys Wine keeps
+# for itself (the menu files its menu builder made for the links, settings of its desktop and
+# explorer), which Wine writes when a program makes a link or a window opens, never the setup.
 registry_of() {
   local root=$1 file="$E2E_RUN/registry.$RANDOM.reg"
   "$E2E_WINE" reg export "$root" "$file" /y >/dev/null 2>&1 || e2e_fail "cannot export $root"
-  iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r'
+  iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r' | awk '
+    /^\[/ { wine = ($0 ~ /^\[HKEY_CURRENT_USER\\Software\\Wine(\\|\])/ ||
+                     $0 ~ /\\CurrentVersion\\Explorer\\Advanced\]$/) }
+    !wine && NF'
 }
 
 install_silently() {

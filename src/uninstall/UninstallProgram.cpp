@@ -142,7 +142,7 @@ class Uninstaller {
     TFormUninstall* window = nullptr;
     if (!switches_.silent) {
       application_.CreateForm(window);
-      window->SetCaption(title_);
+      window->SetCaption("正在卸载 " + caption);
       window->lblTitle->SetCaption("正在卸载 " + caption);
       window->ShowForm();
       application_.ProcessMessages();

@@ -183,12 +183,33 @@ win32::UniqueHandle Start(const AnsiString& file, const AnsiString& parameters) 
   return win32::UniqueHandle(process.hProcess);
 }
 
+// Waits for the object while serving the thread's messages: a program with windows that stops
+// answering would hold up every program that sends to all windows (a DDE conversation's start
+// among them). True when the object was signalled.
+bool WaitServingMessages(HANDLE object, DWORD timeoutMilliseconds) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeoutMilliseconds;
+  for (;;) {
+    const ULONGLONG now = ::GetTickCount64();
+    const DWORD left = timeoutMilliseconds == INFINITE ? INFINITE
+                       : now >= deadline               ? 0
+                                                       : static_cast<DWORD>(deadline - now);
+    const DWORD woke = ::MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) return true;
+    if (woke != WAIT_OBJECT_0 + 1) return false;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+}
+
 }  // namespace
 
 std::optional<std::uint32_t> RunAndWait(const AnsiString& file, const AnsiString& parameters) {
   const win32::UniqueHandle process = Start(file, parameters);
   if (!process) return std::nullopt;
-  ::WaitForSingleObject(process.Get(), INFINITE);
+  WaitServingMessages(process.Get(), INFINITE);
   DWORD code = 0;
   if (!::GetExitCodeProcess(process.Get(), &code)) return std::nullopt;
   return code;
@@ -200,7 +221,7 @@ bool StartProgram(const AnsiString& file, const AnsiString& parameters) {
 
 void WaitForProcessEnd(std::uint32_t processId, std::uint32_t timeoutMilliseconds) {
   const win32::UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
-  if (process) ::WaitForSingleObject(process.Get(), timeoutMilliseconds);
+  if (process) WaitServingMessages(process.Get(), timeoutMilliseconds);
 }
 
 }  // namespace platform
