@@ -92,7 +92,7 @@ e2e_log "removed through wine uninstaller: folder, shortcut, group and registry 
 # ---- again, silently: a changed document stays, a running Korvello stops the removal --------
 
 install_silently
-document='UserFile/例题/例题 1.Orv'
+document='UserFile/例题/例题1.Orv'
 [[ -f "$host_folder/$document" ]] || e2e_fail "the product has no $document"
 printf 'my own notes\r\n' >"$host_folder/$document"
 quiet=$(e2e_registry_value "$E2E_UNINSTALL_KEY" QuietUninstallString) ||
