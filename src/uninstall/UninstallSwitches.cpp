@@ -72,7 +72,8 @@ UninstallSwitches ParseUninstallSwitches(const AnsiString& commandLine) {
 AnsiString PassedOnSwitches(const UninstallSwitches& switches) {
   AnsiString line;
   if (switches.silent) line += "/S";
-  if (switches.logFile) line += AnsiString(line.empty() ? "" : " ") + "\"/LOG=" + *switches.logFile + "\"";
+  if (switches.logFile)
+    line += AnsiString(line.empty() ? "" : " ") + "\"/LOG=" + *switches.logFile + "\"";
   return line;
 }
 

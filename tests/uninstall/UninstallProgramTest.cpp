@@ -44,8 +44,8 @@ class UninstallProgramTest : public SimTest {
   }
 
   int RunCopy(const std::string& switches) {
-    return RunUninstaller(App(), "Uninstall.exe " + switches + " \"/ORIGIN=" +
-                                     ProtectedUninstallerPath() + "\"");
+    return RunUninstaller(
+        App(), "Uninstall.exe " + switches + " \"/ORIGIN=" + ProtectedUninstallerPath() + "\"");
   }
 
   bool Installed() { return Exists(AnsiString(kFolder) + "KORV.exe"); }
@@ -78,8 +78,9 @@ TEST_P(UninstallQuestionsTest, RemovesOnlyWhenTheUserAgreesAndKorvelloIsEnded) {
                             c.closeAnswer);
   }
   if (c.removed && !c.silent) {
-    User().ExpectMessageBox(sim::Owner::None(), kTitle, std::string(kCaption) + " 已从您的电脑中删除。",
-                            kInformation, gui::idOk);
+    User().ExpectMessageBox(sim::Owner::None(), kTitle,
+                            std::string(kCaption) + " 已从您的电脑中删除。", kInformation,
+                            gui::idOk);
   }
   EXPECT_EQ(RunCopy(c.silent ? "/S" : ""), c.exitCode);
   EXPECT_EQ(Installed(), !c.removed);

@@ -175,8 +175,8 @@ win32::UniqueHandle Start(const AnsiString& file, const AnsiString& parameters) 
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  if (!::CreateProcessW(win32::Wide(file).c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, folder.c_str(), &startup, &process)) {
+  if (!::CreateProcessW(win32::Wide(file).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &process)) {
     return win32::UniqueHandle();
   }
   ::CloseHandle(process.hThread);
