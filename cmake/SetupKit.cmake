@@ -2,7 +2,8 @@
 # without compiling any code — the program library and its payload decoder, the object of the
 # program entry, the compiled resources of the program itself (application manifests and the
 # wizard's pictures), the default setup icon (the packer's, unless the product folder brings a
-# Setup.ico) and a settings file naming the compiler and the link flags.
+# Setup.ico), the uninstaller (the payload's Uninstall.exe, unless the product folder brings its
+# own) and a settings file naming the compiler and the link flags.
 #
 # Defines the target korv_packkit (part of `all`) and, for the including scope,
 # KORV_PACKKIT_DIR (the kit folder) and KORV_PACKKIT_STAMP (a file that changes with the kit).
@@ -49,6 +50,23 @@ add_custom_command(
   COMMENT "Compiling the setup program's manifests and pictures"
   VERBATIM)
 
+# The uninstaller: a program of its own on the same library, elevated like the setup.
+set(korv_uninstall_dir ${PROJECT_SOURCE_DIR}/src/uninstall/entry)
+add_custom_command(
+  OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/uninstall_resources.o
+  COMMAND ${CMAKE_RC_COMPILER} --include-dir ${korv_main_dir}
+          -i ${korv_uninstall_dir}/uninstall.rc -o ${CMAKE_CURRENT_BINARY_DIR}/uninstall_resources.o
+  DEPENDS ${korv_uninstall_dir}/uninstall.rc ${korv_main_dir}/common-controls.manifest
+          ${korv_main_dir}/require-admin.manifest
+  COMMENT "Compiling the uninstaller's manifests"
+  VERBATIM)
+add_executable(korv_uninstaller WIN32 ${korv_uninstall_dir}/UninstallMain.cpp
+               ${CMAKE_CURRENT_BINARY_DIR}/uninstall_resources.o)
+set_target_properties(korv_uninstaller PROPERTIES OUTPUT_NAME Uninstall)
+target_link_libraries(korv_uninstaller PRIVATE korv_core)
+separate_arguments(korv_uninstaller_link_flags UNIX_COMMAND "${KORV_SETUP_LINK_FLAGS}")
+target_link_options(korv_uninstaller PRIVATE ${korv_uninstaller_link_flags})
+
 # Settings read by tools/pack/packer.py (one shell-quoted KEY=value per line).
 # The link flags and system libraries are the top CMakeLists.txt's, where korv_core is defined.
 if(NOT KORV_SETUP_LINK_FLAGS OR NOT KORV_SYSTEM_LINK_ARGS)
@@ -66,6 +84,7 @@ KORV_LIBRARIES=\"libkorv_core.a libkorv_zstd.a\"
 KORV_SYSLIBS=\"${KORV_SYSTEM_LINK_ARGS}\"
 KORV_ICON=\"setup.ico\"
 KORV_PAYLOAD_FORMS=\"raw zstd\"
+KORV_UNINSTALLER=\"Uninstall.exe\"
 ")
 
 add_custom_command(
@@ -76,10 +95,13 @@ add_custom_command(
           ${KORV_PACKKIT_DIR}/libkorv_zstd.a
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_OBJECTS:korv_entry>
           ${KORV_PACKKIT_DIR}/main.o
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:korv_uninstaller>
+          ${KORV_PACKKIT_DIR}/Uninstall.exe
   COMMAND ${CMAKE_COMMAND} -E touch ${KORV_PACKKIT_STAMP}
-  DEPENDS korv_core korv_zstd korv_entry $<TARGET_FILE:korv_core> $<TARGET_FILE:korv_zstd>
-          $<TARGET_OBJECTS:korv_entry> ${KORV_PACKKIT_DIR}/setup_resources.o
-          ${KORV_PACKKIT_DIR}/setup.ico ${KORV_PACKKIT_DIR}/kit.env
+  DEPENDS korv_core korv_zstd korv_entry korv_uninstaller $<TARGET_FILE:korv_core>
+          $<TARGET_FILE:korv_zstd> $<TARGET_OBJECTS:korv_entry> $<TARGET_FILE:korv_uninstaller>
+          ${KORV_PACKKIT_DIR}/setup_resources.o ${KORV_PACKKIT_DIR}/setup.ico
+          ${KORV_PACKKIT_DIR}/kit.env
   COMMENT "Assembling the setup kit in ${KORV_PACKKIT_DIR}"
   VERBATIM)
 add_custom_target(korv_packkit ALL DEPENDS ${KORV_PACKKIT_STAMP})

@@ -814,7 +814,8 @@ e2e_expect_registry_value() {
 }
 
 # Compares every file the product's manifest lists with the product's own copy, byte for byte,
-# except the files named after the folder (install-relative, as the manifest spells them).
+# except the files named after the folder (install-relative, as the manifest spells them). The
+# product folder brings no Uninstall.exe: the setup carries the kit's.
 # Usage: e2e_expect_installed_files FOLDER [SKIPPED...] (FOLDER: the install folder on the host)
 e2e_expect_installed_files() {
   local folder=$1 name type path count=0
@@ -824,7 +825,9 @@ e2e_expect_installed_files() {
     [[ -n "$path" ]] || continue
     [[ " $* " != *" $path "* ]] || continue
     path=${path//\\//}
-    cmp -s "$E2E_PRODUCT/$path" "$folder/$path" ||
+    local source="$E2E_PRODUCT/$path"
+    [[ -f "$source" || "$path" != Uninstall.exe ]] || source="$E2E_KIT/Uninstall.exe"
+    cmp -s "$source" "$folder/$path" ||
       e2e_fail "$folder/$path differs from the product's $path (or is missing)"
     count=$((count + 1))
   done < <(iconv -f CP936 -t UTF-8 "$E2E_PRODUCT/Setup.log")
@@ -838,6 +841,9 @@ e2e_expect_installed_files() {
 # the next setup finds it there and rolls an unfinished run back.
 readonly E2E_JOURNAL='C:\ProgramData\KorvelloSetup\run.journal'
 readonly E2E_UNINSTALL_KEY='HKCU\software\microsoft\windows\currentversion\uninstall\Korvello'
+# The uninstaller's copy that the uninstall entry and the program group start, in a folder only
+# administrators may change, beside its copy of the installation record.
+readonly E2E_PROTECTED_UNINSTALLER='C:\ProgramData\KorvelloSetup\Uninstall\Uninstall.exe'
 
 # The host path of a Windows path on a drive of the prefix ("C:\a\b" -> .../dosdevices/c:/a/b).
 e2e_host_path() {

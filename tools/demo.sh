@@ -10,8 +10,10 @@
 #   and confirmation with a screenshot of each (demo-page-N-<page>.png), Next on the
 #   confirmation page, the progress window (demo-progress.png), the finish page
 #   (demo-page-5-finish.png) and "完毕"; then the installed Korvello that the setup starts
-#   (demo-product.png) is closed. The screenshots are under build/shots/. The demo prints where
-#   the product was installed and fails when the installation did not finish. The setup is
+#   (demo-product.png) is closed; last, the uninstaller removes it again, started from Wine's
+#   list of installed programs (demo-uninstall-question.png, demo-uninstall-done.png). The
+#   screenshots are under build/shots/. The demo prints where the product was installed and fails
+#   when the installation or the removal did not finish. The setup is
 #   stopped after KORV_DEMO_SECONDS (default 240) if it is still running.
 #   The product is the 32-bit build/win/setup.exe; where 32-bit Wine cannot run (no 32-bit
 #   process support), the demo runs the 64-bit twin build/win64/setup.exe instead.
@@ -224,6 +226,36 @@ show_product() {
   echo "demo: Korvello closed"
 }
 
+# Removes the product again as a person would: Wine's list of installed programs starts the
+# uninstall entry's command; the question (demo-uninstall-question.png) is answered Yes and the
+# closing message (demo-uninstall-done.png) OK. Fails when the install folder stays.
+remove_product() {
+  local title box
+  title="$(wizard_title) 卸载"
+  "${loader[@]}" uninstaller --remove Korvello >/dev/null 2>&1 &
+  local remover=$!
+  for box in question done; do
+    robot_do wait-window --title "$title" --timeout 60 >/dev/null || {
+      echo "demo: the uninstaller's $box box did not appear"
+      return 1
+    }
+    sleep 0.5 # let it paint
+    import -window root "$shots/demo-uninstall-$box.png"
+    echo "demo: uninstaller: $shots/demo-uninstall-$box.png"
+    robot_do click --title "$title" --id "$([ "$box" = question ] && echo 6 || echo 1)" >/dev/null &&
+      robot_do wait-gone --title "$title" --timeout 30 >/dev/null || {
+      echo "demo: cannot answer the uninstaller's $box box"
+      return 1
+    }
+  done
+  wait "$remover" || true
+  if report_installation >/dev/null; then
+    echo "demo: Korvello is still installed after the uninstaller ran"
+    return 1
+  fi
+  echo "demo: Korvello removed"
+}
+
 if [ "$headless" -eq 0 ]; then
   (
     n=0
@@ -272,6 +304,10 @@ if [ "$headless" -eq 1 ]; then
     echo "demo: the installation did not finish; screenshots are in $shots"
     exit 1
   fi
+  remove_product || {
+    echo "demo: the removal did not finish; screenshots are in $shots"
+    exit 1
+  }
 else
   wait "$setup_pid" || true
   report_installation || echo "demo: nothing was installed"

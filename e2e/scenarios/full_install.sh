@@ -100,7 +100,8 @@ path="$folder$target"
 uninstall='HKCU\software\microsoft\windows\currentversion\uninstall\Korvello'
 e2e_expect_registry_value "$uninstall" displayname Korvello
 e2e_expect_registry_value "$uninstall" Publisher Lumenford
-e2e_expect_registry_value "$uninstall" uninstallstring "\"${folder}Uninstall.exe\""
+e2e_expect_registry_value "$uninstall" uninstallstring "\"$E2E_PROTECTED_UNINSTALLER\""
+e2e_expect_registry_value "$uninstall" QuietUninstallString "\"$E2E_PROTECTED_UNINSTALLER\" /S"
 e2e_expect_registry_value "$uninstall" InstallLocation "$folder"
 e2e_expect_registry_value "$uninstall" DisplayIcon "\"$path\",0"
 e2e_expect_registry_value "$uninstall" NoModify dword:1
@@ -151,13 +152,14 @@ e2e_expect_eq "$(find "$groups" -mindepth 1 -printf '%f\n' | sort | paste -sd '|
   "the program group's items"
 group_windows="C:\\${groups#"$WINEPREFIX/drive_c/"}"
 group_windows=${group_windows//\//\\}
-for item in "$wizard|$path" "卸载$wizard|${folder}Uninstall.exe" "使用说明|${folder}help.chm" \
+for item in "$wizard|$path" "卸载$wizard|$E2E_PROTECTED_UNINSTALLER" "使用说明|${folder}help.chm" \
   "用户授权协议|${folder}用户授权协议.txt"; do
   title=${item%%|*} item_target=${item#*|}
   item_read=$(e2e_robot link "$group_windows\\$title.lnk") || e2e_fail "cannot read the item $title"
   e2e_expect_eq "${item_read%%$'\t'*}" "$(e2e_robot_escaped "$item_target")" "the target of $title"
   if [[ "$programs" == */ProgramData ]]; then
-    e2e_expect_eq "${item_read#*$'\t'}" "$(e2e_robot_escaped "$folder")" "the working folder of $title"
+    e2e_expect_eq "${item_read#*$'\t'}" "$(e2e_robot_escaped "${item_target%\\*}\\")" \
+      "the working folder of $title"
   fi
 done
 e2e_log "the program group $group_windows holds its four items"

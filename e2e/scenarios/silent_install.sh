@@ -59,7 +59,7 @@ path="$folder$target"
 e2e_expect_registry_value 'HKCU\Software\KORVL\Shell\PathName' Path "$folder"
 e2e_expect_registry_value 'HKCU\Software\KORVL\Shell\Serial' Serial "$serial"
 e2e_expect_registry_value 'HKCU\software\microsoft\windows\currentversion\uninstall\Korvello' \
-  uninstallstring "\"${folder}Uninstall.exe\""
+  uninstallstring "\"$E2E_PROTECTED_UNINSTALLER\""
 e2e_expect_registry_value 'HKCR\Software\KORVL\Shell\Open\Command' @ "\"$path\" \"%1\""
 link="C:\\users\\Public\\Desktop$(e2e_setup_value Form desKtopLink)"
 e2e_robot link "$link" >/dev/null || e2e_fail "no desktop shortcut $link"

@@ -1,5 +1,7 @@
 #include "host/Unit_main.h"
 
+#include "host/RunningProduct.h"
+
 #include <array>
 
 #include "host/BankersRound.h"
@@ -19,10 +21,6 @@ TFormain* Formain = nullptr;
 
 namespace {
 
-constexpr std::array<const char*, 4> kProductProcessNames = {"KORV.EXE", "KORV.exe", "korv.EXE",
-                                                             "korv.exe"};
-constexpr const char* kProductWindowClass = "TKorv30";
-constexpr std::uint32_t kTerminatedProductExitCode = 4;
 constexpr const char* kRunNoticeTitle = "运行提示";
 constexpr const char* kProductRunningText =
     "Korvello正在运行中，只有结束其\r运行后，才能进行软件更新。\r\r要结束正在运行的Korvello吗?";
@@ -36,27 +34,9 @@ constexpr const char* kStagedEntryType = "txtname";
 constexpr std::array<StagedFile, 3> kStagedFiles = {
     {{"FileTxt5", "orvlSetup.log"}, {"FileTxt7", "orvlSetup.ini"}, {"FileTxt4", "SQXY.txt"}}};
 
-// A walk past passed-over product windows ends at the last window; the cap only guards against
-// a Z order that keeps changing under the walk.
-constexpr int kMaxWindowsWalked = 65536;
-
 constexpr gui::Color kBackdropColor = gui::RGB(0, 128, 192);
 constexpr gui::Color kTitleBandColor = gui::RGB(0, 128, 255);
 constexpr int kFooterRightMargin = 32;
-
-// The file-name part of a process's executable path: after the last "\" or ":", where a trail
-// byte of a CP936 character is never taken for a separator.
-AnsiString ExecutableNameOf(const AnsiString& path) {
-  const std::size_t separator = LastDelimiter(path, "\\:");
-  return separator == AnsiString::npos ? path : path.substr(separator + 1);
-}
-
-bool IsProductProcessName(const AnsiString& exeName) {
-  for (const char* name : kProductProcessNames) {
-    if (exeName == name) return true;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -254,27 +234,8 @@ AnsiString TFormain::GetStagingFolder() {
   return (folder ? *folder : temp) + "\\";
 }
 
-bool TFormain::IsProductRunning() {
-  const auto processNames = platform::SnapshotProcessNames();
-  if (!processNames) return false;
-  bool running = false;
-  for (const AnsiString& exePath : *processNames) {
-    if (IsProductProcessName(ExecutableNameOf(exePath))) running = true;
-  }
-  return running;
-}
+bool TFormain::IsProductRunning() { return ProductProcessRunning(); }
 
 void TFormain::CloseRunningProduct(const AnsiString& windowClass) {
-  platform::WindowRef window = platform::FindTopLevelWindow(windowClass);
-  for (int walked = 0; window != 0 && walked < kMaxWindowsWalked; ++walked) {
-    if (platform::WindowHasClass(window, windowClass)) {
-      const AnsiString title = platform::WindowTitle(window);
-      if (!title.empty() && title != SetupTitle) {
-        platform::TerminateProcessById(platform::WindowProcessId(window),
-                                       kTerminatedProductExitCode);
-        return;
-      }
-    }
-    window = platform::NextWindowInZOrder(window);
-  }
+  EndProductWindowProcess(windowClass, SetupTitle);
 }

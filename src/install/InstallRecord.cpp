@@ -6,6 +6,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
+#include "setupdata/Sha256.h"
 
 const char* const kInstallRecordFileName = "InstallRecord.txt";
 
@@ -121,6 +122,16 @@ const RecordedFile* InstallRecord::FindFile(const AnsiString& relative) const {
   return nullptr;
 }
 
+bool StillAsRecorded(const AnsiString& path, const RecordedFile& recorded) {
+  const auto stamp = platform::StampOf(path);
+  if (!stamp) return false;
+  if (stamp->size == recorded.size && stamp->writeTime == recorded.writeTime) return true;
+  // Without the entry's sum a change cannot be told from the same bytes written again.
+  if (recorded.sha256.empty()) return false;
+  const auto sum = Sha256HexOfFile(path);
+  return sum && *sum == recorded.sha256;
+}
+
 std::string RecordText(const InstallRecord& record) {
   std::string text = std::string(kFirstLine) + kLineEnd;
   const auto line = [&text](const Fields& fields) {
@@ -184,4 +195,28 @@ std::optional<InstallRecord> ReadInstallRecord(const AnsiString& installFolder, 
 void WriteInstallRecord(const AnsiString& installFolder, const InstallRecord& record) {
   const std::string text = RecordText(record);
   platform::ReplaceFileAtomically(installFolder + kInstallRecordFileName, text.data(), text.size());
+}
+
+void RecordFileAsItIs(const AnsiString& installFolder, const AnsiString& relative) {
+  auto record = ReadInstallRecord(installFolder);
+  const auto stamp = platform::StampOf(installFolder + relative);
+  if (!record || !stamp) return;
+  RecordedFile file;
+  file.path = relative;
+  file.size = stamp->size;
+  file.writeTime = stamp->writeTime;
+  if (const auto sum = Sha256HexOfFile(installFolder + relative)) file.sha256 = *sum;
+  bool known = false;
+  for (RecordedFile& recorded : record->files) {
+    if (!SameTextAscii(recorded.path, relative)) continue;
+    file.replaced = recorded.replaced;
+    recorded = file;
+    known = true;
+  }
+  if (!known) record->files.push_back(file);
+  try {
+    WriteInstallRecord(installFolder, *record);
+  } catch (const std::exception&) {
+    // The file then stays when the installation is removed, as one the product wrote.
+  }
 }

@@ -50,6 +50,16 @@ struct InstallRecord {
   const RecordedFile* FindFile(const AnsiString& relative) const;
 };
 
+// Whether the file at path is still the one the record names: the same size and write time, or,
+// where the record has the entry's sum, the same bytes. False when no file stands there.
+bool StillAsRecorded(const AnsiString& path, const RecordedFile& recorded);
+
+// After the record was written, the setup changed or made the file at relative (the product's
+// options): the record in installFolder names it as it is now, so that removing the
+// installation knows it as the setup's own. Nothing when there is no record or the file is not
+// there; a record that cannot be rewritten stays as it was.
+void RecordFileAsItIs(const AnsiString& installFolder, const AnsiString& relative);
+
 // The record as the file holds it.
 std::string RecordText(const InstallRecord& record);
 // The record a text holds; nothing, with the reason in *why, when the text is damaged, of an

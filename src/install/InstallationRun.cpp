@@ -298,14 +298,7 @@ bool TFormsec::KeepsUserChange(const PayloadReader& reader, const AnsiString& na
   const RecordedFile* recorded = earlierRecord_->FindFile(relativePath);
   if (!recorded) return false;
   const AnsiString target = Formain->InstallFolder + relativePath;
-  const auto stamp = platform::StampOf(target);
-  if (!stamp) return false;
-  if (stamp->size == recorded->size && stamp->writeTime == recorded->writeTime) return false;
-  // Without the entry's sum the change cannot be told from a reinstall: the user's file stays.
-  if (!recorded->sha256.empty()) {
-    const auto sum = Sha256HexOfFile(target);
-    if (sum && *sum == recorded->sha256) return false;
-  }
+  if (!platform::FileExists(target) || StillAsRecorded(target, *recorded)) return false;
   // Still recorded as installed, so the next setup keeps it too.
   record_.files.push_back(*recorded);
   return true;

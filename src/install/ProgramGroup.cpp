@@ -26,10 +26,11 @@ bool SendGroupCommand(gui::DdeClientConv& conversation, const AnsiString& comman
 
 std::vector<ProgramGroupItem> ProgramGroupItemsOf(const AnsiString& folder,
                                                   const AnsiString& targetName,
-                                                  const AnsiString& caption) {
+                                                  const AnsiString& caption,
+                                                  const AnsiString& uninstaller) {
   return {
       {folder + targetName, caption},
-      {folder + "Uninstall.exe", "卸载" + caption},
+      {uninstaller.empty() ? folder + "Uninstall.exe" : uninstaller, "卸载" + caption},
       {folder + "help.chm", "使用说明"},
       {folder + "用户授权协议.txt", "用户授权协议"},
   };
@@ -97,4 +98,27 @@ void RemoveProgramGroup(gui::DdeClientConv& conversation, const AnsiString& capt
       !command.empty() && conversation.OpenLink() && conversation.ExecuteMacro(command, true);
   conversation.CloseLink();
   log("program group " + command + (removed ? ": removed" : ": not removed (none there?)"));
+}
+
+void RemoveProgramGroupAnywhere(const AnsiString& caption,
+                                const std::function<void(const AnsiString&)>& log) {
+  {
+    gui::DdeClientConv conversation(nullptr, "UninstallConversation");
+    conversation.SetConnectMode(gui::DdeConnectMode::Manual);
+    RemoveProgramGroup(conversation, caption, log);
+  }
+  const AnsiString programs = platform::CommonProgramsFolder();
+  if (programs.empty()) return;
+  const AnsiString group = programs + "\\" + caption;
+  if (!platform::DirectoryExists(group)) return;
+  if (platform::PassesThroughLink(group)) {
+    log("program group folder " + group + ": a link, left alone");
+    return;
+  }
+  for (const ProgramGroupItem& item : ProgramGroupItemsOf(AnsiString(), AnsiString(), caption)) {
+    const AnsiString link = group + "\\" + item.title + ".lnk";
+    if (platform::FileExists(link)) platform::DeleteFile(link);
+  }
+  log("program group folder " + group +
+      (platform::RemoveDirectory(group) ? ": removed" : ": not empty, kept"));
 }

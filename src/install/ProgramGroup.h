@@ -18,10 +18,12 @@ struct ProgramGroupItem {
 };
 
 // The group's items for an installation into folder (ending in a backslash) with the main
-// executable targetName: the product, its uninstaller, the help file and the licence text.
+// executable targetName: the product, its uninstaller (uninstaller, or the folder's own when
+// empty), the help file and the licence text.
 std::vector<ProgramGroupItem> ProgramGroupItemsOf(const AnsiString& folder,
                                                   const AnsiString& targetName,
-                                                  const AnsiString& caption);
+                                                  const AnsiString& caption,
+                                                  const AnsiString& uninstaller = AnsiString());
 
 // The items whose file exists; each one left out is logged. Program Manager refuses an item for
 // a missing file, and a link to nothing helps nobody.
@@ -46,3 +48,10 @@ void MakeProgramGroupFolder(const AnsiString& caption, const std::vector<Program
 // back with the run's other changes.
 void RemoveProgramGroup(gui::DdeClientConv& conversation, const AnsiString& caption,
                         const std::function<void(const AnsiString&)>& log);
+
+// Removes the group caption wherever the setup made it: asks Program Manager to delete it
+// (through a conversation of its own), then takes away what is left of the folder of links the
+// run makes without Program Manager: the group's own links, and the folder once empty. Nothing
+// is removed through a link. Every outcome goes to log.
+void RemoveProgramGroupAnywhere(const AnsiString& caption,
+                                const std::function<void(const AnsiString&)>& log);

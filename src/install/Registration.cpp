@@ -8,6 +8,7 @@
 
 #include "host/Unit_main.h"
 #include "install/ProgramGroup.h"
+#include "install/ProtectedUninstaller.h"
 #include "install/RunChanges.h"
 #include "install/Unit_sec.h"
 #include "platform/Errors.h"
@@ -20,8 +21,6 @@
 
 namespace {
 
-constexpr const char* kUninstallKey =
-    "software\\microsoft\\windows\\currentversion\\uninstall\\Korvello";
 constexpr const char* kDisplayName = "Korvello";
 constexpr const char* kPublisher = "Lumenford";
 constexpr const char* kUrlInfoAbout = "https://www.lumenford.com/korvello";
@@ -79,6 +78,16 @@ std::uint32_t KilobytesRoundedUp(std::uint64_t bytes) {
 
 }  // namespace
 
+const char* const kUninstallEntryKey =
+    "software\\microsoft\\windows\\currentversion\\uninstall\\Korvello";
+
+std::vector<AnsiString> UninstallEntryValueNames() {
+  return {"displayname",     "Publisher",       "DisplayVersion",
+          "URLInfoAbout",    "uninstallstring", "QuietUninstallString",
+          "InstallLocation", "DisplayIcon",     "NoModify",
+          "NoRepair",        "EstimatedSize"};
+}
+
 AnsiString DisplayVersionOf(const AnsiString& serial) {
   AnsiString version;
   for (std::size_t at = 0; at < serial.size(); at += 2) {
@@ -120,27 +129,43 @@ void TFormsec::WriteUninstallEntry(std::unique_ptr<PayloadReader> reader) {
     registry.CloseKey();
   });
   const AnsiString& folder = Formain->InstallFolder;
-  const AnsiString uninstaller = folder + kUninstaller;
   RunChanges& changes = *changes_;
-  registry.CloseKey();
-  OpenKeyCreating(changes, registry, kUninstallKey);
-  WriteLogged(changes, registry, kUninstallKey, "displayname", kDisplayName);
-  WriteLogged(changes, registry, kUninstallKey, "Publisher", kPublisher);
-  WriteLogged(changes, registry, kUninstallKey, "DisplayVersion",
-              DisplayVersionOf(Formain->VersionSerial));
-  WriteLogged(changes, registry, kUninstallKey, "URLInfoAbout", kUrlInfoAbout);
-  // Quoted, so that a folder with spaces never makes Windows guess which program is meant.
-  WriteLogged(changes, registry, kUninstallKey, "uninstallstring", Quoted(uninstaller));
-  WriteLogged(changes, registry, kUninstallKey, "InstallLocation", folder);
-  WriteLogged(changes, registry, kUninstallKey, "DisplayIcon", Quoted(folder + TargetName) + ",0");
-  WriteLogged(changes, registry, kUninstallKey, "NoModify", std::uint32_t{1});
-  WriteLogged(changes, registry, kUninstallKey, "NoRepair", std::uint32_t{1});
+  // The entry starts the copy only administrators can change; without its folder, the one in
+  // the install folder.
   reader->Open("uninstall", "exename");
+  AnsiString why;
+  protectedUninstaller_ = EnsureProtectedUninstallFolder(&why);
+  if (protectedUninstaller_) {
+    changes.BeforeOutsideWrite(ProtectedUninstallerPath());
+    reader->SaveToFile(ProtectedUninstallerPath());
+    Formain->LogLine("file " + ProtectedUninstallerPath());
+  } else {
+    Formain->LogLine("uninstaller: no protected copy, " + why);
+  }
+  const AnsiString uninstaller =
+      protectedUninstaller_ ? ProtectedUninstallerPath() : folder + kUninstaller;
+  registry.CloseKey();
+  OpenKeyCreating(changes, registry, kUninstallEntryKey);
+  WriteLogged(changes, registry, kUninstallEntryKey, "displayname", kDisplayName);
+  WriteLogged(changes, registry, kUninstallEntryKey, "Publisher", kPublisher);
+  WriteLogged(changes, registry, kUninstallEntryKey, "DisplayVersion",
+              DisplayVersionOf(Formain->VersionSerial));
+  WriteLogged(changes, registry, kUninstallEntryKey, "URLInfoAbout", kUrlInfoAbout);
+  // Quoted, so that a folder with spaces never makes Windows guess which program is meant.
+  WriteLogged(changes, registry, kUninstallEntryKey, "uninstallstring", Quoted(uninstaller));
+  WriteLogged(changes, registry, kUninstallEntryKey, "QuietUninstallString",
+              Quoted(uninstaller) + " /S");
+  WriteLogged(changes, registry, kUninstallEntryKey, "InstallLocation", folder);
+  WriteLogged(changes, registry, kUninstallEntryKey, "DisplayIcon",
+              Quoted(folder + TargetName) + ",0");
+  WriteLogged(changes, registry, kUninstallEntryKey, "NoModify", std::uint32_t{1});
+  WriteLogged(changes, registry, kUninstallEntryKey, "NoRepair", std::uint32_t{1});
   std::uint64_t installed = reader->Size();
   for (const auto& file : installedBytes_) {
     if (file.first != kUninstaller) installed += file.second;
   }
-  WriteLogged(changes, registry, kUninstallKey, "EstimatedSize", KilobytesRoundedUp(installed));
+  WriteLogged(changes, registry, kUninstallEntryKey, "EstimatedSize",
+              KilobytesRoundedUp(installed));
   WriteEntry(*reader, kUninstaller, "uninstall", "exename");
 }
 
@@ -167,13 +192,16 @@ void TFormsec::CreateShortcut() {
                           saved ? "written" : "could not be written"));
   // A shortcut that cannot be saved fails the step like the other steps.
   if (!saved) throw EFCreateError(Format("Cannot create file \"%s\".", file.c_str()));
-  record_.shortcut = LastDelimiter(name, "\\") == AnsiString::npos ? name : AnsiString();
+  // The link's name as the record keeps it: straight in the desktop folder, or not at all.
+  const AnsiString linkName = !name.empty() && name[0] == '\\' ? name.substr(1) : name;
+  record_.shortcut = LastDelimiter(linkName, "\\") == AnsiString::npos ? linkName : AnsiString();
 }
 
 void TFormsec::CreateProgramGroup() {
   const AnsiString caption = FormSchedule->Caption();
-  const std::vector<ProgramGroupItem> items =
-      ItemsWhoseFilesExist(ProgramGroupItemsOf(Formain->InstallFolder, TargetName, caption));
+  const std::vector<ProgramGroupItem> items = ItemsWhoseFilesExist(
+      ProgramGroupItemsOf(Formain->InstallFolder, TargetName, caption,
+                          protectedUninstaller_ ? ProtectedUninstallerPath() : AnsiString()));
   // The group of an earlier installation stays, whatever becomes of this run.
   if (!earlierInstallation_) changes_->BeforeProgramGroup(caption);
   if (!AskProgramManagerForGroup(*FormSchedule->DdeClientConv1, caption, items)) {

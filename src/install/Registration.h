@@ -1,6 +1,7 @@
 #pragma once
 // The texts the registration steps make from the installation's values.
 #include <initializer_list>
+#include <vector>
 
 #include "platform/AnsiString.h"
 
@@ -17,3 +18,8 @@ AnsiString ProgramManagerCommand(const char* verb, std::initializer_list<AnsiStr
 // The folder part of a path with its trailing backslash ("D:\Korvl\KORV.exe" gives "D:\Korvl\");
 // empty when it has none.
 AnsiString FolderOf(const AnsiString& path);
+
+// The uninstall entry's key below HKEY_CURRENT_USER, and the names of the values the setup
+// writes there.
+extern const char* const kUninstallEntryKey;
+std::vector<AnsiString> UninstallEntryValueNames();

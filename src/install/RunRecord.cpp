@@ -1,6 +1,9 @@
 // The record of a completed run, and the message naming the files the run kept because the
 // user changed them since the earlier installation.
+#include <algorithm>
+
 #include "host/Unit_main.h"
+#include "install/ProtectedUninstaller.h"
 #include "install/RunChanges.h"
 #include "install/Unit_sec.h"
 #include "platform/gui/Application.h"
@@ -84,6 +87,13 @@ void TFormsec::WriteRecord() {
     record.keys = earlierRecord_->keys;
     record.values = earlierRecord_->values;
   }
+  // The check for an installed copy made the product's keys before the run began.
+  for (const AnsiString& key : FormSchedule->KeysMadeByCheck) {
+    const RecordedKey made{platform::RootKey::CurrentUser, key};
+    if (std::none_of(record.keys.begin(), record.keys.end(),
+                     [&made](const RecordedKey& known) { return SameKey(known, made); }))
+      record.keys.push_back(made);
+  }
   AddChanges(folder, changes_->Changes(), record);
   record.files = record_.files;
   record.shortcut = record_.shortcut;
@@ -94,6 +104,12 @@ void TFormsec::WriteRecord() {
   }
   changes_->BeforeWrite(folder + kInstallRecordFileName);
   WriteInstallRecord(folder, record);
+  // The protected uninstaller acts on its own copy of the record.
+  if (protectedUninstaller_) {
+    changes_->BeforeOutsideWrite(ProtectedRecordPath());
+    changes_->BeforeOutsideWrite(ProtectedInstallFolderPath());
+    KeepProtectedRecord(folder);
+  }
   Formain->LogLine(Format("record %s%s: %u files", folder.c_str(), kInstallRecordFileName,
                           static_cast<unsigned>(record.files.size())));
 }

@@ -122,6 +122,8 @@ class TFormsec : public gui::Form {
 
   bool runStarted_ = false;
   bool registering_ = false;
+  // The uninstaller was copied into its protected folder: the entry and the group start it.
+  bool protectedUninstaller_ = false;
   bool runActive_ = false;
   bool cancelled_ = false;
   bool undone_ = false;

@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "host/Unit_main.h"
+#include "install/InstallRecord.h"
+#include "install/ProtectedUninstaller.h"
 #include "install/Unit_sec.h"
 #include "platform/IniFile.h"
 #include "platform/ScopeExit.h"
@@ -71,6 +73,8 @@ SetupExitCode RunSilentInstallation() {
     host.Fail(SetupExitCode::WriteFailed, "Unable to write to " + options);
     return host.ExitCode;
   }
+  RecordFileAsItIs(host.InstallFolder, "Options.ini");
+  RefreshProtectedRecord(host.InstallFolder);
   host.LogLine("options " + options + ": [Option] Reset=88");
   host.LogLine("installed");
   return SetupExitCode::Installed;

@@ -32,6 +32,10 @@ bool CreateDirectory(const AnsiString& path);
 bool ForceDirectories(const AnsiString& path);
 // DeleteFileW; true on success.
 bool DeleteFile(const AnsiString& path);
+// Asks the system to delete the file, or the folder once empty, when it next starts
+// (MoveFileExW with MOVEFILE_DELAY_UNTIL_REBOOT): for what another program keeps open now.
+// True when the system took the request.
+bool DeleteAtRestart(const AnsiString& path);
 
 // Creates a new folder below parent whose name no other program can guess (a fresh random name;
 // an existing folder is never taken over), with an access list that lets only Administrators

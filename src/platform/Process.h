@@ -57,6 +57,22 @@ std::uint32_t WindowProcessId(WindowRef window);
 // OpenProcess(PROCESS_TERMINATE) and TerminateProcess(exitCode); results are ignored, no wait.
 void TerminateProcessById(std::uint32_t processId, std::uint32_t exitCode);
 
+// ---- This program's own process, and programs it starts
+
+// The full path of this program's file (GetModuleFileNameW of the process's own module).
+AnsiString OwnProgramPath();
+// GetCurrentProcessId.
+std::uint32_t OwnProcessId();
+// Starts file with the parameters (CreateProcessW of the line "\"file\" parameters", the
+// file's own folder as the current one) and waits until it ends, serving this thread's messages
+// meanwhile: its exit code; nothing when it could not be started.
+std::optional<std::uint32_t> RunAndWait(const AnsiString& file, const AnsiString& parameters);
+// Starts it the same way without waiting; false when it could not be started.
+bool StartProgram(const AnsiString& file, const AnsiString& parameters);
+// Waits until the process ends, at most timeout milliseconds, serving this thread's messages
+// meanwhile; at once when there is no such process (it ended already).
+void WaitForProcessEnd(std::uint32_t processId, std::uint32_t timeoutMilliseconds);
+
 // Sleep(ms). The simulated machine advances its virtual clock instead of waiting.
 void Sleep(std::uint32_t milliseconds);
 

@@ -2,10 +2,15 @@
 // Shell links (the desktop shortcut), the all-users desktop folder they go into, and the notice
 // that tells the shell that file associations changed.
 #include <memory>
+#include <optional>
 
 #include "platform/AnsiString.h"
 
 namespace platform {
+
+// The target of the link saved in linkFile (IPersistFile::Load, then IShellLinkW::GetPath of
+// the raw path); nothing when there is no such link or it names no file.
+std::optional<AnsiString> LinkTarget(const AnsiString& linkFile);
 
 // A shell link object (COM class ShellLink, CLSID {00021401-0000-0000-C000-000000000046}) made
 // through CoCreateInstance (CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER) asking for IUnknown, then
@@ -32,6 +37,7 @@ class ShellLink {
   bool Save(const AnsiString& linkFile);
 
  private:
+  friend std::optional<AnsiString> LinkTarget(const AnsiString& linkFile);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -25,9 +25,20 @@ constexpr const char* kOlderVersionPrompt =
     "您正在安装的是一个旧版本，要继续安装吗？\r\r"
     "    按 [Yes] 按钮继续安装；按 [No] 结束\r";
 
-// One string value of a key below HKEY_CURRENT_USER, the key created when missing.
+// The keys on the way to key (key itself last) that are missing now.
+void NoteMissingKeys(platform::Registry& registry, const AnsiString& key,
+                     std::vector<AnsiString>& made) {
+  for (std::size_t at = 0; at <= key.size(); ++at) {
+    if (at < key.size() && key[at] != '\\') continue;
+    const AnsiString path = key.substr(0, at);
+    if (!path.empty() && !registry.KeyExists(path)) made.push_back(path);
+  }
+}
+
+// One string value of a key below HKEY_CURRENT_USER, the key created when missing (and noted).
 AnsiString ReadProductValue(platform::Registry& registry, const AnsiString& key,
-                            const AnsiString& name) {
+                            const AnsiString& name, std::vector<AnsiString>& made) {
+  NoteMissingKeys(registry, key, made);
   registry.OpenKey(key, true);
   const AnsiString value = registry.ReadString(name);
   registry.CloseKey();
@@ -43,8 +54,9 @@ InstalledCopy TFormSchedule::FindInstalledCopy(AnsiString& installedFolder) {
   {
     // An accessor of the check's own, released here whatever happens.
     platform::Registry registry;
-    installedSerial = ReadProductValue(registry, kSerialKey, "Serial");
-    installedPath = ReadProductValue(registry, kPathKey, "Path");
+    KeysMadeByCheck.clear();
+    installedSerial = ReadProductValue(registry, kSerialKey, "Serial", KeysMadeByCheck);
+    installedPath = ReadProductValue(registry, kPathKey, "Path", KeysMadeByCheck);
   }
   if (installedSerial.empty() || installedPath.empty() ||
       !platform::FileExists(installedPath + kInstalledExecutable)) {

@@ -1,6 +1,8 @@
 #include "wizard/Unit_Schedule.h"
 
 #include "host/Unit_main.h"
+#include "install/InstallRecord.h"
+#include "install/ProtectedUninstaller.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
@@ -194,6 +196,10 @@ void TFormSchedule::FinishAction() {
   if (RunAfterFinish && InstallStarted) {
     const AnsiString options = Formain->InstallFolder + "Options.ini";
     const bool written = platform::WriteProfileString(options, "Option", "Reset", "88");
+    if (written) {
+      RecordFileAsItIs(Formain->InstallFolder, "Options.ini");
+      RefreshProtectedRecord(Formain->InstallFolder);
+    }
     // The product starts whether or not its options could be written, as the signed-in user
     // rather than with the setup's administrator rights; a click that retries a failed write
     // finds it running already and starts no second copy.

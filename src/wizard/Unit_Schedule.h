@@ -43,6 +43,10 @@ class TFormSchedule : public gui::Form {
   bool InstallStarted = false;
   // The accessor the installation run writes the uninstall entry with.
   std::unique_ptr<platform::Registry> SharedRegistry;
+  // The keys below HKEY_CURRENT_USER that the check for an installed copy made (it opens the
+  // product's keys with creation), each after its parent: the installation record names them
+  // with the keys the run made, so that removing the installation takes them away too.
+  std::vector<AnsiString> KeysMadeByCheck;
 
   // Banner.
   gui::Panel* Panel_Top = nullptr;

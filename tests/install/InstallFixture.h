@@ -23,6 +23,9 @@ class InstallFixture : public WizardFixture {
  protected:
   static constexpr const char* kDefaultFolder = "D:\\Program Files\\Korvl280\\";
   static constexpr const char* kDesktop = "C:\\Users\\Public\\Desktop";
+  // The uninstaller's copy in the folder only administrators can change.
+  static constexpr const char* kProtectedUninstaller =
+      "C:\\ProgramData\\KorvelloSetup\\Uninstall\\Uninstall.exe";
 
   // One payload entry of the product and the manifest line that names it.
   struct Entry {

@@ -80,8 +80,12 @@ TEST_P(RegistrationValuesTest, WritesEveryValueWithQuotedPaths) {
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "DisplayVersion"), "2.8.3.8");
   EXPECT_EQ(
       RegistryString(RootKey::CurrentUser, kUninstallKey, "URLInfoAbout").rfind("https://", 0), 0u);
+  // The entry starts the uninstaller's copy in the folder only administrators can change.
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "uninstallstring"),
-            "\"" + folder + "Uninstall.exe\"");
+            "\"" + std::string(kProtectedUninstaller) + "\"");
+  EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "QuietUninstallString"),
+            "\"" + std::string(kProtectedUninstaller) + "\" /S");
+  EXPECT_EQ(ReadFile(kProtectedUninstaller), "MZ the uninstaller");
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "InstallLocation"), folder);
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "DisplayIcon"),
             "\"" + path + "\",0");
@@ -119,7 +123,8 @@ TEST_P(RegistrationValuesTest, WritesEveryValueWithQuotedPaths) {
   const std::vector<std::string> commands = {
       "[creategroup(\"" + caption + "\",\"" + caption + "\")]",
       "[additem(\"" + path + "\",\"" + caption + "\")]",
-      "[additem(\"" + folder + "Uninstall.exe\",\"" + Utf8("卸载") + caption + "\")]"};
+      "[additem(\"" + std::string(kProtectedUninstaller) + "\",\"" + Utf8("卸载") + caption +
+          "\")]"};
   EXPECT_EQ(ProgramManagerCommands(), commands);
   ASSERT_EQ(Machine().Dde().Conversations().size(), 1u);
   EXPECT_FALSE(Machine().Dde().Conversations()[0].open) << "the link is closed after the commands";
@@ -204,7 +209,7 @@ TEST_F(RegistrationTest, ASecondInstallationOverwritesTheKeysAndAddsACompatibili
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path"),
             kDefaultFolder);
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "uninstallstring"),
-            "\"" + std::string(kDefaultFolder) + "Uninstall.exe\"");
+            "\"" + std::string(kProtectedUninstaller) + "\"");
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kCompatibilityKey, earlier + "KORV.exe"),
             "~ DPIUNAWARE");
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kCompatibilityKey,
@@ -242,7 +247,8 @@ TEST_P(GroupFolderTest, MakesTheGroupAsAFolderOfLinks) {
   const std::vector<std::vector<std::string>> expected = {
       {kLinkFile, folder + "KORV.exe", folder},
       {group + Utf8(kCaption) + ".lnk", folder + "KORV.exe", folder},
-      {group + Utf8("卸载") + Utf8(kCaption) + ".lnk", folder + "Uninstall.exe", folder},
+      {group + Utf8("卸载") + Utf8(kCaption) + ".lnk", kProtectedUninstaller,
+       "C:\\ProgramData\\KorvelloSetup\\Uninstall\\"},
   };
   EXPECT_EQ(links, expected) << "the desktop shortcut, then the group's items with files";
   EXPECT_TRUE(Exists(Machine().Shell().SavedShellLinks().back().file));

@@ -55,8 +55,12 @@ class RollbackTest : public InstallFixture,
   MachineState State() {
     support::DriveSnapshot c = support::SnapshotOfDrive('C');
     // The staging folder is the host window's, made before the run and removed as it closes.
+    // The uninstaller's protected folder stays, as the journal's folder does; what the run puts
+    // in it does not.
     for (auto entry = c.entries.begin(); entry != c.entries.end();) {
-      entry = entry->first.rfind("WINDOWS/Temp", 0) == 0 ? c.entries.erase(entry) : ++entry;
+      const bool setupOwn = entry->first.rfind("WINDOWS/Temp", 0) == 0 ||
+                            entry->first == "ProgramData/KorvelloSetup/Uninstall";
+      entry = setupOwn ? c.entries.erase(entry) : ++entry;
     }
     return {c, support::SnapshotOfDrive('D'), Machine().Registry().Snapshot(),
             Machine().Dde().ProgramGroups()};

@@ -45,7 +45,7 @@ TEST_F(SilentSetupTest, InstallsWithTheDefaultChoicesShowingNothingAndStartsNoth
   EXPECT_EQ(Machine().Clock().SleptMilliseconds(), 0u) << "nobody watches a bar to pause for";
   // The values of an interactive installation with the default choices.
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, kUninstallKey, "uninstallstring"),
-            "\"D:\\Program Files\\Korvl280\\Uninstall.exe\"");
+            "\"C:\\ProgramData\\KorvelloSetup\\Uninstall\\Uninstall.exe\"");
   EXPECT_EQ(RegistryString(RootKey::CurrentUser, "Software\\KORVL\\Shell\\PathName", "Path"),
             "D:\\Program Files\\Korvl280\\");
   EXPECT_EQ(RegistryString(RootKey::ClassesRoot, "Software\\KORVL\\Shell\\Open\\Command", ""),

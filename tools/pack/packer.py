@@ -175,8 +175,9 @@ def split_lines(data):
     return list(enumerate(pieces, 1))
 
 
-def parse_line(number, raw, product_dir):
-    """One manifest line -> (Entry or None, list of problems)."""
+def parse_line(number, raw, product_dir, kit_files=None):
+    """One manifest line -> (Entry or None, list of problems). kit_files maps an install-relative
+    path (upper case) to the kit's own file that stands in where the product folder has none."""
     text = raw.decode("gbk", errors="replace")
     problems = []
     if b"\r" in raw or b"\n" in raw:
@@ -220,13 +221,15 @@ def parse_line(number, raw, product_dir):
     if problems:
         return None, problems
     file_path = os.path.join(product_dir, *rel.split("\\"))
+    if not os.path.isfile(file_path) and (kit_files or {}).get(rel.upper()):
+        file_path = kit_files[rel.upper()]
     if not os.path.isfile(file_path):
         problems.append(f"file not found: {file_path}")
         return None, problems
     return Entry(number, text, name, type_, rel, file_path), problems
 
 
-def read_manifest(product_dir):
+def read_manifest(product_dir, kit_files=None):
     """Validated entries of the product folder's manifest; raises PackError listing problems."""
     manifest_path = os.path.join(product_dir, MANIFEST_NAME)
     try:
@@ -245,7 +248,7 @@ def read_manifest(product_dir):
         words = raw.decode("gbk", errors="replace").split(" ")
         if len(words) >= 2:
             mentioned.add((words[0].upper(), words[1].upper()))
-        entry, problems = parse_line(number, raw, product_dir)
+        entry, problems = parse_line(number, raw, product_dir, kit_files)
         shown = raw.decode("gbk", errors="replace")
         for problem in problems:
             messages.append(f"{MANIFEST_NAME} line {number}: {problem}: \"{shown}\"")
@@ -305,6 +308,27 @@ def read_kit(kit_dir):
         if not os.path.isfile(os.path.join(kit_dir, name)):
             raise PackError(f"the setup kit {kit_dir} has no {name}; rebuild it (korv_packkit)")
     return settings
+
+
+def kit_files_of(kit_dir, kit):
+    """The kit's files that stand in for a product's own: its uninstaller, when it has one."""
+    uninstaller = kit.get("KORV_UNINSTALLER")
+    if not uninstaller:
+        return {}
+    return {"UNINSTALL.EXE": os.path.join(kit_dir, uninstaller)}
+
+
+def sign_kit_files(entries, kit_dir, kit, signing, work_dir):
+    """Signs the kit's own files the payload carries (its uninstaller) as the setup is signed,
+    each verified, so that what the setup installs from the kit is signed too."""
+    kit_files = set(kit_files_of(kit_dir, kit).values())
+    for entry in entries:
+        if entry.file_path not in kit_files:
+            continue
+        signed = os.path.join(work_dir, "signed-" + os.path.basename(entry.file_path))
+        sign(entry.file_path, signed, signing, work_dir)
+        verify_signature(signed, work_dir)
+        entry.file_path = entry.stored_path = signed
 
 
 def check_payload_size(entries, kit):
@@ -690,14 +714,16 @@ def signing_tool(name):
 
 def private_password_file(signing, work_dir):
     """The first line of the password file, copied where only this user reads it: osslsigncode
-    reads a whole file, and a password never goes on a command line."""
+    reads a whole file, and a password never goes on a command line. Made once per pack."""
+    path = os.path.join(work_dir, "password")
+    if os.path.exists(path):
+        return path
     try:
         with open(signing.password_file, "rb") as source:
             first_line = source.read().splitlines()[:1]
     except OSError as error:
         raise PackError(f"cannot read the password file {signing.password_file}: "
                         f"{error.strerror}")
-    path = os.path.join(work_dir, "password")
     descriptor = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o600)
     with os.fdopen(descriptor, "wb") as out:
         out.write(first_line[0] if first_line else b"")
@@ -737,6 +763,8 @@ def verify_signature(signed, work_dir):
     certificate file leaves out)."""
     tool = signing_tool("osslsigncode")
     signature = os.path.join(work_dir, "signature.pem")
+    if os.path.exists(signature):  # the one of a file signed before in this pack
+        os.remove(signature)
     run([tool, "extract-signature", "-pem", "-in", signed, "-out", signature])
     certificates = subprocess.run(
         [signing_tool("openssl"), "pkcs7", "-print_certs", "-in", signature],
@@ -755,14 +783,16 @@ def verify_signature(signed, work_dir):
                             stderr=subprocess.STDOUT)
     if result.returncode != 0:
         output = result.stdout.decode("utf-8", errors="replace").strip()
-        raise PackError(f"the signed setup does not verify, so it is not written:\n{output}")
+        raise PackError(f"the signed {os.path.basename(signed)} does not verify, so no setup is "
+                        f"written:\n{output}")
 
 
 def pack(kit_dir, product_dir, out_path, payload_limit=True, signing=None):
     if not os.path.isdir(product_dir):
         raise PackError(f"{product_dir} is not a folder")
-    entries = read_manifest(product_dir)
     kit = read_kit(kit_dir)
+    # A product folder without an Uninstall.exe of its own gets the kit's uninstaller.
+    entries = read_manifest(product_dir, kit_files_of(kit_dir, kit))
     configuration = configuration_bytes(entries)
     version_numbers(ini_value(configuration, "Form", "Serial"))  # a bad serial stops us early
     icon = setup_icon(product_dir, kit_dir, kit)
@@ -772,6 +802,8 @@ def pack(kit_dir, product_dir, out_path, payload_limit=True, signing=None):
     out_path = os.path.abspath(out_path)
     os.makedirs(os.path.dirname(out_path), exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="korvpack.") as work_dir:
+        if signing is not None:
+            sign_kit_files(entries, kit_dir, kit, signing, work_dir)
         if kit_decodes_zstd(kit):
             store_entries(entries, work_dir)
         if payload_limit:

@@ -92,6 +92,28 @@ class ManifestValidationTest(unittest.TestCase):
                 self.assertEqual(entries[-1].line_number, len(GOOD_LINES))
                 self.assertTrue(entries[2].file_path.endswith("用户授权协议.txt"))
 
+    def test_the_kit_uninstaller_stands_in_only_where_the_product_brings_none(self):
+        kit = tempfile.mkdtemp(prefix="korvpack-kit.")
+        self.addCleanup(shutil.rmtree, kit)
+        with open(os.path.join(kit, "Uninstall.exe"), "wb") as out:
+            out.write(b"MZ the kit's uninstaller")
+        kit_files = packer.kit_files_of(kit, {"KORV_UNINSTALLER": "Uninstall.exe"})
+        for own in (True, False):
+            with self.subTest(product_brings_its_own=own):
+                with ProductFolder(encode(GOOD_LINES)) as product:
+                    if not own:
+                        os.remove(os.path.join(product, "Uninstall.exe"))
+                    entries = packer.read_manifest(product, kit_files)
+                    uninstaller = [e for e in entries if e.name == "uninstall"][0]
+                    expected = product if own else kit
+                    self.assertEqual(uninstaller.file_path,
+                                     os.path.join(expected, "Uninstall.exe"))
+        self.assertEqual(packer.kit_files_of(kit, {}), {}, "a kit without an uninstaller")
+        with ProductFolder(encode(GOOD_LINES)) as product:
+            os.remove(os.path.join(product, "Uninstall.exe"))
+            with self.assertRaisesRegex(packer.PackError, "file not found: .*Uninstall.exe"):
+                packer.read_manifest(product, {})
+
     def test_bad_line_is_refused_with_its_number_and_text(self):
         # (line put after the good lines, expected part of the message)
         cases = [
@@ -942,6 +964,41 @@ class SigningTest(unittest.TestCase):
                 self.assertRaisesRegex(packer.PackError, "does not verify"):
             self.pack_to("setup.exe", self.signing())
         self.assertFalse(os.path.exists(os.path.join(self.out_dir, "setup.exe")))
+
+    def payload_uninstaller(self, signing=None):
+        """The Uninstall.exe a setup carries for a product folder that brings none: the file the
+        setup installs (decoded when it is carried compressed)."""
+        self.assertIsNotNone(pefile, "python3-pefile is not installed (tools/deps.sh)")
+        out = os.path.join(self.out_dir, "kit-uninstaller.exe")
+        with ProductFolder(encode(GOOD_LINES)) as product:
+            os.remove(os.path.join(product, "Uninstall.exe"))
+            packer.pack(self.kit, product, out, signing=signing)
+        image = pefile.PE(out)
+        for kind in image.DIRECTORY_ENTRY_RESOURCE.entries:
+            if str(kind.name) != "EXENAME":
+                continue
+            for entry in kind.directory.entries:
+                if str(entry.name) == "UNINSTALL":
+                    data = entry.directory.entries[0].data.struct
+                    carried = image.get_data(data.OffsetToData, data.Size)
+        image.close()
+        if carried[:4] == b"\x28\xb5\x2f\xfd":
+            carried = subprocess.run(["zstd", "-d", "-c"], input=carried, stdout=subprocess.PIPE,
+                                     check=True).stdout
+        path = os.path.join(self.out_dir, "Uninstall.exe")
+        with open(path, "wb") as program:
+            program.write(carried)
+        return path, carried
+
+    def test_the_kits_uninstaller_is_signed_with_the_setup_and_left_alone_without(self):
+        with open(os.path.join(self.kit, "Uninstall.exe"), "rb") as kit_file:
+            kit_uninstaller = kit_file.read()
+        path, unsigned = self.payload_uninstaller()
+        self.assertEqual(unsigned, kit_uninstaller)
+        self.assertFalse(verifies(path, self.certificate))
+        path, signed = self.payload_uninstaller(self.signing())
+        self.assertTrue(verifies(path, self.certificate), "the carried uninstaller is not signed")
+        self.assertEqual(signed[:2], b"MZ")
 
 
 def packer_checksum_offset(image):

@@ -9,6 +9,7 @@ constexpr unsigned kOk = 0x0;
 constexpr unsigned kOkCancel = 0x1;
 constexpr unsigned kYesNo = 0x4;
 constexpr unsigned kIconError = 0x10;
+constexpr unsigned kIconQuestion = 0x20;
 constexpr unsigned kIconWarning = 0x30;
 constexpr unsigned kIconInformation = 0x40;
 constexpr unsigned kSystemModal = 0x1000;

@@ -198,6 +198,14 @@ bool DeleteFile(const AnsiString& path) {
   return true;
 }
 
+bool DeleteAtRestart(const AnsiString& path) {
+  const fs::path host = Host(path);
+  std::error_code error;
+  if (host.empty() || !fs::exists(host, error)) return false;
+  Files().ScheduleDeletionAtRestart(path);
+  return true;
+}
+
 std::optional<AnsiString> CreatePrivateFolder(const AnsiString& parent, AnsiString* reason) {
   const auto failed = [reason](const char* why) -> std::optional<AnsiString> {
     if (reason) *reason = why;

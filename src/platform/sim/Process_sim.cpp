@@ -1,4 +1,6 @@
 #include "platform/Process.h"
+
+#include "platform/Files.h"
 #include "platform/sim/SimMachine.h"
 
 namespace platform {
@@ -110,5 +112,25 @@ void TerminateProcessById(std::uint32_t processId, std::uint32_t exitCode) {
 void Sleep(std::uint32_t milliseconds) {
   sim::SimMachine::Current().Clock().RecordSleep(milliseconds);
 }
+
+AnsiString OwnProgramPath() { return sim::SimMachine::Current().Processes().OwnProgramPath(); }
+
+// The simulated process's own id: the first the machine would give out.
+std::uint32_t OwnProcessId() { return 1; }
+
+std::optional<std::uint32_t> RunAndWait(const AnsiString& file, const AnsiString& parameters) {
+  if (!FileExists(file)) return std::nullopt;
+  sim::SimProcesses& processes = sim::SimMachine::Current().Processes();
+  processes.RecordProgramStart({file, parameters, true});
+  return processes.StartedProgramsExitCode();
+}
+
+bool StartProgram(const AnsiString& file, const AnsiString& parameters) {
+  if (!FileExists(file)) return false;
+  sim::SimMachine::Current().Processes().RecordProgramStart({file, parameters, false});
+  return true;
+}
+
+void WaitForProcessEnd(std::uint32_t, std::uint32_t) {}
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include "platform/ShellLink.h"
 
 #include "platform/Errors.h"
+#include "platform/Files.h"
 #include "platform/SystemThread.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/Utf8.h"
@@ -57,6 +58,19 @@ bool ShellLink::SetWorkingDirectory(const AnsiString& folder) {
 bool ShellLink::Save(const AnsiString& linkFile) {
   return sim::SimMachine::Current().Shell().SaveShellLink(
       {Checked(linkFile), impl_->target, impl_->workingFolder});
+}
+
+std::optional<AnsiString> LinkTarget(const AnsiString& linkFile) {
+  if (!FileExists(linkFile)) return std::nullopt;
+  // The simulated link's file names its target on a line of its own.
+  const AnsiString text = ReadWholeFile(linkFile);
+  const AnsiString key = "\r\nTarget=";
+  const std::size_t at = text.find(key);
+  if (text.rfind("[ShellLink]", 0) != 0 || at == AnsiString::npos) return std::nullopt;
+  const std::size_t start = at + key.size();
+  const AnsiString target = text.substr(start, text.find("\r\n", start) - start);
+  if (target.empty()) return std::nullopt;
+  return target;
 }
 
 AnsiString CommonDesktopFolder() {

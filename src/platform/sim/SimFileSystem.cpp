@@ -239,6 +239,16 @@ bool SimFileSystem::IsLocked(const fs::path& hostPath) const {
   return std::find(lockedFiles_.begin(), lockedFiles_.end(), hostPath) != lockedFiles_.end();
 }
 
+void SimFileSystem::ScheduleDeletionAtRestart(const AnsiString& windowsPath) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  deletionsAtRestart_.push_back(windowsPath);
+}
+
+std::vector<AnsiString> SimFileSystem::DeletionsAtRestart() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return deletionsAtRestart_;
+}
+
 // ---------------------------------------------------------------- private folders
 
 AnsiString SimFileSystem::PeekPrivateFolderName() const {

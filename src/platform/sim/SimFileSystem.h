@@ -86,6 +86,9 @@ class SimFileSystem {
   // sharing-violation reason.
   void LockFile(const AnsiString& windowsPath);
   bool IsLocked(const std::filesystem::path& hostPath) const;
+  // The files and folders the program asked to have deleted at the next start, in order.
+  void ScheduleDeletionAtRestart(const AnsiString& windowsPath);
+  std::vector<AnsiString> DeletionsAtRestart() const;
 
   // ---- Space that writes use
   // A file the program writes, appends to, replaces or deletes through the machine's file
@@ -165,6 +168,7 @@ class SimFileSystem {
   AnsiString windowsFolder_ = "C:\\WINDOWS";
   std::map<std::filesystem::path, unsigned> fileAttributes_;  // by host path
   std::vector<std::filesystem::path> lockedFiles_;
+  std::vector<AnsiString> deletionsAtRestart_;
   std::uint64_t privateFolderNames_ = 0;
   std::vector<AnsiString> privateFolders_;
   bool privateFoldersRefused_ = false;

@@ -84,6 +84,38 @@ std::vector<TerminateCall> SimProcesses::TerminateCalls() const {
   return terminateCalls_;
 }
 
+// ---------------------------------------------------------------- programs started
+
+void SimProcesses::SetOwnProgramPath(const AnsiString& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ownProgramPath_ = path;
+}
+
+AnsiString SimProcesses::OwnProgramPath() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ownProgramPath_;
+}
+
+void SimProcesses::RecordProgramStart(const ProgramStart& start) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  programStarts_.push_back(start);
+}
+
+std::vector<ProgramStart> SimProcesses::ProgramStarts() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return programStarts_;
+}
+
+void SimProcesses::SetStartedProgramsExitCode(std::uint32_t code) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  startedProgramsExitCode_ = code;
+}
+
+std::uint32_t SimProcesses::StartedProgramsExitCode() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return startedProgramsExitCode_;
+}
+
 // ---------------------------------------------------------------- mutexes
 
 void SimProcesses::HoldMutexElsewhere(const AnsiString& name) {

@@ -27,6 +27,13 @@ struct SimWindow {
   std::uint32_t processId = 0;
 };
 
+// One program this program started: the file, its parameters, whether it waited for its end.
+struct ProgramStart {
+  AnsiString file;
+  AnsiString parameters;
+  bool waited = false;
+};
+
 struct TerminateCall {
   std::uint32_t processId;
   std::uint32_t exitCode;
@@ -68,6 +75,17 @@ class SimProcesses {
   // ReleaseMutex: only the owning handle releases; false otherwise.
   bool ReleaseMutex(const AnsiString& name, bool owner);
 
+  // ---- This program and the programs it starts
+  // The path of this program's own file ("C:\\Setup\\setup.exe" unless a test sets another).
+  void SetOwnProgramPath(const AnsiString& path);
+  AnsiString OwnProgramPath() const;
+  // The programs started, in order. A program started and waited for ends at once with the
+  // exit code set here (0 unless set); a file that does not exist cannot be started.
+  void RecordProgramStart(const ProgramStart& start);
+  std::vector<ProgramStart> ProgramStarts() const;
+  void SetStartedProgramsExitCode(std::uint32_t code);
+  std::uint32_t StartedProgramsExitCode() const;
+
  private:
   struct MutexState {
     int handles = 0;
@@ -82,6 +100,9 @@ class SimProcesses {
   std::vector<SimWindow> windows_;
   platform::WindowRef nextWindow_ = 0x10010;
   std::vector<TerminateCall> terminateCalls_;
+  AnsiString ownProgramPath_ = "C:\\Setup\\setup.exe";
+  std::vector<ProgramStart> programStarts_;
+  std::uint32_t startedProgramsExitCode_ = 0;
   std::map<AnsiString, MutexState> mutexes_;
 };
 

@@ -241,6 +241,10 @@ std::optional<FileStamp> StampOf(const AnsiString& path) {
   return stamp;
 }
 
+bool DeleteAtRestart(const AnsiString& path) {
+  return ::MoveFileExW(win32::Wide(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
 bool RenameFile(const AnsiString& from, const AnsiString& to, AnsiString* reason) {
   const win32::CriticalErrorBoxesSuppressed quiet;
   if (::MoveFileExW(win32::Wide(from).c_str(), win32::Wide(to).c_str(), 0)) return true;

@@ -150,4 +150,78 @@ void TerminateProcessById(std::uint32_t processId, std::uint32_t exitCode) {
 
 void Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
+AnsiString OwnProgramPath() {
+  // A path may be longer than MAX_PATH: the buffer grows until the whole name fits.
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return AnsiString();
+    if (length < buffer.size()) return win32::Narrow(std::wstring_view(buffer.data(), length));
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::uint32_t OwnProcessId() { return ::GetCurrentProcessId(); }
+
+namespace {
+
+// The started process, or an empty handle when it could not be started.
+win32::UniqueHandle Start(const AnsiString& file, const AnsiString& parameters) {
+  std::wstring line = win32::Wide("\"" + file + "\" " + parameters);  // CreateProcessW writes to it
+  const std::size_t separator = LastDelimiter(file, "\\");
+  const std::wstring folder =
+      win32::Wide(separator == AnsiString::npos ? AnsiString(".") : file.substr(0, separator + 1));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!::CreateProcessW(win32::Wide(file).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &process)) {
+    return win32::UniqueHandle();
+  }
+  ::CloseHandle(process.hThread);
+  return win32::UniqueHandle(process.hProcess);
+}
+
+// Waits for the object while serving the thread's messages: a program with windows that stops
+// answering would hold up every program that sends to all windows (a DDE conversation's start
+// among them). True when the object was signalled.
+bool WaitServingMessages(HANDLE object, DWORD timeoutMilliseconds) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeoutMilliseconds;
+  for (;;) {
+    const ULONGLONG now = ::GetTickCount64();
+    const DWORD left = timeoutMilliseconds == INFINITE ? INFINITE
+                       : now >= deadline               ? 0
+                                                       : static_cast<DWORD>(deadline - now);
+    const DWORD woke = ::MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) return true;
+    if (woke != WAIT_OBJECT_0 + 1) return false;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> RunAndWait(const AnsiString& file, const AnsiString& parameters) {
+  const win32::UniqueHandle process = Start(file, parameters);
+  if (!process) return std::nullopt;
+  WaitServingMessages(process.Get(), INFINITE);
+  DWORD code = 0;
+  if (!::GetExitCodeProcess(process.Get(), &code)) return std::nullopt;
+  return code;
+}
+
+bool StartProgram(const AnsiString& file, const AnsiString& parameters) {
+  return static_cast<bool>(Start(file, parameters));
+}
+
+void WaitForProcessEnd(std::uint32_t processId, std::uint32_t timeoutMilliseconds) {
+  const win32::UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+  if (process) WaitServingMessages(process.Get(), timeoutMilliseconds);
+}
+
 }  // namespace platform

@@ -88,6 +88,21 @@ AnsiString SpecialFolder(int folderId) {
 
 }  // namespace
 
+std::optional<AnsiString> LinkTarget(const AnsiString& linkFile) {
+  try {
+    ShellLink link;
+    if (FAILED(link.impl_->file->Load(win32::Wide(linkFile).c_str(), STGM_READ)))
+      return std::nullopt;
+    wchar_t target[MAX_PATH + 1] = {};
+    if (link.impl_->link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK)
+      return std::nullopt;
+    return win32::NarrowZ(target);
+  } catch (const Exception&) {
+    // No link object, or a target code page 936 cannot hold: no target the program knows.
+    return std::nullopt;
+  }
+}
+
 AnsiString CommonDesktopFolder() { return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY); }
 
 AnsiString CommonProgramsFolder() { return SpecialFolder(CSIDL_COMMON_PROGRAMS); }
