@@ -1,6 +1,6 @@
 #pragma once
 // Decodes a payload entry the packer carried compressed (one zstd frame) in pieces of bounded
-// size, checking that it makes exactly the file it was packed from. Its memory is bounded by the
+// size, checking that it makes the file it was packed from. Its memory is bounded by the
 // largest window the packer uses; a frame that asks for more is refused as damaged.
 #include <cstddef>
 #include <functional>
@@ -25,8 +25,11 @@ class EntryDecoder {
   EntryDecoder& operator=(const EntryDecoder&) = delete;
 
   // Hands the decoded bytes of the entry to sink piece by piece. Throws EResDamaged "Resource %s
-  // is damaged" (with the name) when the frame does not decode, ends early, has bytes after it,
-  // or decodes to another size or SHA-256 than the sum's; what sink took by then stays taken.
+  // is damaged" (with the name) when the frame carries no content checksum, does not decode,
+  // ends early, has bytes after it, decodes to another size than the sum's or to bytes whose
+  // checksum is not the frame's; what sink took by then stays taken. The checksum (the frame's
+  // XXH64) finds damage at a fraction of the cost of the sum's SHA-256, which the run uses only
+  // to tell a file the user changed; a deliberate change of the setup is the signature's to find.
   void Decode(const AnsiString& name, const platform::ResourceBytes& entry, const EntrySum& sum,
               const Sink& sink);
   // The first count decoded bytes, or fewer when the entry is shorter or damaged.

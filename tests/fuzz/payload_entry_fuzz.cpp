@@ -1,7 +1,8 @@
 // The decoder of compressed payload entries over arbitrary bytes given as the entry of a known
-// file (the seeds are frames of it): it either refuses the entry as damaged or hands on exactly
-// that file; it never hands on more than the file's size nor a piece beyond its bound, and the
-// first bytes it reads are at most the ones asked for.
+// file (the seeds are frames of it, with their checksums): it either refuses the entry as damaged
+// or hands on a file of that file's size (its bytes are as good as the frame's 32-bit checksum,
+// which a fuzzer that solves comparisons may forge); it never hands on more than the file's size
+// nor a piece beyond its bound, and the first bytes it reads are at most the ones asked for.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -45,10 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "the damage is reported with the entry's name");
   }
   fuzz::Require(decoded.size() <= file.size(), "never more than the file's size is handed on");
-  fuzz::Require(refused || decoded == file, "an entry that is not refused makes the file");
+  fuzz::Require(refused || decoded.size() == file.size(),
+                "an entry that is not refused makes a file of the file's size");
 
   const AnsiString head = decoder.Head(entry, 2);
   fuzz::Require(head.size() <= 2, "the first bytes are at most those asked for");
-  fuzz::Require(refused || head == file.substr(0, 2), "a good entry's first bytes are the file's");
   return 0;
 }

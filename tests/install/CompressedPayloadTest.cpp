@@ -6,6 +6,7 @@
 
 #include "install/InstallFixture.h"
 #include "support/TestNames.h"
+#include "support/ZstdFrame.h"
 
 namespace {
 
@@ -23,11 +24,7 @@ std::string Records() {
 }
 
 // One zstd frame of the bytes.
-std::string FrameOf(const std::string& bytes) {
-  std::string frame(ZSTD_compressBound(bytes.size()), '\0');
-  frame.resize(ZSTD_compress(frame.data(), frame.size(), bytes.data(), bytes.size(), 1));
-  return frame;
-}
+std::string FrameOf(const std::string& bytes) { return support::ZstdFrameOf(bytes); }
 
 class CompressedPayloadTest : public InstallFixture {
  public:
@@ -94,7 +91,17 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"bytes after the frame", [](std::string& frame) { frame += "tail"; }},
         DamageCase{"another file's frame",
                    [](std::string& frame) { frame = FrameOf(Records() + "!"); }},
-        DamageCase{"not a frame at all", [](std::string& frame) { frame.assign(100, 'z'); }}),
+        DamageCase{"not a frame at all", [](std::string& frame) { frame.assign(100, 'z'); }},
+        DamageCase{"a byte of the checksum changed",
+                   [](std::string& frame) { frame.back() ^= 0x01; }},
+        // The same file, decoding to the right size, but with nothing to check it against.
+        DamageCase{"the same file's frame without a checksum",
+                   [](std::string& frame) {
+                     const std::string records = Records();
+                     frame.assign(ZSTD_compressBound(records.size()), '\0');
+                     frame.resize(ZSTD_compress(frame.data(), frame.size(), records.data(),
+                                                records.size(), 1));
+                   }}),
     test_names::From(&DamageCase::what));
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "platform/gui/ProgressBar.h"
 #include "setupdata/PayloadSums.h"
 #include "setupdata/Sha256.h"
+#include "support/ZstdFrame.h"
 #include "wizard/WizardFixture.h"
 
 class InstallFixture : public WizardFixture {
@@ -90,12 +91,7 @@ class InstallFixture : public WizardFixture {
   // The bytes the module carries for the entry: its file, or the zstd frame of it.
   static std::string StoredBytesOf(const Entry& entry) {
     if (!entry.compressed) return entry.bytes;
-    std::string frame(ZSTD_compressBound(entry.bytes.size()), '\0');
-    const std::size_t size =
-        ZSTD_compress(frame.data(), frame.size(), entry.bytes.data(), entry.bytes.size(), 3);
-    if (ZSTD_isError(size)) throw std::runtime_error("zstd could not compress a test entry");
-    frame.resize(size);
-    return frame;
+    return support::ZstdFrameOf(entry.bytes, 3);
   }
   // Call in the test fixture's constructor: the module carries the entry's stored bytes changed
   // by damage (after the sums are made from the intact ones).

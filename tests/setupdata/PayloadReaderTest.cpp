@@ -10,6 +10,7 @@
 #include "setupdata/Sha256.h"
 #include "support/SimTest.h"
 #include "support/TestNames.h"
+#include "support/ZstdFrame.h"
 
 namespace {
 
@@ -82,8 +83,7 @@ TEST_F(PayloadReaderTest, UncreatableFileFailsWithPathAndReason) {
 class CompressedPayloadReaderTest : public SimTest {
  protected:
   void Carry(const std::string& name, const std::string& file, std::size_t storedCut = 0) {
-    std::string frame(ZSTD_compressBound(file.size()), '\0');
-    frame.resize(ZSTD_compress(frame.data(), frame.size(), file.data(), file.size(), 1));
+    std::string frame = support::ZstdFrameOf(file);
     sums_ += name + " datname " + std::to_string(file.size()) + " " +
              Sha256Hex(file.data(), file.size()) + " zstd " + std::to_string(frame.size()) + "\r\n";
     frame.resize(frame.size() - storedCut);
@@ -126,17 +126,9 @@ TEST_F(CompressedPayloadReaderTest, ACarriedSizeOtherThanTheSumsIsDamage) {
 TEST_F(CompressedPayloadReaderTest, AFrameAskingForALargerWindowThanThePackersIsDamage) {
   std::string file;
   for (int n = 0; file.size() < 3u << 20; ++n) file += "record " + std::to_string(n * 7919) + "|";
-  const auto frameWithWindow = [&file](int windowLog) {
-    std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)> context(ZSTD_createCCtx(), &ZSTD_freeCCtx);
-    ZSTD_CCtx_setParameter(context.get(), ZSTD_c_windowLog, windowLog);
-    std::string frame(ZSTD_compressBound(file.size()), '\0');
-    frame.resize(
-        ZSTD_compress2(context.get(), frame.data(), frame.size(), file.data(), file.size()));
-    return frame;
-  };
   for (const auto& [name, windowLog] : {std::pair{"Packers", EntryDecoder::kWindowLogMax},
                                         std::pair{"Larger", EntryDecoder::kWindowLogMax + 1}}) {
-    const std::string frame = frameWithWindow(windowLog);
+    const std::string frame = support::ZstdFrameOf(file, 1, windowLog);
     sums_ += std::string(name) + " datname " + std::to_string(file.size()) + " " +
              Sha256Hex(file.data(), file.size()) + " zstd " + std::to_string(frame.size()) + "\r\n";
     Machine().Module().AddResource(name, "datname", frame);
@@ -163,8 +155,7 @@ TEST_P(FrameWithoutItsSumTest, IsDamageWhileAPlainEntryIsWrittenAsItStands) {
     Machine().Module().AddResource("PayloadSums", "txtname", GetParam().sums);
   }
   const std::string file(9000, 'f');
-  std::string frame(ZSTD_compressBound(file.size()), '\0');
-  frame.resize(ZSTD_compress(frame.data(), frame.size(), file.data(), file.size(), 1));
+  const std::string frame = support::ZstdFrameOf(file);
   Machine().Module().AddResource("Frame", "datname", frame);
   Machine().Module().AddResource("Plain", "datname", "plain bytes");
 

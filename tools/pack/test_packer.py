@@ -442,6 +442,7 @@ class CompressionTest(unittest.TestCase):
         self.assertEqual(forms["Data0"], ["zstd", str(len(stored["Data0"]))])
         self.assertLess(len(stored["Data0"]), len(RECORDS) // 4)
         self.assertEqual(stored["Data0"][:4], b"\x28\xb5\x2f\xfd")
+        self.assertTrue(stored["Data0"][4] & 0x04, "the frame carries its content checksum")
         decoded = subprocess.run(["zstd", "-d", "-c"], input=stored["Data0"],
                                  stdout=subprocess.PIPE, check=True).stdout
         self.assertEqual(decoded, RECORDS)
