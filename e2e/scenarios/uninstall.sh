@@ -58,6 +58,17 @@ product_window() {
 # The groups of the Start menu named after the wizard.
 groups() { find "$WINEPREFIX/drive_c" -type d -path '*/Start Menu/Programs/*' -name "$wizard"; }
 
+# Yes to the uninstaller's question. The box that follows it has the same title and may come at
+# once, so the question is gone when no box of that title offers Yes any more.
+yes_offered() {
+  e2e_texts "$title" 2>/dev/null | awk -F'\t' -v id="$IDYES" '$1 == "Button" && $2 == id'
+}
+answer_yes() {
+  e2e_robot click --title "$title" --id "$IDYES" >/dev/null ||
+    e2e_fail "cannot press Yes in the box titled '$title'"
+  e2e_expect_eventually "the question titled '$title' answered" '' yes_offered
+}
+
 # ---- install, then remove through Wine's list of installed programs -------------------------
 
 hkcu_before=$(registry_of HKCU)
@@ -70,7 +81,7 @@ remove_through_wine
 e2e_wait_window "$title" 60
 e2e_expect_message_box "$title" "确实要从您的电脑中删除 $wizard 及其所有组件吗？" "$IDYES" "$IDNO"
 e2e_window_screenshot "$title" "$E2E_SHOTS/e2e-$E2E_NAME-question.png"
-e2e_answer "$title" "$IDYES"
+answer_yes
 e2e_wait_window "$title" 120
 e2e_expect_message_box "$title" "$wizard 已从您的电脑中删除。" "$IDOK"
 e2e_window_screenshot "$title" "$E2E_SHOTS/e2e-$E2E_NAME-removed.png"
@@ -130,7 +141,7 @@ cp "$E2E_PRODUCT/KORV.exe" "$host_folder/Uninstall.exe"
 
 remove_through_wine
 e2e_wait_window "$title" 60
-e2e_answer "$title" "$IDYES"
+answer_yes
 e2e_wait_window "$title" 120
 ! product_window || e2e_fail "the replaced Uninstall.exe in the install folder was started"
 e2e_answer "$title" "$IDOK"
