@@ -69,7 +69,7 @@ peer_rows() {
   for compressor in deflate lzma; do
     installer="$peer_dir/nsis-$compressor.exe"
     python3 "$root/tools/bench/nsis_script.py" "$dir/product" "$peer_dir/$compressor.nsi" \
-      "$installer" "$compressor"
+      "$installer" "$compressor" "$dir/packkit"
     makensis -V2 "$peer_dir/$compressor.nsi" >"$peer_dir/$compressor.log" 2>&1 || {
       echo "bench: makensis failed on $peer_dir/$compressor.nsi:" >&2
       tail -5 "$peer_dir/$compressor.log" >&2

@@ -4,7 +4,8 @@ manifest (Setup.log) puts them below the install folder, then the same kind of r
 the setup's (an uninstall key and a desktop shortcut to the main program), so that both
 installers do comparable work. Only tools/bench.sh uses it; nothing of it goes into the product.
 
-Usage: nsis_script.py <product-dir> <script.nsi> <installer.exe> <deflate|lzma>
+Usage: nsis_script.py <product-dir> <script.nsi> <installer.exe> <deflate|lzma> [<kit-dir>]
+  (the kit's Uninstall.exe stands in where the product folder brings none, as in the setup)
   deflate  makensis's default compressor (zlib, each file on its own)
   lzma     SetCompressor /SOLID lzma (one LZMA stream over all files)
 """
@@ -44,7 +45,7 @@ def below_install_folder(path):
     return '"$INSTDIR' + ("\\" + literal(path) if path else "") + '"'
 
 
-def script(product, installer, compressor):
+def script(product, installer, compressor, kit=None):
     lines = ["Unicode true"]
     if COMPRESSORS[compressor]:
         lines.append(COMPRESSORS[compressor])
@@ -64,6 +65,9 @@ def script(product, installer, compressor):
             folder = parent
             lines.append("  SetOutPath " + below_install_folder(parent))
         host = os.path.join(os.path.abspath(product), *path.split("\\"))
+        if not os.path.isfile(host) and path.upper() == "UNINSTALL.EXE" and kit:
+            # The product folder brings no uninstaller: the setup carries the kit's.
+            host = os.path.join(os.path.abspath(kit), "Uninstall.exe")
         lines.append(f"  File {quoted('/oname=' + name)} {quoted(host)}")
     main = manifest_paths(product)[0]
     lines += [
@@ -76,13 +80,14 @@ def script(product, installer, compressor):
 
 
 def main(argv):
-    if len(argv) != 5 or argv[4] not in COMPRESSORS:
+    if len(argv) not in (5, 6) or argv[4] not in COMPRESSORS:
         sys.stderr.write(__doc__)
         return 2
-    product, output, installer, compressor = argv[1:]
+    product, output, installer, compressor = argv[1:5]
+    kit = argv[5] if len(argv) == 6 else None
     # With a byte order mark makensis reads the script as UTF-8, Chinese file names included.
     with open(output, "w", encoding="utf-8-sig", newline="") as nsi:
-        nsi.write(script(product, installer, compressor))
+        nsi.write(script(product, installer, compressor, kit))
     return 0
 
 

@@ -133,7 +133,10 @@ differs_from_product() {
     path=${path%$'\r'}
     [[ -n "$path" && " $* " != *" $path "* ]] || continue
     path=${path//\\//}
-    cmp -s "$E2E_PRODUCT/$path" "$folder/$path" || { echo "$path differs or is missing"; return; }
+    local source="$E2E_PRODUCT/$path"
+    # A product folder without an Uninstall.exe of its own gets the kit's.
+    [[ -f "$source" || "$path" != Uninstall.exe ]] || source="$E2E_KIT/Uninstall.exe"
+    cmp -s "$source" "$folder/$path" || { echo "$path differs or is missing"; return; }
   done < <(iconv -f CP936 -t UTF-8 "$E2E_PRODUCT/Setup.log")
 }
 
