@@ -316,6 +316,27 @@ e2e_ensure_template() {
 
 e2e_robot() { "$E2E_WINE" "$E2E_ROBOT" "$@"; }
 
+# Prints a shell link's target and working folder (tab-separated) as the shell reads them. Wine's
+# Program Manager shows the group it fills in a folder window of its own, which reads the links
+# while they are new; one read that fails is told and tried again, up to three times in all.
+# Usage: e2e_read_link FILE
+e2e_read_link() {
+  local attempt status complaint
+  complaint=$(mktemp)
+  for attempt in 1 2 3; do
+    status=0
+    e2e_robot link "$1" 2>"$complaint" || status=$?
+    if ((status == 0)); then
+      rm -f "$complaint"
+      return 0
+    fi
+    e2e_log "reading the link $1, attempt $attempt: exit status $status, $(<"$complaint")" >&2
+    sleep 1
+  done
+  rm -f "$complaint"
+  return 1
+}
+
 # What the robot's exit status says of the window or control it looked for: true when it found
 # it, false when it said "not found" (its own exit code). Any other status (the robot refused,
 # failed, could not start or crashed) stops the scenario: a failing robot never passes for an

@@ -874,35 +874,46 @@ void Usage() {
 
 // ---- files ---------------------------------------------------------------------------------
 
+// Says which step of reading a link failed, with the system's code, and gives kFailed.
+int LinkFailure(const std::wstring& file, const wchar_t* step, HRESULT code) {
+  Complain(L"cannot read the link " + file + L": " + step + L" failed (" +
+           Hex(static_cast<uint32_t>(code)) + L")");
+  return kFailed;
+}
+
 // Prints a shell link's target and working folder, tab-separated, as the shell reads them.
 int Link(const std::wstring& file) {
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return kFailed;
+  HRESULT code = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (FAILED(code)) return LinkFailure(file, L"CoInitializeEx", code);
   int result = kFailed;
   IShellLinkW* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&link)))) {
-    IPersistFile* persist = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-      wchar_t target[MAX_PATH] = {};
-      wchar_t folder[MAX_PATH] = {};
-      // The target as the shell opens it: the link's item list. (Wine keeps the path copy that
-      // GetPath reads in the ANSI code page, which loses Chinese outside a Chinese locale.)
-      PIDLIST_ABSOLUTE item = nullptr;
-      const bool read = SUCCEEDED(persist->Load(file.c_str(), STGM_READ)) &&
-                        SUCCEEDED(link->GetIDList(&item)) && item &&
-                        SHGetPathFromIDListW(item, target) &&
-                        SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
-      CoTaskMemFree(item);
-      if (read) {
-        Print(Escaped(target) + L"\t" + Escaped(folder));
-        result = kDone;
-      } else {
-        Complain(L"cannot read the link " + file);
-      }
-      persist->Release();
-    }
-    link->Release();
+  IPersistFile* persist = nullptr;
+  PIDLIST_ABSOLUTE item = nullptr;
+  wchar_t target[MAX_PATH] = {};
+  wchar_t folder[MAX_PATH] = {};
+  if (FAILED(code = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IShellLinkW, reinterpret_cast<void**>(&link)))) {
+    LinkFailure(file, L"CoCreateInstance", code);
+  } else if (FAILED(code = link->QueryInterface(IID_IPersistFile,
+                                                reinterpret_cast<void**>(&persist)))) {
+    LinkFailure(file, L"QueryInterface", code);
+  } else if (FAILED(code = persist->Load(file.c_str(), STGM_READ))) {
+    LinkFailure(file, L"Load", code);
+    // The target as the shell opens it: the link's item list. (Wine keeps the path copy that
+    // GetPath reads in the ANSI code page, which loses Chinese outside a Chinese locale.)
+  } else if (FAILED(code = link->GetIDList(&item)) || !item) {
+    LinkFailure(file, L"GetIDList", code);
+  } else if (!SHGetPathFromIDListW(item, target)) {
+    LinkFailure(file, L"SHGetPathFromIDList", E_FAIL);
+  } else if (FAILED(code = link->GetWorkingDirectory(folder, MAX_PATH))) {
+    LinkFailure(file, L"GetWorkingDirectory", code);
+  } else {
+    Print(Escaped(target) + L"\t" + Escaped(folder));
+    result = kDone;
   }
+  CoTaskMemFree(item);
+  if (persist) persist->Release();
+  if (link) link->Release();
   CoUninitialize();
   return result;
 }

@@ -130,7 +130,7 @@ e2e_expect_registry_value 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\App
 e2e_log "the registry holds every value of the installation"
 
 link="C:\\users\\Public\\Desktop$link_name"
-link_read=$(e2e_robot link "$link") || e2e_fail "no shortcut $link"
+link_read=$(e2e_read_link "$link") || e2e_fail "no shortcut $link"
 e2e_expect_eq "$link_read" "$(e2e_robot_escaped "$path")"$'\t'"$(e2e_robot_escaped "$folder")" \
   "the shortcut's target and working folder"
 e2e_log "the desktop shortcut $link points at $path"
@@ -155,7 +155,7 @@ group_windows=${group_windows//\//\\}
 for item in "$wizard|$path" "卸载$wizard|$E2E_PROTECTED_UNINSTALLER" "使用说明|${folder}help.chm" \
   "用户授权协议|${folder}用户授权协议.txt"; do
   title=${item%%|*} item_target=${item#*|}
-  item_read=$(e2e_robot link "$group_windows\\$title.lnk") || e2e_fail "cannot read the item $title"
+  item_read=$(e2e_read_link "$group_windows\\$title.lnk") || e2e_fail "cannot read the item $title"
   e2e_expect_eq "${item_read%%$'\t'*}" "$(e2e_robot_escaped "$item_target")" "the target of $title"
   if [[ "$programs" == */ProgramData ]]; then
     e2e_expect_eq "${item_read#*$'\t'}" "$(e2e_robot_escaped "${item_target%\\*}\\")" \

@@ -62,7 +62,7 @@ e2e_expect_registry_value 'HKCU\software\microsoft\windows\currentversion\uninst
   uninstallstring "\"$E2E_PROTECTED_UNINSTALLER\""
 e2e_expect_registry_value 'HKCR\Software\KORVL\Shell\Open\Command' @ "\"$path\" \"%1\""
 link="C:\\users\\Public\\Desktop$(e2e_setup_value Form desKtopLink)"
-e2e_robot link "$link" >/dev/null || e2e_fail "no desktop shortcut $link"
+e2e_read_link "$link" >/dev/null || e2e_fail "no desktop shortcut $link"
 log="$WINEPREFIX/drive_c/setup.log"
 [[ -f "$log" ]] || e2e_fail "no log at C:\\setup.log"
 iconv -f UTF-8 -t UTF-8 "$log" >/dev/null || e2e_fail "the log is not UTF-8"
