@@ -1,5 +1,7 @@
 #include "setupdata/EntryDecoder.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include <zstd.h>
@@ -19,21 +21,25 @@ namespace {
   throw EResDamaged(Format("Resource %s is damaged", name.c_str()));
 }
 
+constexpr unsigned char kFrameMagic[] = {0x28, 0xB5, 0x2F, 0xFD};
+
 // The packer writes each frame with its content checksum (XXH64), which the decoder checks as the
 // frame ends; a frame without one (its flag cleared) could not be checked, so it is damage too.
 // The frame's header: its magic number, then the descriptor whose bit 2 flags the checksum.
 bool CarriesItsChecksum(const platform::ResourceBytes& entry) {
-  static constexpr unsigned char kMagic[] = {0x28, 0xB5, 0x2F, 0xFD};
   static constexpr unsigned char kChecksumFlag = 0x04;
-  if (entry.size <= sizeof kMagic) return false;
+  if (entry.size <= sizeof kFrameMagic || !EntryDecoder::StartsLikeAFrame(entry)) return false;
   const auto* bytes = reinterpret_cast<const unsigned char*>(entry.data);
-  for (std::size_t i = 0; i < sizeof kMagic; ++i) {
-    if (bytes[i] != kMagic[i]) return false;
-  }
-  return (bytes[sizeof kMagic] & kChecksumFlag) != 0;
+  return (bytes[sizeof kFrameMagic] & kChecksumFlag) != 0;
 }
 
 }  // namespace
+
+bool EntryDecoder::StartsLikeAFrame(const platform::ResourceBytes& entry) {
+  if (entry.size < sizeof kFrameMagic) return false;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(entry.data);
+  return std::equal(std::begin(kFrameMagic), std::end(kFrameMagic), bytes);
+}
 
 EntryDecoder::EntryDecoder() : context_(std::make_unique<Context>()) {
   context_->stream.reset(ZSTD_createDCtx());

@@ -32,6 +32,9 @@ class EntryDecoder {
   // to tell a file the user changed; a deliberate change of the setup is the signature's to find.
   void Decode(const AnsiString& name, const platform::ResourceBytes& entry, const EntrySum& sum,
               const Sink& sink);
+  // Whether the entry begins with a zstd frame's magic number, as every entry the packer
+  // compressed does.
+  static bool StartsLikeAFrame(const platform::ResourceBytes& entry);
   // The first count decoded bytes, or fewer when the entry is shorter or damaged.
   AnsiString Head(const platform::ResourceBytes& entry, std::size_t count);
 

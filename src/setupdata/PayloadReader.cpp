@@ -1,20 +1,7 @@
 #include "setupdata/PayloadReader.h"
 
 #include "platform/Errors.h"
-
-namespace {
-
-// The first bytes of every zstd frame.
-bool StartsLikeAFrame(const platform::ResourceBytes& entry) {
-  static constexpr unsigned char kMagic[] = {0x28, 0xB5, 0x2F, 0xFD};
-  if (entry.size < sizeof kMagic) return false;
-  for (std::size_t i = 0; i < sizeof kMagic; ++i) {
-    if (static_cast<unsigned char>(entry.data[i]) != kMagic[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
+#include "setupdata/EntryDecoder.h"
 
 PayloadReader::PayloadReader(const AnsiString& name, const AnsiString& type)
     : sums_(PayloadSums::Load()) {
@@ -32,7 +19,7 @@ void PayloadReader::Open(const AnsiString& name, const AnsiString& type) {
   // The packer lists every entry in the sums. Without its line (the sums missing or damaged) a
   // compressed entry cannot be told from a raw one, and writing the frame as the file would
   // install a broken product without a word.
-  if (!sum && StartsLikeAFrame(*found)) {
+  if (!sum && EntryDecoder::StartsLikeAFrame(*found)) {
     throw EResDamaged(Format("Resource %s is damaged", name.c_str()));
   }
   name_ = name;
