@@ -113,8 +113,12 @@ cp "$work/stub.exe" "$work/stripped.exe"
 progress "packing the extraction benchmark around three products"
 make_product "$work/files1000" "$setup_ini" 1000 4096
 make_product "$work/big512" "$setup_ini" 1 $((512 << 20))
+# Each product folder as an installation holds it: where the folder brings no Uninstall.exe of
+# its own, the setup carries the kit's, so the copies it is measured against carry it too.
+cp -r "$dir/product" "$work/sample"
+[ -f "$work/sample/Uninstall.exe" ] || cp "$dir/product-build/Uninstall.exe" "$work/sample/"
 products=()
-for entry in "sample=$dir/product" "files1000=$work/files1000" "big512=$work/big512"; do
+for entry in "sample=$work/sample" "files1000=$work/files1000" "big512=$work/big512"; do
   label=${entry%%=*}
   pack "$dir/benchkit" "${entry#*=}" "$work/bench-$label.exe"
   products+=("$entry=$work/bench-$label.exe")
@@ -164,14 +168,14 @@ progress "extraction in the host build"
 for ((round = 0; round <= runs; round++)); do
   rm -rf "$work/host-machine" "$work/host-copy"
   sync
-  inside=$("$host/bench/korv_extraction_bench_host" "$dir/product" "$work/host-machine" |
+  inside=$("$host/bench/korv_extraction_bench_host" "$work/sample" "$work/host-machine" |
     awk '{ print $(NF - 1) }')
-  diff -r "$dir/product" "$work/host-machine/C/Korvello" >/dev/null
+  diff -r "$work/sample" "$work/host-machine/C/Korvello" >/dev/null
   sync
   start=$EPOCHREALTIME
-  cp -r "$dir/product" "$work/host-copy"
+  cp -r "$work/sample" "$work/host-copy"
   end=$EPOCHREALTIME
-  diff -r "$dir/product" "$work/host-copy" >/dev/null
+  diff -r "$work/sample" "$work/host-copy" >/dev/null
   if ((round > 0)); then
     echo "extract host bench-inside $round $inside"
     awk -v a="$start" -v b="$end" -v r="$round" 'BEGIN { printf "extract host cp %d %.6f\n", r, b - a }'
