@@ -886,6 +886,8 @@ int Link(const std::wstring& file) {
   HRESULT code = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(code)) return LinkFailure(file, L"CoInitializeEx", code);
   int result = kFailed;
+  // The target is read as the shell opens it: the link's item list. (Wine keeps the path copy
+  // that GetPath reads in the ANSI code page, which loses Chinese outside a Chinese locale.)
   IShellLinkW* link = nullptr;
   IPersistFile* persist = nullptr;
   PIDLIST_ABSOLUTE item = nullptr;
@@ -899,8 +901,6 @@ int Link(const std::wstring& file) {
     LinkFailure(file, L"QueryInterface", code);
   } else if (FAILED(code = persist->Load(file.c_str(), STGM_READ))) {
     LinkFailure(file, L"Load", code);
-    // The target as the shell opens it: the link's item list. (Wine keeps the path copy that
-    // GetPath reads in the ANSI code page, which loses Chinese outside a Chinese locale.)
   } else if (FAILED(code = link->GetIDList(&item)) || !item) {
     LinkFailure(file, L"GetIDList", code);
   } else if (!SHGetPathFromIDListW(item, target)) {
